@@ -1,0 +1,23 @@
+#include "gfx/message_box.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+bool boxesEnabled = true;
+}
+
+void setMessageBoxesEnabled(bool enabled) { boxesEnabled = enabled; }
+
+void showMessageBox(const char* text, const char* caption, MessageIcon icon) {
+    // Always on the console too: the box may be hidden behind a full-screen
+    // window, and logs should say why the program stopped.
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    std::fflush(stderr);
+    if (!boxesEnabled || std::getenv("AFTERGLOW_NO_MESSAGE_BOX")) return;
+    const Uint32 flags = icon == MessageIcon::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_WARNING;
+    // Without a window system no box can be shown; the console line stands.
+    SDL_ShowSimpleMessageBox(flags, caption, text, nullptr);
+}

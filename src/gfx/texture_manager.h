@@ -1,0 +1,30 @@
+// TextureManager: every texture the scenes bind, image file or off-screen
+// buffer, addressed by a small index handed out in load order.
+//
+//   int gradient = textures->load("gradient.jpg", GL_LINEAR);   // "Textures/gradient.jpg"
+//   int logo = textures->loadWithAlpha("black_1024.jpg", "logo.jpg", GL_LINEAR);
+//   textures->bind(gradient);
+//
+// A file is decoded once: loading a name again returns its first index.
+// A missing file is reported and leaves a valid index with an empty texture.
+// All calls need the GL context current; the loaders leave the new texture bound.
+#pragma once
+
+#include <string>
+
+// Filter value that asks for mipmaps instead of a plain GL filter.
+constexpr int kMipmapFilter = 0xBABE;
+
+class TextureManager {
+public:
+    static constexpr int kCapacity = 512;
+
+    int load(const char* fileName, int filter);
+    int loadWithAlpha(const char* colourFileName, const char* alphaFileName, int filter);
+    int createBlank(int size, int filter);
+    void bind(int index);
+
+    int count = 0;
+    unsigned int glNames[kCapacity] = {};
+    std::string fileNames[kCapacity];
+};

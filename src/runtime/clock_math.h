@@ -1,0 +1,38 @@
+// The arithmetic behind the music clock, free of devices so it can be tested.
+#pragma once
+
+#include <cstdint>
+
+namespace clockmath {
+
+constexpr int kFftSize = 1024;
+
+// frameDeltaMs from two positions: negative steps read as 0, stalls as 1000.
+float clampFrameDelta(float currentMs, float previousMs);
+
+// Seeks land inside the music; lengthMs <= 0 means "no known end".
+double clampSeekMs(double ms, double lengthMs);
+
+// What the audio callback's bookkeeping says the listener hears now:
+// framesQueued is the read position after the last callback, one buffer of
+// which is still waiting in the device; sinceCallbackSec is the wall time
+// since that callback, counted up to one buffer at most.
+double audioTargetMs(int64_t framesQueued, double sinceCallbackSec, int sampleRate, int bufferFrames);
+
+// One smoothing step: advance by the wall step and pull 5 % of the way to
+// the audio's position. An error of over 100 ms snaps forward to the audio,
+// or holds the clock where it is while the audio catches up: the result
+// never goes below posMs.
+double smoothPosition(double posMs, double targetMs, double wallStepMs);
+
+// True when the audio position jumped ahead of wall time by more than
+// 500 ms in one step: an unpaced device that would race through the music.
+bool audioRaced(double previousTargetMs, double targetMs, double wallStepMs);
+
+// Spectrum of the left channel of interleaved stereo samples: the kFftSize
+// samples ending at endFrame (zeros before the start and past the end),
+// triangle window, scaled by 1/N, magnitudes x 2.5 clamped to 1 in bins
+// 0..510, bin 511 = 0.
+void computeSpectrum(const float* stereo, int64_t frameCount, int64_t endFrame, float out[512]);
+
+}  // namespace clockmath

@@ -1,0 +1,133 @@
+#include "runtime/frame_loop.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "gfx/engine.h"
+#include "runtime/music.h"
+#include "runtime/screenshot.h"
+#include "runtime/timeline.h"
+#include "scenes/scenes.h"
+
+int windowWidth = 1024;
+int windowHeight = 768;
+int displayWidth = 1024;
+int displayHeight = 768;
+
+float fpsAccumMs = 0.0f;
+int framesCounted = 0;
+int fpsShown = 0;
+
+namespace {
+
+std::string shotPath;
+
+void countFrame() {
+    fpsAccumMs += frameDeltaMs;
+    framesCounted += 1;
+    if (fpsAccumMs >= 1000.0f) {
+        fpsShown = framesCounted;
+        framesCounted = 0;
+        fpsAccumMs -= 1000.0f;
+    }
+}
+
+void showFrameRate() {
+    char title[32];
+    std::snprintf(title, sizeof title, "%d", fpsShown);
+    glutSetWindowTitle(title);
+}
+
+bool validScene() { return sceneIndex >= 0 && sceneIndex < kSceneCount; }
+
+// Leaves: 2D pixel projection, blending, culling and texturing off.
+void drawLetterbox() {
+    engine->setOrtho2D(static_cast<float>(windowWidth), static_cast<float>(windowHeight));
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(0.0f, 0.0f, 0.0f);
+    const float top = static_cast<float>(letterboxTop());
+    const float bottom = static_cast<float>(letterboxBottom());
+    const float w = static_cast<float>(displayWidth);
+    const float h = static_cast<float>(windowHeight);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, bottom);
+    glVertex2f(w, bottom);
+    glVertex2f(w, h);
+    glVertex2f(0.0f, h);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(w, 0.0f);
+    glVertex2f(w, top);
+    glVertex2f(0.0f, top);
+    glEnd();
+}
+
+void writeShot() {
+    std::string error;
+    if (!saveBackBufferPng(shotPath, windowWidth, windowHeight, error)) {
+        std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", shotPath.c_str(), error.c_str());
+        quitProgram(1);
+    }
+    quitProgram(0);
+}
+
+}  // namespace
+
+int letterboxTop() {
+    return static_cast<int>((displayHeight - displayWidth * 9 * 0.0625) * 0.5);
+}
+
+int letterboxBottom() { return windowHeight - letterboxTop(); }
+
+void stepFrame() {
+    updateMusicClock();
+    sceneIndex = findSceneIndex();
+    countFrame();
+    if (validScene()) sceneTable[sceneIndex].update();
+}
+
+void displayFrame() {
+    engine->shaders->unuse();
+    stepFrame();
+    showFrameRate();
+    if (validScene()) sceneTable[sceneIndex].render();
+    // The frame past the end is drawn but never shown.
+    if (musicTimeMs > static_cast<float>(kPresentationEndMs)) quitProgram(0);
+    drawLetterbox();
+    if (!shotPath.empty()) writeShot();  // the back buffer, before the swap
+    glutSwapBuffers();
+}
+
+void idleRedisplay() { glutPostRedisplay(); }
+
+void reshape(int width, int height) {
+    windowWidth = width;
+    windowHeight = height;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, static_cast<double>(width) / height, static_cast<double>(0.1f), 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void keyboard(unsigned char key, int, int) {
+    if (key == 27) quitProgram(0);
+}
+
+void mouseButton(int button, int state, int, int) {
+    if (state != GLUT_UP) return;
+    if (button == GLUT_LEFT_BUTTON) seekMusic(1000.0f);
+    if (button == GLUT_RIGHT_BUTTON) seekMusic(-1000.0f);
+}
+
+void requestShot(const std::string& path) { shotPath = path; }
+
+void quitProgram(int code) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::exit(code);
+}

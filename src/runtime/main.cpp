@@ -1,0 +1,120 @@
+// Afterglow: a music-synchronised 3D presentation.
+//
+// Opens the window, loads everything, starts the music and runs the frame
+// loop until the music passes its end or Esc is pressed.
+#include <GL/freeglut.h>
+#include <X11/Xlib.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "gfx/message_box.h"
+#include "runtime/frame_loop.h"
+#include "runtime/music.h"
+#include "runtime/options.h"
+#include "runtime/startup.h"
+#include "runtime/timeline.h"
+
+namespace {
+
+constexpr int kDisplayMode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE;  // 146
+constexpr double kOfflineFps = 60.0;
+
+// freeglut's own message for a missing display is cryptic and it exits 1;
+// say what is wrong in plain words first.
+bool displayAvailable() {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) {
+        std::fprintf(stderr, "afterglow: no display: DISPLAY is not set (run it in an X session, or under xvfb-run)\n");
+        return false;
+    }
+    Display* display = XOpenDisplay(name);
+    if (!display) {
+        std::fprintf(stderr, "afterglow: cannot open display \"%s\"\n", name);
+        return false;
+    }
+    XCloseDisplay(display);
+    return true;
+}
+
+void openWindow(const Options& options) {
+    if (!options.windowed) {
+        char mode[64];
+        std::snprintf(mode, sizeof mode, "%dx%d:32@60", windowWidth, windowHeight);
+        glutGameModeString(mode);
+        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) && glutEnterGameMode() != 0) return;
+        std::fprintf(stderr, "afterglow: display mode %s is not available; using a full-screen window instead\n", mode);
+    }
+    // Without a window manager the default position (-1, -1) is taken
+    // literally; (0, 0) keeps the whole window on screen.
+    glutInitWindowPosition(0, 0);
+    glutInitWindowSize(windowWidth, windowHeight);
+    glutCreateWindow("0");
+    if (!options.windowed) glutFullScreen();
+}
+
+// Frames of a shot start just after the start of the shot's scene and are
+// spaced 1/60 s so that the last one lands exactly on the shot time.
+int leadInFrames(double shotMs) {
+    musicTimeMs = static_cast<float>(shotMs);
+    const double sceneStart = sceneStartMs[findSceneIndex()];
+    musicTimeMs = 0.0f;
+    const double frameMs = 1000.0 / kOfflineFps;
+    const int frames = static_cast<int>(std::ceil((shotMs - sceneStart) / frameMs - 1e-9)) - 1;
+    return frames > 0 ? frames : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const ParseResult parsed = parseOptions(argc, argv);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "afterglow: %s\nTry 'afterglow --help' for more information.\n", parsed.error.c_str());
+        return 2;
+    }
+    const Options& options = parsed.options;
+    if (options.help) {
+        std::fputs(usageText(argv[0]).c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("afterglow %s\n", AFTERGLOW_VERSION);
+        return 0;
+    }
+    if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
+    if (!displayAvailable()) return 1;
+
+    if (options.shot) setMessageBoxesEnabled(false);  // nobody is there to click
+    glutInit(&argc, argv);
+    glutInitDisplayMode(kDisplayMode);
+    windowWidth = displayWidth = options.width;
+    windowHeight = displayHeight = options.height;
+    openWindow(options);
+    glutDisplayFunc(displayFrame);
+    glutIdleFunc(idleRedisplay);
+    glutReshapeFunc(reshape);
+    glutKeyboardFunc(keyboard);
+    glutMouseFunc(mouseButton);
+
+    initialize();
+    reshape(windowWidth, windowHeight);
+
+    MusicConfig music;
+    if (options.shot) {
+        const int lead = leadInFrames(options.shotMs);
+        music.mode = ClockMode::Offline;
+        music.offlineFps = kOfflineFps;
+        music.startMs = options.shotMs - lead * (1000.0 / kOfflineFps);
+        startMusic(music);
+        for (int i = 0; i < lead; ++i) stepFrame();
+        requestShot(options.shotPath);
+    } else {
+        music.mode = options.silent ? ClockMode::Steady : ClockMode::Audio;
+        music.startMs = options.startMs;
+        startMusic(music);
+    }
+    glutMainLoop();
+    return 0;
+}

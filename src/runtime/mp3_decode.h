@@ -1,0 +1,18 @@
+// Whole-file MP3 decoding into interleaved stereo float samples.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct DecodedMusic {
+    std::vector<float> samples;  // interleaved left/right
+    int sampleRate = 0;
+    std::string error;           // empty on success
+
+    long long frames() const { return static_cast<long long>(samples.size() / 2); }
+    double lengthMs() const { return sampleRate ? frames() * 1000.0 / sampleRate : 0.0; }
+};
+
+// Decodes the whole file. On failure `error` says why (the file name is the
+// caller's to add) and `samples` is empty. Mono is duplicated to stereo.
+DecodedMusic decodeMp3(const std::string& path);

@@ -1,0 +1,108 @@
+#include "runtime/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "runtime/timeline.h"
+
+namespace {
+
+bool parseInt(const char* text, long& value) {
+    if (!text || !*text) return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text, &end, 10);
+    return errno == 0 && *end == '\0';
+}
+
+bool parseMs(const char* text, double& value) {
+    long ms = 0;
+    if (!parseInt(text, ms) || ms < 0 || ms > kPresentationEndMs) return false;
+    value = static_cast<double>(ms);
+    return true;
+}
+
+std::string msRange() { return "0.." + std::to_string(kPresentationEndMs); }
+
+}  // namespace
+
+std::string usageText(const char* program) {
+    std::string p = program ? program : "afterglow";
+    return "usage: " + p + " [width height] [options]\n"
+           "\n"
+           "Plays the presentation full screen at width x height (default 1024 768,\n"
+           "at least 512 each way) with the music in demo.mp3 as its clock.\n"
+           "Esc quits; releasing the left/right mouse button seeks 1 s forward/back.\n"
+           "\n"
+           "options:\n"
+           "  --windowed         a normal window of the given size instead of full screen\n"
+           "  --start MS         begin at MS milliseconds of music\n"
+           "  --silent           no sound: the clock runs on wall time\n"
+           "  --shot MS FILE     render the frame at MS offline (fixed 60 fps clock from the\n"
+           "                     start of its scene, no sound) into FILE as PNG, then exit\n"
+           "  --help             this text\n"
+           "  --version          the version\n"
+           "\n"
+           "environment:\n"
+           "  DISPLAY            the X display to open (required)\n";
+}
+
+ParseResult parseOptions(int argc, const char* const* argv) {
+    ParseResult result;
+    Options& o = result.options;
+    std::vector<const char*> sizes;
+
+    auto fail = [&](const std::string& message) {
+        result.error = message;
+        return result;
+    };
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasNext = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            o.help = true;
+        } else if (arg == "--version") {
+            o.version = true;
+        } else if (arg == "--windowed") {
+            o.windowed = true;
+        } else if (arg == "--silent") {
+            o.silent = true;
+        } else if (arg == "--start") {
+            if (!hasNext) return fail("--start needs a time in milliseconds");
+            if (!parseMs(argv[++i], o.startMs))
+                return fail("--start: '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
+        } else if (arg == "--shot") {
+            if (i + 2 >= argc) return fail("--shot needs a time in milliseconds and a PNG file name");
+            if (!parseMs(argv[++i], o.shotMs))
+                return fail("--shot: '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
+            o.shotPath = argv[++i];
+            o.shot = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return fail("unknown option '" + std::string(arg) + "'");
+        } else {
+            sizes.push_back(argv[i]);
+        }
+    }
+
+    if (sizes.size() == 1) {
+        result.warning = "a size needs both width and height; '" + std::string(sizes[0]) + "' alone is ignored";
+    } else if (sizes.size() >= 2) {
+        long w = 0, h = 0;
+        if (!parseInt(sizes[0], w)) return fail("width '" + std::string(sizes[0]) + "' is not a number");
+        if (!parseInt(sizes[1], h)) return fail("height '" + std::string(sizes[1]) + "' is not a number");
+        if (w < kMinSize || h < kMinSize)
+            return fail("size " + std::to_string(w) + "x" + std::to_string(h) + " is too small: at least " +
+                        std::to_string(kMinSize) + " each way");
+        if (w > kMaxSize || h > kMaxSize)
+            return fail("size " + std::to_string(w) + "x" + std::to_string(h) + " is too large: at most " +
+                        std::to_string(kMaxSize) + " each way");
+        o.width = static_cast<int>(w);
+        o.height = static_cast<int>(h);
+        if (sizes.size() > 2) result.warning = "extra argument '" + std::string(sizes[2]) + "' is ignored";
+    }
+    if (o.shot) o.windowed = true;  // a shot is exactly the requested size
+    return result;
+}

@@ -1,0 +1,32 @@
+// Command line: `afterglow [width height] [options]`.
+//
+// The plain form keeps its old meaning (two numbers set the display size,
+// otherwise 1024x768); everything else is an option starting with "--".
+#pragma once
+
+#include <string>
+
+struct Options {
+    int width = 1024;
+    int height = 768;
+    bool windowed = false;
+    bool silent = false;      // no audio device; the clock runs on wall time
+    double startMs = 0.0;     // begin playback here
+    bool shot = false;        // render one frame offline and write it
+    double shotMs = 0.0;
+    std::string shotPath;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;     // set when the command line is unusable (exit 2)
+    std::string warning;   // something ignored, worth a line on stderr
+};
+
+ParseResult parseOptions(int argc, const char* const* argv);
+std::string usageText(const char* program);
+
+constexpr int kMinSize = 512;     // the full-screen passes need 512x512 of scratch area
+constexpr int kMaxSize = 16384;

@@ -1,0 +1,57 @@
+#include "runtime/screenshot.h"
+
+#include <GL/gl.h>
+#include <png.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+bool writePngRgb(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
+                 std::string& error) {
+    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) {
+        error = "bad image size";
+        return false;
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        error = std::strerror(errno);
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(file);
+        std::remove(path.c_str());
+        error = "PNG encoding failed";
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, const_cast<png_bytep>(rgb.data() + static_cast<size_t>(y) * width * 3));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(file) != 0) {
+        error = std::strerror(errno);
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool saveBackBufferPng(const std::string& path, int width, int height, std::string& error) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    // GL rows run bottom-up; PNG rows top-down.
+    std::vector<uint8_t> flipped(pixels.size());
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(flipped.data() + y * row, pixels.data() + (height - 1 - y) * row, row);
+    return writePngRgb(path, width, height, flipped, error);
+}

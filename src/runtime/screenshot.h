@@ -1,0 +1,13 @@
+// Reading the picture back and writing it as PNG.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Writes 8-bit RGB rows, top row first. On failure returns false with the reason.
+bool writePngRgb(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
+                 std::string& error);
+
+// Reads width x height from the back buffer (bottom-left origin) and writes it.
+bool saveBackBufferPng(const std::string& path, int width, int height, std::string& error);

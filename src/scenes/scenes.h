@@ -1,0 +1,23 @@
+// The scene table: eleven scenes in timeline order, each three entry points.
+//
+//   init   - loads the scene's assets; called once at start-up, in order.
+//   update - every stateful step of one frame: emissions, particle motion,
+//            timers, every draw from the random generators. Runs on every
+//            frame of the scene, drawn or not.
+//   render - draws the frame from that state (into the render target, then
+//            the passes); changes no state a later frame depends on.
+//
+// Keeping update apart from render lets an offline shot run the frames
+// before the one it wants without drawing them and still arrive at exactly
+// the state a drawn run would have.
+#pragma once
+
+#include "runtime/timeline.h"
+
+struct SceneEntry {
+    void (*init)();
+    void (*update)();
+    void (*render)();
+};
+
+extern const SceneEntry sceneTable[kSceneCount];

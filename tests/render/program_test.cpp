@@ -1,0 +1,163 @@
+// The real program under the virtual display that ./test provides: shots,
+// endings, keys and the command line.
+#include <gtest/gtest.h>
+// After gtest: Xlib defines None and Bool as macros.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "support/png_read.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+ProcessOptions within(double seconds, const std::string& workingDir = AFTERGLOW_DATA_DIR) {
+    ProcessOptions options;
+    options.timeoutSec = seconds;
+    options.workingDir = workingDir;
+    return options;
+}
+
+ProcessResult afterglow(std::vector<std::string> args, ProcessOptions options = within(120)) {
+    args.insert(args.begin(), AFTERGLOW_BINARY);
+    return runProcess(args, options);
+}
+
+std::string fileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+RgbImage shot(int ms, const std::filesystem::path& file, std::vector<std::string> size = {}) {
+    size.insert(size.end(), {"--shot", std::to_string(ms), file.string()});
+    const ProcessResult r = afterglow(size);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    RgbImage image;
+    std::string error;
+    EXPECT_TRUE(readPngRgb(file.string(), image, error)) << error;
+    return image;
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(Shot, FrameHasTheLetterboxAndIsTheSameOnEveryRun) {
+    TempDir dir;
+    const RgbImage a = shot(1000, dir / "a.png");
+    ASSERT_EQ(a.width, 1024);
+    ASSERT_EQ(a.height, 768);
+    EXPECT_EQ(a.maxInRows(0, 96), 0) << "upper bar";
+    EXPECT_EQ(a.maxInRows(672, 768), 0) << "lower bar";
+    EXPECT_GT(a.maxInRows(96, 672), 0) << "the picture between the bars";
+
+    shot(1000, dir / "b.png");
+    EXPECT_EQ(fileBytes(dir / "a.png"), fileBytes(dir / "b.png"));
+}
+
+TEST(Shot, BarsFollowTheRequestedSize) {
+    TempDir dir;
+    const RgbImage image = shot(40000, dir / "s.png", {"800", "600"});
+    ASSERT_EQ(image.width, 800);
+    ASSERT_EQ(image.height, 600);
+    EXPECT_EQ(image.maxInRows(0, 75), 0);
+    EXPECT_EQ(image.maxInRows(525, 600), 0);
+    EXPECT_GT(image.maxInRows(75, 525), 0);
+}
+
+TEST(Shot, LateInALongSceneAndAtTheVeryEnd) {
+    TempDir dir;
+    EXPECT_EQ(shot(236000, dir / "late.png").width, 1024);  // 28.5 s into its scene
+    EXPECT_EQ(shot(243200, dir / "end.png").width, 1024);   // the last frame shown
+}
+
+TEST(Shot, UnwritableFileIsReportedByName) {
+    const ProcessResult r = afterglow({"--shot", "1000", "/nonexistent-dir/x.png"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("/nonexistent-dir/x.png"), std::string::npos) << r.err;
+}
+
+TEST(Playback, EndsByItselfAfterTheLastFrame) {
+    const ProcessResult r = afterglow({"--start", "242500", "--windowed"}, within(60));
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("initialize()"), std::string::npos);
+}
+
+TEST(Playback, WithoutMusicSaysSoOnceAndStillEnds) {
+    TempDir empty;
+    const ProcessResult r =
+        afterglow({"--start", "242600", "--windowed"}, within(60, empty.path().string()));
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(count(r.err, "demo.mp3"), 1u) << r.err;
+}
+
+// Presses Esc in the program's window once it is on screen.
+void pressEscape(int, void*) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    Window target = 0;
+    while (!target && std::chrono::steady_clock::now() < deadline) {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int n = 0;
+        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &n);
+        for (unsigned int i = 0; i < n; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+                target = children[i];
+        }
+        if (children) XFree(children);
+        if (!target) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_NE(target, 0u) << "the window never appeared";
+    XSetInputFocus(display, target, RevertToParent, CurrentTime);
+    const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
+    XTestFakeKeyEvent(display, escape, True, 0);
+    XTestFakeKeyEvent(display, escape, False, 0);
+    XFlush(display);
+    XCloseDisplay(display);
+}
+
+TEST(Playback, EscapeEndsWithZero) {
+    const ProcessResult r = runProcess({AFTERGLOW_BINARY, "--windowed", "--silent"},
+                                       within(90), pressEscape);
+    EXPECT_FALSE(r.timedOut) << "Esc did not end the program";
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+TEST(CommandLine, NoDisplayIsExplained) {
+    ProcessOptions noDisplay = within(30);
+    noDisplay.unsetEnv = {"DISPLAY"};
+    const ProcessResult r = afterglow({"--windowed"}, noDisplay);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("DISPLAY"), std::string::npos) << r.err;
+}
+
+TEST(CommandLine, BadArgumentsAreNamedWithExitCodeTwo) {
+    for (const auto& [args, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--loop"}, "--loop"}}) {
+        const ProcessResult r = afterglow(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    }
+    const ProcessResult help = afterglow({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--shot MS FILE"), std::string::npos);
+    const ProcessResult version = afterglow({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("afterglow ", 0), 0u);
+}
+
+}  // namespace

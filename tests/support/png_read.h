@@ -1,0 +1,19 @@
+// Reads an 8-bit RGB PNG for pixel probes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;  // rows top first, 3 bytes a pixel
+
+    const uint8_t* at(int x, int y) const { return pixels.data() + (static_cast<size_t>(y) * width + x) * 3; }
+    // Largest channel value over the whole rows [y0, y1).
+    int maxInRows(int y0, int y1) const;
+};
+
+// Returns false with the reason in error when the file is not an RGB PNG.
+bool readPngRgb(const std::string& path, RgbImage& image, std::string& error);

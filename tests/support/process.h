@@ -1,0 +1,24 @@
+// Runs a program to completion (or to a time limit) and keeps what it said.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+    int exitCode = -1;      // exit status, or -1 when killed or not started
+    bool timedOut = false;
+    std::string out;        // standard output
+    std::string err;        // standard error
+};
+
+struct ProcessOptions {
+    std::string workingDir;               // empty: the current one
+    std::vector<std::string> unsetEnv;    // variables removed for the child
+    std::vector<std::string> setEnv;      // "NAME=value" added for the child
+    double timeoutSec = 120.0;
+};
+
+// Starts argv[0] with the rest as arguments. While it runs, onRunning (when
+// given) is called with the child's PID; the result comes once it has ended.
+ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {},
+                         void (*onRunning)(int pid, void* data) = nullptr, void* data = nullptr);

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <vector>
+
+#include "mp3_writer.h"
+#include "runtime/mp3_decode.h"
+#include "runtime/music.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+constexpr int kRate = 44100;
+
+// Two seconds of a 172 Hz tone (bin 4) with a click at exactly 1.0 s.
+std::vector<float> testTone() {
+    std::vector<float> s(static_cast<size_t>(2 * kRate) * 2);
+    for (int i = 0; i < 2 * kRate; ++i) {
+        const float v = 0.5f * static_cast<float>(std::sin(2.0 * M_PI * 4 * (44100.0 / 1024) * i / kRate));
+        s[2 * i] = v;
+        s[2 * i + 1] = v;
+    }
+    s[2 * kRate] = s[2 * kRate + 1] = 1.0f;
+    return s;
+}
+
+class Mp3File : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir = new TempDir();
+        std::string error;
+        ASSERT_TRUE(writeMp3((*dir / "tone.mp3").string(), testTone(), kRate, 192, error)) << error;
+    }
+    static void TearDownTestSuite() { delete dir; }
+    static std::string path() { return (*dir / "tone.mp3").string(); }
+    static TempDir* dir;
+};
+TempDir* Mp3File::dir = nullptr;
+
+TEST_F(Mp3File, DecodesToTheExactLengthAndTiming) {
+    const DecodedMusic music = decodeMp3(path());
+    ASSERT_TRUE(music.error.empty()) << music.error;
+    EXPECT_EQ(music.sampleRate, kRate);
+    EXPECT_EQ(music.frames(), 2 * kRate);  // the Info tag makes the length exact
+    EXPECT_DOUBLE_EQ(music.lengthMs(), 2000.0);
+    // The click stays at 1.0 s: no encoder delay leaks into the clock.
+    long long loudest = 0;
+    for (long long i = kRate - 2000; i < kRate + 2000; ++i)
+        if (std::fabs(music.samples[2 * i] - music.samples[2 * (i - 1)]) >
+            std::fabs(music.samples[2 * loudest] - music.samples[2 * (loudest - 1)]))
+            loudest = i;
+    EXPECT_NEAR(static_cast<double>(loudest), kRate, 3.0);
+}
+
+TEST_F(Mp3File, TruncatedFilesKeepWhatDecodedAndGarbageIsRefused) {
+    std::ifstream in(path(), std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::string half = (*dir / "half.mp3").string();
+    std::ofstream(half, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
+    const DecodedMusic partial = decodeMp3(half);
+    EXPECT_TRUE(partial.error.empty()) << partial.error;
+    EXPECT_GT(partial.frames(), kRate / 2);
+    EXPECT_LT(partial.frames(), 2 * kRate);
+
+    const std::string junk = (*dir / "junk.mp3").string();
+    std::ofstream(junk, std::ios::binary) << std::string(10000, 'x');
+    const DecodedMusic bad = decodeMp3(junk);
+    EXPECT_FALSE(bad.error.empty());
+    EXPECT_TRUE(bad.samples.empty());
+
+    const DecodedMusic missing = decodeMp3((*dir / "nothing-here.mp3").string());
+    EXPECT_NE(missing.error.find("No such file"), std::string::npos) << missing.error;
+}
+
+// The offline clock as shots and tests use it: exact frame times, the
+// spectrum of the file at those times, and seeks as the mouse makes them.
+TEST_F(Mp3File, OfflineClockStepsExactlyAndSeeksLikeTheMouse) {
+    MusicConfig config;
+    config.path = path();
+    config.mode = ClockMode::Offline;
+    config.offlineFps = 50.0;
+    config.startMs = 500.0;
+    startMusic(config);
+    EXPECT_EQ(musicTimeMs, 500.0f);
+    EXPECT_EQ(musicClockMode(), ClockMode::Offline);
+
+    updateMusicClock();
+    EXPECT_EQ(musicTimeMs, 500.0f);
+    EXPECT_EQ(frameDeltaMs, 20.0f);
+    EXPECT_GT(spectrumBins[4], 0.25f);  // the tone, as it sounds at 0.5 s
+    updateMusicClock();
+    EXPECT_EQ(musicTimeMs, 520.0f);
+
+    seekMusic(1000.0f);
+    EXPECT_EQ(musicTimeMs, 1520.0f);  // the jump shows at once...
+    updateMusicClock();
+    EXPECT_EQ(musicTimeMs, 1520.0f);
+    EXPECT_EQ(frameDeltaMs, 20.0f);  // ...but the next delta stays a frame's worth
+    updateMusicClock();
+    EXPECT_EQ(musicTimeMs, 1540.0f);
+
+    seekMusic(-1000.0f);
+    seekMusic(-1000.0f);  // past the start: clamped to 0
+    EXPECT_EQ(musicTimeMs, 0.0f);
+    updateMusicClock();
+    EXPECT_EQ(musicTimeMs, 0.0f);
+}
+
+TEST(Music, MissingFileRunsSilentlyOnTheSteadyClock) {
+    TempDir dir;
+    MusicConfig config;
+    config.path = (dir / "demo.mp3").string();
+    config.mode = ClockMode::Audio;
+    config.startMs = 1000.0;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(startMusic(config), 1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("demo.mp3"), std::string::npos) << said;
+    EXPECT_NE(said.find("No such file"), std::string::npos) << said;
+    EXPECT_EQ(musicClockMode(), ClockMode::Steady);
+
+    updateMusicClock();
+    const float first = musicTimeMs;
+    EXPECT_GE(first, 1000.0f);
+    EXPECT_LT(frameDeltaMs, 1000.0f);
+    for (int i = 0; i < 3; ++i) updateMusicClock();
+    EXPECT_GE(musicTimeMs, first);  // it moves on by itself
+    for (int b = 0; b < kSpectrumSize; ++b) ASSERT_EQ(spectrumBins[b], 0.0f);
+    seekMusic(-5000.0f);
+    EXPECT_EQ(musicTimeMs, 0.0f);
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "runtime/options.h"
+
+namespace {
+
+ParseResult parse(std::vector<const char*> args) {
+    args.insert(args.begin(), "afterglow");
+    return parseOptions(static_cast<int>(args.size()), args.data());
+}
+
+TEST(Options, PlainFormKeepsDefaultsOrTakesBothSizes) {
+    auto r = parse({});
+    EXPECT_TRUE(r.error.empty());
+    EXPECT_EQ(r.options.width, 1024);
+    EXPECT_EQ(r.options.height, 768);
+    EXPECT_FALSE(r.options.windowed);
+
+    r = parse({"800", "600"});
+    EXPECT_EQ(r.options.width, 800);
+    EXPECT_EQ(r.options.height, 600);
+
+    r = parse({"1280"});  // one number alone is ignored, with a word about it
+    EXPECT_TRUE(r.error.empty());
+    EXPECT_EQ(r.options.width, 1024);
+    EXPECT_NE(r.warning.find("1280"), std::string::npos);
+}
+
+TEST(Options, RejectsWhatCannotBeUsedAndNamesIt) {
+    for (const auto& [args, named] : std::vector<std::pair<std::vector<const char*>, std::string>>{
+             {{"wide", "600"}, "wide"},
+             {{"800", "6x0"}, "6x0"},
+             {{"511", "768"}, "511x768"},
+             {{"1024", "100"}, "1024x100"},
+             {{"99999", "768"}, "99999x768"},
+             {{"--fullscreen"}, "--fullscreen"},
+             {{"--start"}, "--start"},
+             {{"--start", "soon"}, "soon"},
+             {{"--start", "-5"}, "-5"},
+             {{"--shot", "1000"}, "--shot"},
+             {{"--shot", "300000", "x.png"}, "300000"},
+         }) {
+        const auto r = parse(args);
+        EXPECT_NE(r.error.find(named), std::string::npos) << "error was: " << r.error;
+    }
+}
+
+TEST(Options, ExtrasAndShots) {
+    auto r = parse({"--windowed", "--start", "242500", "--silent"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_TRUE(r.options.windowed);
+    EXPECT_TRUE(r.options.silent);
+    EXPECT_EQ(r.options.startMs, 242500.0);
+
+    r = parse({"1280", "720", "--shot", "1000", "out.png"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_TRUE(r.options.shot);
+    EXPECT_TRUE(r.options.windowed);  // a shot is exactly the requested size
+    EXPECT_EQ(r.options.shotMs, 1000.0);
+    EXPECT_EQ(r.options.shotPath, "out.png");
+    EXPECT_EQ(r.options.width, 1280);
+
+    EXPECT_TRUE(parse({"--help"}).options.help);
+    EXPECT_TRUE(parse({"--version"}).options.version);
+    const std::string usage = usageText("afterglow");
+    for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--help", "--version"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+}  // namespace
