@@ -1,0 +1,20 @@
+// afterglow-inspect: looks inside the data files the way the program reads
+// them. Each verb is a function in its own file; main() dispatches.
+//
+//   afterglow-inspect jpeg IN.jpg OUT.ppm
+//   afterglow-inspect ase FILE
+//   afterglow-inspect shape FILE INDEX [T ...]
+//
+// A verb gets the arguments after its name and returns the exit code:
+// 0 on success, 1 when the file is refused (with a one-line reason on
+// stderr), 2 for a bad command line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using VerbArgs = std::vector<std::string>;
+
+int inspectJpeg(const VerbArgs& args);
+int inspectAse(const VerbArgs& args);
+int inspectShape(const VerbArgs& args);
