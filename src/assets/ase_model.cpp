@@ -36,39 +36,6 @@ FileSurvey surveyFile(FILE* file) {
     return survey;
 }
 
-// File name from a *BITMAP word: cut after the first ".jpg" (any case),
-// blank the directories up to the last backslash before it, take the first
-// word left. Empty when nothing is left.
-void bitmapFileName(const char* word, char (&name)[kAseWordSize]) {
-    char buffer[kAseWordSize];
-    std::snprintf(buffer, sizeof buffer, "%s", word);
-    size_t length = std::strlen(buffer);
-    const auto lower = [&](size_t i) { return std::tolower(static_cast<unsigned char>(buffer[i])); };
-    size_t end = length;
-    for (size_t i = 0; i + 3 < length; ++i) {
-        if (buffer[i] == '.' && lower(i + 1) == 'j' && lower(i + 2) == 'p' && lower(i + 3) == 'g') {
-            buffer[i + 4] = '\0';
-            length = i + 4;
-            end = i;
-            break;
-        }
-    }
-    // Only the word itself is searched: bytes past its end are stale.
-    for (size_t i = end + 1; i-- > 0;) {
-        if (i < length && buffer[i] == '\\') {
-            std::memset(buffer, ' ', i + 1);
-            break;
-        }
-    }
-    name[0] = '\0';
-    const char* p = buffer;
-    while (*p && std::isspace(static_cast<unsigned char>(*p))) ++p;
-    size_t n = 0;
-    while (p[n] && !std::isspace(static_cast<unsigned char>(p[n])) && n < kAseWordSize - 1) ++n;
-    std::memcpy(name, p, n);
-    name[n] = '\0';
-}
-
 class ModelReader {
 public:
     ModelReader(AseModel& model, FILE* file, uint32_t maxRows, TextureManager* textures)
@@ -112,7 +79,7 @@ private:
                 // Every bitmap of the material's block, sub-materials and
                 // map kinds alike, overwrites the one before.
                 char name[kAseWordSize];
-                bitmapFileName(lineWords[1], name);
+                aseBitmapFileName(lineWords[1], name);
                 model_.materials.back()->textureIndex =
                     textures_ && name[0] ? textures_->load(name, kGlLinear) : -1;
             }
@@ -220,4 +187,34 @@ int AseModel::findMesh(const char* name) const {
 int32_t AseModel::meshTexture(const AseMesh& mesh) const {
     if (mesh.materialRef < 0 || static_cast<size_t>(mesh.materialRef) >= materials.size()) return -1;
     return materials[static_cast<size_t>(mesh.materialRef)]->textureIndex;
+}
+
+void aseBitmapFileName(const char* word, char (&name)[kAseWordSize]) {
+    char buffer[kAseWordSize];
+    std::snprintf(buffer, sizeof buffer, "%s", word);
+    size_t length = std::strlen(buffer);
+    const auto lower = [&](size_t i) { return std::tolower(static_cast<unsigned char>(buffer[i])); };
+    size_t end = length;
+    for (size_t i = 0; i + 3 < length; ++i) {
+        if (buffer[i] == '.' && lower(i + 1) == 'j' && lower(i + 2) == 'p' && lower(i + 3) == 'g') {
+            buffer[i + 4] = '\0';
+            length = i + 4;
+            end = i;
+            break;
+        }
+    }
+    // Only the word itself is searched: bytes past its end are stale.
+    for (size_t i = end + 1; i-- > 0;) {
+        if (i < length && buffer[i] == '\\') {
+            std::memset(buffer, ' ', i + 1);
+            break;
+        }
+    }
+    name[0] = '\0';
+    const char* p = buffer;
+    while (*p && std::isspace(static_cast<unsigned char>(*p))) ++p;
+    size_t n = 0;
+    while (p[n] && !std::isspace(static_cast<unsigned char>(p[n])) && n < kAseWordSize - 1) ++n;
+    std::memcpy(name, p, n);
+    name[n] = '\0';
 }

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "assets/ase_text.h"
 #include "assets/vec_math.h"
 
 class TextureManager;
@@ -106,3 +107,9 @@ public:
     std::vector<std::unique_ptr<AseMaterial>> materials;
     TextureManager* textures = nullptr;
 };
+
+// Texture file name from a *BITMAP word: the word is cut right after its
+// first ".jpg" (any case, which drops a closing quote) and loses everything
+// up to the last backslash before that; C:\maps\metal.jpg gives metal.jpg.
+// Empty when nothing is left.
+void aseBitmapFileName(const char* word, char (&name)[kAseWordSize]);
