@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "assets/ase_model.h"
@@ -107,6 +108,35 @@ TEST_F(AssetDraw, FlatModelIsBlackWithOneWhiteMesh) {
     Feedback again;
     model.drawFlat(-1);
     for (const Polygon& p : again.finish()) EXPECT_EQ(p[0].g, 0);
+}
+
+TEST_F(AssetDraw, MaterialBitmapsLoadThroughTheTextureManager) {
+    setenv("AFTERGLOW_NO_MESSAGE_BOX", "1", 1);
+    TempDir dir;
+    writeTextFile(dir / "m.ASE",
+                  "*MATERIAL_LIST {\n*MATERIAL_COUNT 3\n"
+                  "*MATERIAL 0 {\n*MAP_DIFFUSE {\n*BITMAP \"C:\\maps\\diffuse.jpg\"\n}\n"
+                  "*MAP_BUMP {\n*BITMAP \"C:\\maps\\bump.jpg\"\n}\n}\n"
+                  "*MATERIAL 1 {\n*BITMAP \"D:\\Art\\Stone.JPG\"\n}\n"
+                  "*MATERIAL 2 {\n*MATERIAL_NAME \"plain\"\n}\n}\n" +
+                      geomObject("\"a\"", "", "", "\t*MATERIAL_REF 1\n"));
+    TextureManager textures;
+    AseModel model;
+    testing::internal::CaptureStderr();  // the images are not there
+    {
+        CapturedProgress quiet;
+        model.load((dir / "m.ASE").c_str(), &textures);
+    }
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(model.materials.size(), 3u);
+    // Every bitmap of a material's block replaces the one before.
+    const int first = model.materials[0]->textureIndex;
+    ASSERT_GE(first, 0);
+    EXPECT_EQ(textures.fileNames[first], "bump.jpg");
+    EXPECT_EQ(textures.count, 3);
+    EXPECT_EQ(textures.fileNames[model.materials[1]->textureIndex], "Stone.JPG");
+    EXPECT_EQ(model.materials[2]->textureIndex, -1);
+    EXPECT_EQ(model.meshTexture(*model.meshes[0]), model.materials[1]->textureIndex);
 }
 
 TEST_F(AssetDraw, TexturedMeshSendsItsCoordinatesAndTheNodeTransform) {
