@@ -12,9 +12,12 @@ namespace {
 
 constexpr int kShaderLogSize = 1024;
 
-// Without OpenGL 2.0 GLEW leaves the shader entry points null; the programs
-// then stay 0 rather than crashing the start-up that reports it.
-bool shadersAvailable() { return glCreateShader && glCreateProgram; }
+// Without OpenGL 2.0 (or before GLEW is initialised) the shader entry points
+// are null: programs then stay 0 and the calls do nothing, rather than
+// crashing a start-up that has already said what is missing.
+bool shadersAvailable() {
+    return glCreateShader && glCreateProgram && glUseProgram && glUniform1f && glUniform1i;
+}
 
 std::string filePath(const char* path) {
     std::string p = path;
@@ -41,17 +44,19 @@ unsigned int ShaderManager::loadProgram(const char* fragmentPath, const char* ve
 }
 
 void ShaderManager::setSampler(unsigned int program, const char* name) {
-    glUniform1i(glGetUniformLocation(program, name), 0);
+    if (shadersAvailable()) glUniform1i(glGetUniformLocation(program, name), 0);
 }
 
 void ShaderManager::setUniform1f(unsigned int program, float value, const char* name) {
-    glUniform1f(glGetUniformLocation(program, name), value);
+    if (shadersAvailable()) glUniform1f(glGetUniformLocation(program, name), value);
 }
 
-void ShaderManager::use(unsigned int program) { glUseProgram(program); }
+void ShaderManager::use(unsigned int program) {
+    if (shadersAvailable()) glUseProgram(program);
+}
 
 void ShaderManager::unuse() {
-    if (glUseProgram) glUseProgram(0);
+    if (shadersAvailable()) glUseProgram(0);
 }
 
 std::optional<std::string> readTextFile(const char* path) {

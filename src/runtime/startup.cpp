@@ -74,7 +74,8 @@ void initialize() {
     engine = new Engine();  // lives until the process exits
     engine->shaders = std::make_unique<ShaderManager>();
     engine->shaders->init();
-    // GLEW's own probing may leave a flag behind; it is not ours to report.
+    // GLEW probes the driver with queries that some contexts reject; such a
+    // flag is not a fault of ours.
     glGetError();
     loadPrograms(*engine);
     engine->textures = std::make_unique<TextureManager>();

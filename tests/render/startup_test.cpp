@@ -97,6 +97,11 @@ TEST(StartUp, EachMissingCapabilityStopsWithItsMessageAndCode) {
     }
 }
 
+TEST(StartUp, TheTestSwitchIsDocumented) {
+    const ProcessResult help = runProcess({AFTERGLOW_BINARY, "--help"});
+    EXPECT_NE(help.out.find("AFTERGLOW_HIDE_GL_EXTENSIONS=NAME,..."), std::string::npos) << help.out;
+}
+
 TEST(StartUp, NamesAreTestedAsSubstringsOfTheWholeString) {
     // Hiding the unprefixed "ARB_shader_objects" also hides
     // "GL_ARB_shader_objects"; hiding an unrelated name changes nothing.
