@@ -89,14 +89,15 @@ void beginRedraw() {
     glColor3f(1.0f, 1.0f, 1.0f);
 }
 
+// Blends a flat colour over the picture band; leaves blending on.
 void fillBand(float r, float g, float b, float a) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(r, g, b, a);
     drawPictureQuad();
-    glDepthMask(GL_TRUE);
 }
 
+// Flat colour, no depth writes: the overlay must not hide later 3D work.
 void beginOverlay() {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
@@ -134,6 +135,7 @@ void PostFx::captureGlowBuffer(TextureManager& textures) { capture(textures, glo
 void PostFx::captureZoomBuffer(TextureManager& textures) { capture(textures, zoomBuffer); }
 
 void PostFx::glow(TextureManager& textures, bool additive, float offset, float alpha, int passes) {
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     captureGlowBuffer(textures);
@@ -163,6 +165,7 @@ void PostFx::zoomBlur(TextureManager& textures, float scale, float alpha, int pa
     disable3DState();
     glDisable(GL_BLEND);
     unbindFBO();
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     captureZoomBuffer(textures);
@@ -218,6 +221,7 @@ void PostFx::overlay(float r, float g, float b, float a) {
     pixelProjection(static_cast<float>(displayWidth), static_cast<float>(displayHeight));
     glViewport(0, 0, displayWidth, displayHeight);
     fillBand(r, g, b, a);
+    glDepthMask(GL_TRUE);
 }
 
 void PostFx::overlayWindow(float r, float g, float b, float a) {
@@ -225,6 +229,7 @@ void PostFx::overlayWindow(float r, float g, float b, float a) {
     glViewport(0, 0, windowWidth, windowHeight);
     pixelProjection(static_cast<float>(windowWidth), static_cast<float>(windowHeight));
     fillBand(r, g, b, a);
+    glDepthMask(GL_TRUE);
 }
 
 void PostFx::waveWarp(TextureManager&, int amount, float phase) {

@@ -1,4 +1,4 @@
-// The render target and the projection and primitive helpers.
+// The render target and the projection helpers.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -83,61 +83,6 @@ TEST(Projection, PerspectiveKeepsTheFourToThreeAspect) {
     EXPECT_NEAR(m[0], 0.75, 1e-6);
     EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 1024, 1024}));
     glDisable(GL_DEPTH_TEST);
-}
-
-TEST(Primitives, CubeAndFloorShowTheTextureTheRightWayRound) {
-    REQUIRE_ENGINE();
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    const uint8_t texels[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glEnable(GL_TEXTURE_2D);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glDisable(GL_BLEND);
-
-    auto corners = [] {
-        const WindowImage w = readWindow();
-        // The 768x768 viewport in the lower-left of the window spans window
-        // rows 0 to 767 and columns 0 to 767.
-        return std::array<Rgb, 4>{w.at(100, 100), w.at(668, 100), w.at(100, 667), w.at(668, 667)};
-    };
-    auto expectColours = [](const std::array<Rgb, 4>& c, const char* what) {
-        // Top-left texel (0,0) red, top-right (1,0) green, bottom-left (0,1)
-        // blue, bottom-right white.
-        EXPECT_EQ(c[0].r, 255) << what;
-        EXPECT_EQ(c[0].g, 0) << what;
-        EXPECT_EQ(c[1].g, 255) << what;
-        EXPECT_EQ(c[1].r, 0) << what;
-        EXPECT_EQ(c[2].b, 255) << what;
-        EXPECT_EQ(c[2].r, 0) << what;
-        EXPECT_EQ(c[3].r + c[3].g + c[3].b, 765) << what;
-    };
-
-    // The cube's z = +s face seen from in front, y up on screen.
-    clearWindow(0.0f, 0.0f, 0.0f);
-    glViewport(0, 0, 768, 768);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-1.0, 1.0, -1.0, 1.0, -10.0, 10.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glEnable(GL_DEPTH_TEST);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    engine->drawTexturedCube(1.0f);
-    expectColours(corners(), "cube front face");
-
-    // The floor seen from above with -z up on screen.
-    clearWindow(0.0f, 0.0f, 0.0f);
-    glViewport(0, 0, 768, 768);
-    glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-    engine->drawFloorQuad(1.0f);
-    expectColours(corners(), "floor");
-    glDisable(GL_DEPTH_TEST);
-    glDeleteTextures(1, &texture);
 }
 
 }  // namespace
