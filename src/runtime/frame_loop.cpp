@@ -127,6 +127,7 @@ void mouseButton(int button, int state, int, int) {
 void requestShot(const std::string& path) { shotPath = path; }
 
 void quitProgram(int code) {
+    stopMusic();
     std::fflush(stdout);
     std::fflush(stderr);
     std::exit(code);
