@@ -287,7 +287,7 @@ void inverseDct(float* block, uint8_t* out, int stride) {
     }
     std::memset(block, 0, 64 * sizeof(float));
     for (int h = 0; h < 2; ++h) aan8(r[0][h], r[1][h], r[2][h], r[3][h], r[4][h], r[5][h], r[6][h], r[7][h]);
-    // c[i][h]: column i of rows 4h..4h+3.
+    // After the first two transposes below, c[i][h] is column i of rows 4h..4h+3.
     F4 c[8][2] = {{r[0][0], r[4][0]}, {r[1][0], r[5][0]}, {r[2][0], r[6][0]}, {r[3][0], r[7][0]},
                   {r[0][1], r[4][1]}, {r[1][1], r[5][1]}, {r[2][1], r[6][1]}, {r[3][1], r[7][1]}};
     for (int h = 0; h < 2; ++h) {
