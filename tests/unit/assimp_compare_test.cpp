@@ -184,7 +184,7 @@ TEST_P(AssimpCompare, MeshesAgree) {
         GTEST_SKIP() << "assimp keeps " << theirs.size() << " of the " << objects
                      << " objects, so its meshes cannot be paired with ours";
 
-    const ProcessResult inspected = runProcess({AFTERGLOW_INSPECT, "ase", input});
+    const ProcessResult inspected = runProcess({AFTERGLOW_INSPECT_BINARY, "ase", input});
     ASSERT_EQ(inspected.exitCode, 0) << inspected.err;
     const std::vector<InspectMesh> ours = parseInspect(inspected.out);
 

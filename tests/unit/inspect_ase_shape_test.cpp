@@ -9,7 +9,7 @@
 namespace {
 
 ProcessResult inspect(const std::vector<std::string>& args) {
-    std::vector<std::string> argv = {AFTERGLOW_INSPECT};
+    std::vector<std::string> argv = {AFTERGLOW_INSPECT_BINARY};
     argv.insert(argv.end(), args.begin(), args.end());
     return runProcess(argv);
 }
