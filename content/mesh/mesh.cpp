@@ -80,7 +80,11 @@ Mesh revolve(const std::vector<ProfilePoint>& profile, int segments, bool closed
         firstTex[j] = static_cast<int>(m.texVertices.size());
         const float v = 1.0f - static_cast<float>(j) / (rows - 1);
         // A pole gets one texture vertex per segment, in the middle of it.
-        for (int i = 0; i <= segments; ++i) addTex(m, pole[j] ? (i + 0.5f) / segments : static_cast<float>(i) / segments, v);
+        if (pole[j]) {
+            for (int i = 0; i < segments; ++i) addTex(m, (i + 0.5f) / segments, v);
+        } else {
+            for (int i = 0; i <= segments; ++i) addTex(m, static_cast<float>(i) / segments, v);
+        }
     }
     auto vertex = [&](int j, int i) { return pole[j] ? firstVertex[j] : firstVertex[j] + i % segments; };
     auto tex = [&](int j, int i) { return firstTex[j] + i; };
