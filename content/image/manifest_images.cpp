@@ -1,10 +1,7 @@
 #include "image/manifest_images.h"
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
 #include <functional>
-#include <map>
 
 #include "image/image_file.h"
 #include "image/text.h"

@@ -3,6 +3,7 @@
 // shape readers use, so what is checked here is what the program will see.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
