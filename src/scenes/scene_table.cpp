@@ -1,6 +1,7 @@
 #include <GL/gl.h>
 
 #include "scenes/scenes.h"
+#include "scenes/scenes_late.h"
 
 namespace {
 
@@ -28,10 +29,10 @@ const SceneEntry sceneTable[kSceneCount] = {
     kPlaceholder,  // 4
 
     // The ribbons, the flowers, the city, the ring ship, the piece, the credits.
-    kPlaceholder,  // 5
-    kPlaceholder,  // 6
-    kPlaceholder,  // 7
-    kPlaceholder,  // 8
-    kPlaceholder,  // 9
-    kPlaceholder,  // 10
+    {initScene5, updateScene5, renderScene5},  // 5
+    {initScene6, updateScene6, renderScene6},  // 6
+    {initScene7, updateScene7, renderScene7},  // 7
+    {initScene8, updateScene8, renderScene8},  // 8
+    {initScene9, updateScene9, renderScene9},  // 9
+    {initScene10, updateScene10, renderScene10},  // 10
 };

@@ -1,0 +1,52 @@
+// Scene 10, the credits: one card in front of the camera that fades in from
+// white through a dying row wobble and fades to black before the end.
+#include <GL/gl.h>
+
+#include <algorithm>
+
+#include "gfx/engine.h"
+#include "runtime/music.h"
+#include "runtime/timeline.h"
+#include "scenes/scene_common.h"
+#include "scenes/scenes_late.h"
+
+void initScene10() {}
+
+void updateScene10() {}
+
+void renderScene10() {
+    beginSceneFrame();
+    drawScene10();
+
+    PostFx& fx = *engine->postFx;
+    fx.glow(*engine->textures, false, 0.002f, 0.5f, 8);
+    fx.composite(*engine->textures, 1.0f, 2);  // the glow is made but not added here
+    fx.rowWobble(*engine->textures, creditsWobble(sceneTimeMs()), musicTimeMs * 0.002f);
+
+    const float start = static_cast<float>(sceneStartMs[sceneIndex]);
+    if (musicTimeMs < start + 1000) fx.overlay(1, 1, 1, 1 - sceneTimeMs() * 0.001f);
+    if (musicTimeMs > start + 5000) fx.overlay(0, 0, 0, (musicTimeMs - (start + 5000)) * 0.001f);
+}
+
+// Leaves blending on (source alpha), depth test and culling off, texturing as
+// the card's texture left it.
+void drawScene10() {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+
+    enableAlphaBlending();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glColor4f(1, 1, 1, 1);
+
+    // The floor quad stood up: a 2 x 2 card 4 units away, its texture upright.
+    glTranslatef(0, 0, -4);
+    glRotatef(90, 1, 0, 0);
+    engine->textures->bind(engine->texCredits);
+    engine->drawFloorQuad(1);
+}
+
+int creditsWobble(float sceneMs) {
+    return static_cast<int>(10 * std::max(0.0f, 1 - sceneMs * 0.00033333333f));
+}

@@ -1,0 +1,188 @@
+// Scene 8, the ring ship: a sphere and three tilted rings, shaded on an
+// orange ground, with light shafts smeared out of the sphere. Each frame
+// draws a mask pass (the sphere white on black) for the shafts and then the
+// shaded pass; every B event starts a new camera move.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "assets/ase_model.h"
+#include "gfx/engine.h"
+#include "runtime/music.h"
+#include "runtime/timeline.h"
+#include "scenes/scene_common.h"
+#include "scenes/scenes_late.h"
+
+namespace {
+
+AseModel* shipModel = nullptr;
+
+struct RingSpin {
+    const char* name;
+    Vec3 axis;
+};
+constexpr RingSpin kRingSpins[] = {
+    {"\"ring_01\"", {1, 0.5f, 0}},
+    {"\"ring_02\"", {0, 0.5f, 2}},
+    {"\"ring_03\"", {-0.2f, 3.5f, 0}},
+};
+
+}  // namespace
+
+void initScene8() {
+    shipModel = new AseModel();
+    shipModel->load("models/alus.ASE");
+    shipModel->computeNormals();
+}
+
+// The rings' spin lives in the model; both passes of the frame draw it.
+// A ring the file lacks simply does not turn.
+void updateScene8() {
+    const float rho = sceneTimeMs() * 0.125f;
+    for (const RingSpin& ring : kRingSpins) {
+        const int mesh = shipModel->findMesh(ring.name);
+        if (mesh < 0) continue;
+        shipModel->meshes[mesh]->rotAxis = ring.axis;
+        shipModel->meshes[mesh]->rotAngle = rho;
+    }
+}
+
+void renderScene8() {
+    const float now = musicTimeMs;
+    const float s0 = static_cast<float>(sceneStartMs[sceneIndex]);
+    const float e = sceneEndMs();
+    PostFx& fx = *engine->postFx;
+
+    engine->setPerspectiveFov(1024, 1024, 88);
+    bindTextureFBO(glExtensions.fboColorTexture);
+    drawScene8(false);
+    // The sphere mask smeared into shafts, longer on each beat.
+    fx.zoomBlur(*engine->textures, 0.03f + 0.04f * beatPulse200(), 0.5f, 8);
+
+    engine->setPerspectiveFov(1024, 1024, 88);
+    bindTextureFBO(glExtensions.fboColorTexture);
+    drawScene8(true);
+    fx.glow(*engine->textures, false, 0.002f, 0.5f, 8);
+    fx.composite(*engine->textures, 1.0f, 2);
+    fx.composite(*engine->textures, 0.9f, 3);
+
+    const float p = trackBPulse1000();
+    if (p > 0) {
+        fx.rowWobble(*engine->textures, static_cast<int>(14 * p), now);
+        fx.overlay(0, 0, 0, p * p);
+    }
+    // The glow goes on after the wobble and its dark veil.
+    fx.composite(*engine->textures, 1.0f, 0);
+
+    if (s0 + 500 > now) fx.overlay(1, 1, 1, 1 - (now - s0) * 0.002f);
+    // The first 100 ms of this window have a negative alpha: nothing shows.
+    if (e - 600 < now) fx.overlay(1, 1, 1, 1 - (e - now) * 0.002f);
+}
+
+// Leaves lighting, light 0, texturing, blending and culling off, the depth
+// test on and no program in use.
+void drawScene8(bool shaded) {
+    const float now = musicTimeMs;
+    const float T = sceneTimeMs();
+    if (shaded) {
+        glClearColor(0.65f, 0.4f, 0.12f, 1);
+    } else {
+        glClearColor(0, 0, 0, 1);
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+
+    const float q = (now - static_cast<float>(trackBTime())) * 0.0002f;
+    const CameraShot shot = shipShot(trackBCountInScene(), q, T);
+
+    float r = 0;
+    const float e = sceneEndMs();
+    if (now > e - 2000) r = (now - (e - 2000)) * 0.001f;
+    gluLookAt(shot.eye.x + 2 * r * std::sin(now), shot.eye.y + beatPulse200() + r * std::sin(0.6666667f * now),
+              shot.eye.z + r * std::sin(0.6666667f * now), shot.centre.x, shot.centre.y, shot.centre.z, shot.up.x,
+              shot.up.y, shot.up.z);
+
+    // Black ambient and diffuse: the ship is a silhouette with white highlights.
+    applyLightAndMaterial({{40, 10, -50, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {1, 1, 1, 1},
+                           {0, 0, 0, 1}, {0, 0, 0, 1}, {1, 1, 1, 1}, 40});
+
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glPushMatrix();
+
+    if (shaded) {
+        ShaderManager& shaders = *engine->shaders;
+        const unsigned int prog = engine->progPhongDist;
+        shaders.use(prog);
+        shaders.setUniform1f(prog, now * 0.5f, "time");
+        shaders.setUniform1f(prog, 30, "minus");
+        shaders.setUniform1f(prog, 35, "div");
+        shaders.setUniform1f(prog, 0.04f, "mull");
+        shaders.setUniform1f(prog, 0.995f - 0.05f * beatPulse200(), "mul2");
+        shaders.setSampler(prog, "tex");
+        shipModel->draw();
+        shaders.unuse();
+    } else {
+        // Without a sphere in the file the mask is all black: no shafts.
+        glDisable(GL_LIGHTING);
+        shipModel->drawFlat(shipModel->findMesh("\"sphere\""));
+    }
+
+    glPopMatrix();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+}
+
+CameraShot shipShot(int k, float q, float T) {
+    const float eo = 1 - (1 - q) * (1 - q);
+    const float sq = sigmoidStep(q);
+    const float q2 = q * q;
+    CameraShot s;
+    s.eye = {10, 15, 80 * std::sin(T * 0.00076923077f)};
+    s.centre = {0, 15, -50};
+    switch (k) {
+    case 0:
+        s.eye = {10, 15, 260 - 440 * eo};
+        s.centre = {0, 11, 300};
+        s.up = {std::sin(0.1f * q), std::cos(0.1f * q), 0};
+        break;
+    case 1:
+        s.eye = {-25, 50 * q2 + 5, 80 * eo - 80};
+        s.centre = {0, 20, -60};
+        break;
+    case 2:
+        s.eye = {60 * sq - 25, 15, -100 * q2};
+        s.centre = {0, 15, -60};
+        break;
+    case 3:
+        s.eye = {45, 30, 170 - 200 * q};
+        s.centre = {45 - 45 * sq, 30 - 30 * q2, -100};
+        s.up = {std::sin(-0.2f * q), std::cos(-0.2f * q), 0};
+        break;
+    case 4:
+        s.eye = {45, 20, 100 * q - 290};
+        s.centre = {15 - 60 * sq, 20, 180 * q - 350};
+        break;
+    case 5:
+        s.eye = {-45, 20, 100 * q - 290};
+        s.centre = {45, 20, 300 * q - 290};
+        break;
+    case 6:
+        s.eye = {30 - 40 * eo, 30 - 20 * q, -60 - 170 * q};
+        s.centre = {45, 15, -30};
+        break;
+    case 7:
+        s.eye = {10 - 15 * q, 15, 80 - 260 * q2};
+        s.up = {std::sin(q), std::cos(q), 0};
+        break;
+    default:
+        break;
+    }
+    return s;
+}

@@ -1,0 +1,232 @@
+// Scene 9, the piece: a lit model at the origin before a large backdrop, a
+// spiral of dark spots popping up beneath it and a column of red smoke
+// sheets. Six camera shots, one per B event; from 229200 ms the piece tips
+// over while the camera lifts and shakes harder. Ends in a white flash.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "assets/ase_model.h"
+#include "gfx/engine.h"
+#include "runtime/music.h"
+#include "runtime/timeline.h"
+#include "scenes/scene_common.h"
+#include "scenes/scenes_late.h"
+
+namespace {
+
+AseModel* pieceModel = nullptr;
+AseModel* backdropModel = nullptr;
+
+constexpr float kTipStartMs = 229200;
+
+void drawSpots(float beat);
+void drawSmoke(float beat);
+
+}  // namespace
+
+void initScene9() {
+    pieceModel = new AseModel();
+    pieceModel->load("models/piece.ASE");
+    pieceModel->computeNormals();
+    backdropModel = new AseModel();
+    backdropModel->load("models/tausta2.ASE");
+    backdropModel->scale(5, 5, 5);
+    backdropModel->computeNormals();
+}
+
+void updateScene9() {}
+
+void renderScene9() {
+    const float t = musicTimeMs;
+    PostFx& fx = *engine->postFx;
+
+    engine->setPerspectiveFov(1024, 1024, 45);
+    bindTextureFBO(glExtensions.fboColorTexture);
+    drawScene9();
+
+    glowAndComposite(0.002f);
+    const float pB = trackBPulse1000();
+    if (pB > 0) {
+        fx.composite(*engine->textures, pB, 1);
+        fx.overlay(0, 0, 0, pB);
+    }
+    // Full white 300 ms before the end.
+    const float end = sceneEndMs();
+    if (t > end - 1300) fx.overlay(1, 1, 1, 1 - (end - (t + 300)) * 0.001f);
+    if (t < static_cast<float>(sceneStartMs[sceneIndex]) + 1000) fx.overlay(1, 1, 1, 1 - sceneTimeMs() * 0.001f);
+}
+
+// Leaves blending on (source alpha), texturing on with the smoke texture,
+// lighting, culling and the depth test off, no program in use.
+void drawScene9() {
+    const float t = musicTimeMs;
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+
+    const int k = trackBCountInScene();
+    const bool pulsing = k >= 4;
+    const CameraShot shot = pieceShot(k, t - static_cast<float>(trackBTime()));
+    const float beat = beatPulse200();
+    const float pA = trackAPulse2000();
+    const float pB = trackBPulse1000();
+
+    const float lift = t >= kTipStartMs ? std::min((t - kTipStartMs) * 0.00066666666f, 3.0f) : 0.0f;
+    const float M = 4 * pB + 5 * pA + lift;
+    const float D = 2 * M * std::sin(t);
+    const float Ey = M * std::sin(t * 0.6666667f);
+    gluLookAt(shot.eye.x + D, shot.eye.y + Ey, shot.eye.z + D, shot.centre.x, shot.centre.y, shot.centre.z, 0, 1, 0);
+
+    // Backdrop: dimmed on the beat, brighter on A events, dark from 225600
+    // until it brightens again from 233200.
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    float c = 1 - 0.1f * beat + 0.5f * pA;
+    if (t >= 225600) c -= 0.8f;
+    if (t >= 233200) c += (t - 233200) * 0.00066666666f;
+    glColor3f(c, c, c);
+    backdropModel->draw();
+
+    drawSpots(beat);
+
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    // Olive-gold light.
+    applyLightAndMaterial({{40, 10, 50 * std::sin(t * 0.001f), 1}, {0.6f, 0.6f, 0.2f, 1}, {0.6f, 0.6f, 0.6f, 1},
+                 {0.5f, 0.5f, 0.5f, 1},
+                           {0.6f, 0.6f, 0.2f, 1}, {0.6f, 0.6f, 0.6f, 1}, {0.5f, 0.5f, 0.5f, 1}, 20});
+
+    // The piece.
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    const float minus = t >= 222000 ? 20 - (t - 222000) * 0.001f : 20.0f;
+    const float pulsmul = pulsing && t < kTipStartMs ? 4.0f : 0.0f;
+    ShaderManager& shaders = *engine->shaders;
+    const unsigned int prog = engine->progPhongDist2;
+    shaders.use(prog);
+    shaders.setUniform1f(prog, t, "time");
+    shaders.setUniform1f(prog, minus, "minus");
+    shaders.setUniform1f(prog, 4, "div");
+    shaders.setUniform1f(prog, 0.05f, "mull");
+    shaders.setUniform1f(prog, pulsing ? 0.4f : 0.0f, "puls");
+    shaders.setUniform1f(prog, pulsmul, "pulsmul");
+    shaders.setUniform1f(prog, 0.99f - 0.1f * beat, "minus2");
+    glPushMatrix();
+    if (t >= kTipStartMs) glRotatef(pieceTilt(t), 1, 0, 0);
+    pieceModel->draw();
+    glPopMatrix();
+    shaders.unuse();
+
+    drawSmoke(beat);
+}
+
+CameraShot pieceShot(int k, float d) {
+    const float f = d * 0.00022222222f;  // over 4500 ms
+    const float sg = sigmoidStep(f);
+    const float eo = 1 - (1 - f) * (1 - f);
+    const float f2 = f * f;
+    const float g = d * 0.000125f;  // over 8000 ms
+    const float sg2 = sigmoidStep(g);
+    const float eo2 = 1 - (1 - g) * (1 - g);
+    const float g2 = g * g;
+    const float a = 6.28318f * f;
+    const float b = 6.28318f * g;
+    CameraShot s;
+    switch (k) {
+    case 0:
+        s.eye = {5, 400 - 520 * sg, 25};
+        s.centre = {0, 0, 0};
+        break;
+    case 1: {
+        const float R = 200 * eo;
+        s.eye = {5 + R * std::sin(a), 350 * sg - 120, 25 + R * std::cos(a)};
+        s.centre = {0, R, 0};
+        break;
+    }
+    case 2: {
+        const float R = 200 - 160 * eo;
+        s.eye = {R * std::sin(a), 230 - 229 * sg, R * std::cos(a)};
+        s.centre = {0, 200, 0};
+        break;
+    }
+    case 3:
+        s.eye = {40 * std::sin(a), 400 * sg, 40 * std::cos(a)};
+        s.centre = {0, 200, 0};
+        break;
+    case 4: {
+        const float R = 200 * f2 + 40;
+        s.eye = {R * std::sin(b), 400 - 250 * sg2, R * std::cos(b)};
+        s.centre = {0, 200 - 50 * sg2, 0};
+        break;
+    }
+    default:  // 5, the last shot, holds to the end
+        s.eye = {0, 150 - 160 * eo2, 240 - 20 * g2};
+        s.centre = {0, 200 - 190 * g2, 0};
+        break;
+    }
+    return s;
+}
+
+// Degrees about x: 0 until 229200, then a quartic ease to 90 within 7200 ms.
+float pieceTilt(float t) {
+    if (t < kTipStartMs) return 0;
+    const float a = (t - kTipStartMs) * 0.00013888889f;
+    return std::min(90 * a * a * a * a, 90.0f);
+}
+
+namespace {
+
+// 200 dark spots along a turning spiral, each popping in 20 ms after the
+// previous one. Leaves blending and texturing on, depth test and culling off.
+void drawSpots(float beat) {
+    enableAlphaBlending();
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    engine->textures->bind(engine->texPallo);
+    glColor4f(0, 0, 0, 0.9f);
+    const float T = sceneTimeMs();
+    const float spin = T * 0.00025f;
+    for (int n = 0; n < 200; ++n) {
+        const float i = static_cast<float>(n);
+        // A negative size mirrors the square, which culling-off ignores.
+        const float size = (5 - beat) * std::cos(0.84f * (i + 0.3f) * (i + 0.56f)) * std::cos(0.93f * (i + 40));
+        glPushMatrix();
+        const float angle = 0.1f * i + spin;
+        glTranslatef(0.5f * i * std::sin(angle), 0, -0.5f * i * std::cos(angle));
+        if (T > 20 * i) engine->drawFloorQuad(size - size * dampedWave(T, 20 * i, 20 * i + 1000, 2));
+        glPopMatrix();
+    }
+}
+
+// 30 translucent red sheets stacked from y = -10 to 280.
+void drawSmoke(float beat) {
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    enableAlphaBlending();
+    engine->textures->bind(engine->texCloud);
+    for (int n = 0; n < 30; ++n) {
+        const float i = static_cast<float>(n);
+        glPushMatrix();
+        glTranslatef(3 * std::sin(0.1f * i), 10 * i - 10, 2 * std::cos(0.27f * i));
+        glColor4f(0.5f, 0.1f, 0.1f, 0.2f - 0.05f * beat);
+        glRotatef(std::sin(0.5f * i) * i * i * 0.2f, 0, 1, 0);
+        engine->drawFloorQuad(200);
+        glPopMatrix();
+    }
+}
+
+}  // namespace
