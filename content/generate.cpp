@@ -1,6 +1,8 @@
 // afterglow-content: writes the data folder the program reads.
 //
-//   afterglow-content OUTDIR
+//   afterglow-content OUTDIR                 everything
+//   afterglow-content --only GROUP OUTDIR    one part: images, shaders, models or music
+//   afterglow-content --contact-sheet FILE.png
 //
 // Everything is made from source, deterministically: the same bytes on
 // every run.
@@ -9,17 +11,74 @@
 #include <filesystem>
 #include <string>
 
+#include "data_folder.h"
+#include "image/contact_sheet.h"
 #include "mp3_writer.h"
 #include "score.h"
 
 namespace fs = std::filesystem;
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: afterglow-content OUTDIR\n");
-        return 2;
+namespace {
+
+bool writeMusic(const fs::path& out) {
+    std::fprintf(stderr, "afterglow-content: rendering the music...\n");
+    const std::vector<float> music = renderScore();
+    std::fprintf(stderr, "afterglow-content: encoding demo.mp3...\n");
+    std::string error;
+    if (!writeMp3((out / "demo.mp3").string(), music, kMusicSampleRate, 192, error)) {
+        std::fprintf(stderr, "afterglow-content: demo.mp3: %s\n", error.c_str());
+        return false;
     }
-    const fs::path out = argv[1];
+    return true;
+}
+
+bool writeGroup(const std::string& name, const fs::path& out) {
+    if (name == "music") return writeMusic(out);
+    const std::optional<DataGroup> group = dataGroupByName(name);
+    if (!group) {
+        std::fprintf(stderr, "afterglow-content: no part is called %s\n", name.c_str());
+        return false;
+    }
+    std::fprintf(stderr, "afterglow-content: writing the %s...\n", name.c_str());
+    std::string error;
+    if (!writeDataGroup(*group, out, error)) {
+        std::fprintf(stderr, "afterglow-content: %s: %s\n", name.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: afterglow-content OUTDIR\n"
+                 "       afterglow-content --only images|shaders|models|music OUTDIR\n"
+                 "       afterglow-content --contact-sheet FILE.png\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--contact-sheet") {
+        if (argc != 3) return usage();
+        std::string error;
+        if (!writeContactSheet(argv[2], error)) {
+            std::fprintf(stderr, "afterglow-content: contact sheet: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    std::string only;
+    fs::path out;
+    if (first == "--only" && argc == 4) {
+        only = argv[2];
+        out = argv[3];
+    } else if (argc == 2 && !first.starts_with("--")) {
+        out = first;
+    } else {
+        return usage();
+    }
     std::error_code ec;
     fs::create_directories(out, ec);
     if (ec) {
@@ -28,13 +87,12 @@ int main(int argc, char** argv) {
     }
 
     const auto started = std::chrono::steady_clock::now();
-    std::fprintf(stderr, "afterglow-content: rendering the music...\n");
-    const std::vector<float> music = renderScore();
-    std::fprintf(stderr, "afterglow-content: encoding demo.mp3...\n");
-    std::string error;
-    if (!writeMp3((out / "demo.mp3").string(), music, kMusicSampleRate, 192, error)) {
-        std::fprintf(stderr, "afterglow-content: demo.mp3: %s\n", error.c_str());
-        return 1;
+    if (!only.empty()) {
+        if (!writeGroup(only, out)) return 1;
+    } else {
+        for (const char* group : {"images", "shaders", "models", "music"}) {
+            if (!writeGroup(group, out)) return 1;
+        }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::fprintf(stderr, "afterglow-content: done in %.1f s\n", seconds);
