@@ -1,6 +1,7 @@
 #include "data_folder.h"
 
 #include "ase/early_scene_models.h"
+#include "ase/late_scene_models.h"
 #include "ase/shared_models.h"
 #include "image/manifest_images.h"
 #include "shaders/shader_files.h"
@@ -17,7 +18,8 @@ bool writeDataGroup(DataGroup group, const std::filesystem::path& outDir, std::s
     case DataGroup::Images: return writeManifestImages(outDir / "Textures", error);
     case DataGroup::Shaders: return copyShaderFiles(outDir / "shaders", error);
     case DataGroup::Models:
-        return writeSharedModels(outDir / "models", error) && writeEarlySceneModels(outDir / "models", error);
+        return writeSharedModels(outDir / "models", error) && writeEarlySceneModels(outDir / "models", error) &&
+               writeLateSceneModels(outDir / "models", error);
     }
     return false;
 }
@@ -34,6 +36,7 @@ std::vector<std::string> dataGroupFiles(DataGroup group) {
     case DataGroup::Models:
         for (const auto& entry : sharedModels()) files.push_back("models/" + entry.first);
         for (const auto& entry : earlySceneModels()) files.push_back("models/" + entry.first);
+        for (const auto& entry : lateSceneModels()) files.push_back("models/" + entry.first);
         break;
     }
     return files;

@@ -1,0 +1,208 @@
+#include "ase/late_scene_models.h"
+
+#include <cmath>
+
+#include "image/image_file.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+// Turns every vertex about the exporter's x axis, then its z axis.
+void turn(Mesh& mesh, float aboutXDeg, float aboutZDeg) {
+    const float a = aboutXDeg * kPi / 180.0f;
+    const float b = aboutZDeg * kPi / 180.0f;
+    for (Point3& v : mesh.vertices) {
+        const Point3 p = {v.x, v.y * std::cos(a) - v.z * std::sin(a), v.y * std::sin(a) + v.z * std::cos(a)};
+        v = {p.x * std::cos(b) - p.y * std::sin(b), p.x * std::sin(b) + p.y * std::cos(b), p.z};
+    }
+}
+
+// --- The flower stems ----------------------------------------------------
+
+// The scene scales the stems by 0.3 and reads flower 0 up to parameter 6.6,
+// flowers 1 and 2 up to 4.1: nine knots, eight segments each. Each rises
+// from its root in a widening spiral, all within about 30 units of the
+// origin (after scaling) and up to about 30 high.
+constexpr float kStemScale = 0.3f;
+
+std::vector<Point3> stemPoints(float rootX, float rootY, float phase, float turnRate, float rise) {
+    std::vector<Point3> points;
+    for (int k = 0; k < 9; ++k) {
+        const float s = static_cast<float>(k);
+        const float r = 2.6f * s;
+        const float a = phase + turnRate * s;
+        // Exporter axes: z is up.
+        points.push_back({(rootX + r * std::cos(a)) / kStemScale, (rootY + r * std::sin(a)) / kStemScale,
+                          rise * s * (1.0f - 0.035f * s) / kStemScale});
+    }
+    return points;
+}
+
+AseScene flowerScene() {
+    AseScene scene;
+    scene.sceneName = "kukka";
+    scene.shapes.push_back({"stem_main", {smoothPath(stemPoints(0, 0, 0.0f, 0.85f, 5.0f))}});
+    scene.shapes.push_back({"stem_left", {smoothPath(stemPoints(-9, 6, 2.2f, -0.8f, 5.5f))}});
+    scene.shapes.push_back({"stem_right", {smoothPath(stemPoints(8, -7, 4.0f, 0.75f, 5.0f))}});
+    return scene;
+}
+
+// --- The city --------------------------------------------------------------
+
+// A tower as a surface of revolution with setbacks: many rings of vertices,
+// so the light strokes that leave its vertices come thick and fast.
+Mesh tower(float x, float y, float height, float radius, int sides) {
+    std::vector<ProfilePoint> profile = {{0, height + 2.5f}, {radius * 0.25f, height + 2.0f}};
+    for (int k = 8; k >= 0; --k) {
+        const float h = height * static_cast<float>(k) / 8.0f;
+        const float setback = k > 5 ? 0.65f : (k > 2 ? 0.85f : 1.0f);
+        profile.push_back({radius * setback, h});
+    }
+    profile.push_back({0, 0});
+    Mesh m = revolveProfile(profile, sides);
+    translate(m, x, y, 0);
+    return m;
+}
+
+Mesh block(float x, float y, float sx, float sy, float height) {
+    Mesh m = makeBox(sx, sy, height);
+    translate(m, x, y, height * 0.5f);
+    return m;
+}
+
+// One mesh, centred on the origin (the axis it spins about runs through it):
+// a 26 x 26 base, a grid of blocks and eight towers reaching 15 units up.
+// Most of the outer and upper vertices lie beyond 12 units of the origin.
+AseScene cityScene() {
+    AseScene scene;
+    scene.sceneName = "city";
+    scene.materials.push_back({"concrete", "", {0.7f, 0.65f, 0.6f}});
+
+    Mesh city = makeBox(26, 26, 1.5f);
+    translate(city, 0, 0, -0.75f);
+    for (int gx = 0; gx < 5; ++gx) {
+        for (int gy = 0; gy < 5; ++gy) {
+            const float x = -10.0f + 5.0f * static_cast<float>(gx);
+            const float y = -10.0f + 5.0f * static_cast<float>(gy);
+            const float h = 2.0f + 4.5f * (0.5f + 0.5f * std::sin(1.7f * static_cast<float>(gx * 5 + gy) + 0.4f));
+            append(city, block(x, y, 3.6f, 3.6f, h));
+        }
+    }
+    const float towers[8][3] = {{-10, -10, 13}, {10, -10, 11}, {-10, 10, 12}, {10, 10, 15},
+                                {0, -10, 9},    {0, 10, 10},   {-10, 0, 8},   {10, 0, 14}};
+    for (const auto& t : towers) append(city, tower(t[0], t[1], t[2], 1.6f, 20));
+    scene.objects.push_back({"city", {}, std::move(city), 0});
+    return scene;
+}
+
+// --- The ring ship ---------------------------------------------------------
+
+// A sphere of radius 8 inside three rings of radius 24, 33 and 43, each
+// with its own tilt; the scene turns each ring about its own axis. The
+// pivots sit at the origin, so the rings turn about the sphere.
+AseScene shipScene() {
+    AseScene scene;
+    scene.sceneName = "alus";
+    scene.materials.push_back({"hull", "pallo.jpg", {0.6f, 0.6f, 0.6f}});
+    scene.materials.push_back({"ring", "", {0.6f, 0.6f, 0.6f}});
+
+    scene.objects.push_back({"sphere", {}, makeSphere(8, 32, 16), 0});
+    Mesh ring1 = makeTorus(24, 2.2f, 64, 12);
+    turn(ring1, 15, 0);
+    Mesh ring2 = makeTorus(33, 1.8f, 72, 10);
+    turn(ring2, 70, 30);
+    Mesh ring3 = makeTorus(43, 2.6f, 80, 12);
+    turn(ring3, -40, -50);
+    scene.objects.push_back({"ring_01", {}, std::move(ring1), 1});
+    scene.objects.push_back({"ring_02", {}, std::move(ring2), 1});
+    scene.objects.push_back({"ring_03", {}, std::move(ring3), 1});
+
+    // Six small pods on the first ring's plane: something for the highlights
+    // to catch between the rings.
+    Mesh pods;
+    for (int k = 0; k < 6; ++k) {
+        const float a = static_cast<float>(k) * kPi / 3.0f;
+        Mesh pod = makeSphere(2.2f, 12, 8);
+        translate(pod, 16 * std::cos(a), 16 * std::sin(a), 0);
+        append(pods, pod);
+    }
+    scene.objects.push_back({"pods", {}, std::move(pods), 1});
+
+    // The keel: a thin spine from the sphere back to the drive 300 units
+    // astern (the program's -z), where several shots look. It stays within
+    // 3 units of the axis, clear of the first shot's path at x = 10, y = 15.
+    Mesh keel = revolveProfile({{0, 330}, {3, 326}, {3, 12}, {0, 9}}, 16);
+    // The drive: a flared housing with fins and a fixed outer ring.
+    append(keel, revolveProfile({{0, 345}, {6, 340}, {14, 325}, {16, 305}, {10, 290}, {4, 280}, {0, 278}}, 32));
+    for (int k = 0; k < 4; ++k) {
+        Mesh fin = makeBox(1.5f, 18, 30);
+        // Fins stand out from the housing in four directions.
+        const float a = static_cast<float>(k) * kPi / 2.0f + kPi / 4.0f;
+        for (Point3& v : fin.vertices) {
+            const float r = v.y + 20.0f;  // radial
+            v = {r * std::cos(a) + v.x * -std::sin(a), r * std::sin(a) + v.x * std::cos(a), v.z + 310.0f};
+        }
+        append(keel, fin);
+    }
+    Mesh driveRing = makeTorus(26, 2.0f, 64, 10);
+    translate(driveRing, 0, 0, 300);
+    append(keel, driveRing);
+    // Two spars between the rings along the way.
+    for (int k = 1; k <= 2; ++k) {
+        Mesh collar = makeTorus(9, 1.5f, 40, 8);
+        translate(collar, 0, 0, 100.0f * static_cast<float>(k));
+        append(keel, collar);
+    }
+    turn(keel, -90, 0);  // from the z axis onto the exporter's +y (the program's -z)
+    scene.objects.push_back({"keel", {}, std::move(keel), 1});
+    return scene;
+}
+
+// --- The piece -------------------------------------------------------------
+
+// A lathe-turned piece 200 units tall standing on the origin, never wider
+// than 22 units from its axis: a foot, a bulb, two collars, a slender neck
+// and a ball on top.
+AseScene pieceScene() {
+    AseScene scene;
+    scene.sceneName = "piece";
+    scene.materials.push_back({"turned", "", {0.7f, 0.7f, 0.6f}});
+
+    std::vector<ProfilePoint> profile = {{0, 200}};
+    // The ball on top, radius 10 about z = 190.
+    for (int k = 1; k <= 8; ++k) {
+        const float a = kPi * static_cast<float>(k) / 9.0f;
+        profile.push_back({10 * std::sin(a), 190 + 10 * std::cos(a)});
+    }
+    const ProfilePoint body[] = {
+        {4, 178},  {5, 165},  {9, 160},  {9, 156}, {5, 151},  {4.5f, 135}, {6, 120}, {12, 112},
+        {13, 108}, {7, 102},  {8, 90},   {14, 78}, {18, 62},  {17, 48},    {12, 38}, {8, 30},
+        {9, 24},   {16, 20},  {16, 16},  {12, 13}, {20, 8},   {22, 4},     {22, 0},
+    };
+    for (const ProfilePoint& p : body) profile.push_back(p);
+    profile.push_back({0, 0});
+    scene.objects.push_back({"piece", {}, revolveProfile(profile, 48), 0});
+    return scene;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, AseScene>> lateSceneModels() {
+    return {
+        {"kukka.ASE", flowerScene()},
+        {"city.ASE", cityScene()},
+        {"alus.ASE", shipScene()},
+        {"piece.ASE", pieceScene()},
+    };
+}
+
+bool writeLateSceneModels(const std::filesystem::path& dir, std::string& error) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    for (const auto& [name, scene] : lateSceneModels()) {
+        const std::string text = writeAse(scene);
+        if (!writeFileBytes(dir / name, std::vector<uint8_t>(text.begin(), text.end()), error)) return false;
+    }
+    return true;
+}
