@@ -1,0 +1,64 @@
+// The later scenes through the real program at a few chosen frames: the
+// fades that open and close them and the ring ship's orange ground.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "support/png_read.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+constexpr int kBandTop = 96;  // 1024 x 768: the picture band is rows 96..671
+constexpr int kBandBottom = 672;
+
+RgbImage shotAt(int ms, const TempDir& dir) {
+    const std::string file = (dir / ("shot" + std::to_string(ms) + ".png")).string();
+    ProcessOptions options;
+    options.timeoutSec = 120;
+    options.workingDir = AFTERGLOW_DATA_DIR;
+    const ProcessResult r = runProcess({AFTERGLOW_BINARY, "--shot", std::to_string(ms), file}, options);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find("GL error"), std::string::npos) << r.err;
+    RgbImage image;
+    std::string error;
+    EXPECT_TRUE(readPngRgb(file, image, error)) << error;
+    return image;
+}
+
+// Smallest channel value over the picture band.
+int minInBand(const RgbImage& image) {
+    int lowest = 255;
+    for (int y = kBandTop; y < kBandBottom; ++y)
+        for (int x = 0; x < image.width; ++x)
+            for (int c = 0; c < 3; ++c) lowest = std::min<int>(lowest, image.at(x, y)[c]);
+    return lowest;
+}
+
+TEST(LateScenes, RibbonsOpenOnWhite) {
+    TempDir dir;
+    const RgbImage first = shotAt(90900, dir);
+    ASSERT_EQ(first.width, 1024);
+    EXPECT_GE(minInBand(first), 250);
+}
+
+TEST(LateScenes, RingShipGroundIsOrangeWhereNothingIsDrawn) {
+    TempDir dir;
+    // Section 1, 1.8 s after its event: no pulse, no fade; the upper left
+    // corner looks past the ship.
+    const RgbImage image = shotAt(184000, dir);
+    ASSERT_EQ(image.width, 1024);
+    const uint8_t* p = image.at(8, kBandTop + 8);
+    EXPECT_GT(p[0], 200);
+    EXPECT_GT(p[0], p[1] + 20);
+    EXPECT_GT(p[1], p[2] + 80);
+}
+
+TEST(LateScenes, PieceEndsInWhiteAndCreditsEndInBlack) {
+    TempDir dir;
+    EXPECT_GE(minInBand(shotAt(236500, dir)), 250);
+    EXPECT_EQ(shotAt(243000, dir).maxInRows(0, 768), 0);
+}
+
+}  // namespace
