@@ -175,9 +175,16 @@ void drawGroundRings(float now) {
 // Amber light; the rippled vertices are put back after drawing. Leaves
 // lighting and light 0 on, culling and the depth test on, no program.
 void drawCity(float now, float spin) {
-    applyLightAndMaterial({{40, 10, 50 * std::sin(0.001f * now), 1}, {0.85f, 0.6f, 0.3f, 1}, {0.6f, 0.6f, 0.6f, 1},
-                 {0.6f, 0.6f, 0.6f, 1},
-                           {0.85f, 0.6f, 0.3f, 1}, {0.5f, 0.5f, 0.5f, 1}, {0.6f, 0.6f, 0.6f, 1}, 20});
+    applyLightAndMaterial({
+        {40, 10, 50 * std::sin(0.001f * now), 1},  // light position
+        {0.85f, 0.6f, 0.3f, 1},  // light ambient
+        {0.6f, 0.6f, 0.6f, 1},  // light diffuse
+        {0.6f, 0.6f, 0.6f, 1},  // light specular
+        {0.85f, 0.6f, 0.3f, 1},  // material ambient
+        {0.5f, 0.5f, 0.5f, 1},  // material diffuse
+        {0.6f, 0.6f, 0.6f, 1},  // material specular
+        20,  // shininess
+    });
     glEnable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);

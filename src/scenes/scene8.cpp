@@ -104,8 +104,16 @@ void drawScene8(bool shaded) {
               shot.up.y, shot.up.z);
 
     // Black ambient and diffuse: the ship is a silhouette with white highlights.
-    applyLightAndMaterial({{40, 10, -50, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, {1, 1, 1, 1},
-                           {0, 0, 0, 1}, {0, 0, 0, 1}, {1, 1, 1, 1}, 40});
+    applyLightAndMaterial({
+        {40, 10, -50, 1},  // light position
+        {0, 0, 0, 1},  // light ambient
+        {0, 0, 0, 1},  // light diffuse
+        {1, 1, 1, 1},  // light specular
+        {0, 0, 0, 1},  // material ambient
+        {0, 0, 0, 1},  // material diffuse
+        {1, 1, 1, 1},  // material specular
+        40,  // shininess
+    });
 
     glEnable(GL_CULL_FACE);
     glEnable(GL_DEPTH_TEST);

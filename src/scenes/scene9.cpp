@@ -99,9 +99,16 @@ void drawScene9() {
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);
     // Olive-gold light.
-    applyLightAndMaterial({{40, 10, 50 * std::sin(t * 0.001f), 1}, {0.6f, 0.6f, 0.2f, 1}, {0.6f, 0.6f, 0.6f, 1},
-                 {0.5f, 0.5f, 0.5f, 1},
-                           {0.6f, 0.6f, 0.2f, 1}, {0.6f, 0.6f, 0.6f, 1}, {0.5f, 0.5f, 0.5f, 1}, 20});
+    applyLightAndMaterial({
+        {40, 10, 50 * std::sin(t * 0.001f), 1},  // light position
+        {0.6f, 0.6f, 0.2f, 1},  // light ambient
+        {0.6f, 0.6f, 0.6f, 1},  // light diffuse
+        {0.5f, 0.5f, 0.5f, 1},  // light specular
+        {0.6f, 0.6f, 0.2f, 1},  // material ambient
+        {0.6f, 0.6f, 0.6f, 1},  // material diffuse
+        {0.5f, 0.5f, 0.5f, 1},  // material specular
+        20,  // shininess
+    });
 
     // The piece.
     glEnable(GL_CULL_FACE);
