@@ -4,8 +4,8 @@
 //   jpeg-bench                 photo-like 1024x768 and 4000x3000 4:2:0 images
 //   jpeg-bench A.jpg B.jpg     the given files
 //
-// Each decoder runs each file repeatedly for about a second; the best run
-// counts. libjpeg-turbo decodes to RGBA like ours, once with its defaults
+// The decoders take turns on each file for a few seconds; each one's best
+// run counts. libjpeg-turbo decodes to RGBA like ours, once with its defaults
 // (integer IDCT, smooth chroma) and once with the float IDCT and replicated
 // chroma that ours resembles.
 #include <chrono>
@@ -89,16 +89,24 @@ bool decodeLibjpeg(const std::vector<uint8_t>& file, bool floatNoSmooth, std::ve
     return true;
 }
 
-template <class F>
-double bestSeconds(F decode) {
+// Round after round, each decoder once per round, so all see the same
+// load on a shared machine; the best round of each counts.
+template <class... F>
+std::vector<double> bestSeconds(F... decoders) {
     using Clock = std::chrono::steady_clock;
-    double best = 1e30, total = 0;
-    for (int run = 0; run < 3 || total < 1.0; ++run) {
-        const auto start = Clock::now();
-        decode();
-        const double s = std::chrono::duration<double>(Clock::now() - start).count();
-        best = std::min(best, s);
-        total += s;
+    std::vector<double> best(sizeof...(F), 1e30);
+    double total = 0;
+    for (int round = 0; round < 5 || total < 3.0; ++round) {
+        size_t k = 0;
+        auto time = [&](auto& decode) {
+            const auto start = Clock::now();
+            decode();
+            const double s = std::chrono::duration<double>(Clock::now() - start).count();
+            best[k] = std::min(best[k], s);
+            total += s;
+            ++k;
+        };
+        (time(decoders), ...);
     }
     return best;
 }
@@ -146,9 +154,10 @@ int main(int argc, char** argv) {
             return 1;
         }
         const double mp = image.width * static_cast<double>(image.height) / 1e6;
-        const double ours = mp / bestSeconds([&] { decodeJpeg(in.bytes.data(), in.bytes.size(), image); });
-        const double turbo = mp / bestSeconds([&] { decodeLibjpeg(in.bytes, false, pixels); });
-        const double turboFloat = mp / bestSeconds([&] { decodeLibjpeg(in.bytes, true, pixels); });
+        const std::vector<double> seconds =
+            bestSeconds([&] { decodeJpeg(in.bytes.data(), in.bytes.size(), image); },
+                        [&] { decodeLibjpeg(in.bytes, false, pixels); }, [&] { decodeLibjpeg(in.bytes, true, pixels); });
+        const double ours = mp / seconds[0], turbo = mp / seconds[1], turboFloat = mp / seconds[2];
         std::printf("%-36s %9.1f %9.1f %9.1f %7.2f %7.2f\n", in.name.c_str(), ours, turbo, turboFloat, ours / turbo,
                     ours / turboFloat);
     }

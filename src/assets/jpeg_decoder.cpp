@@ -7,6 +7,10 @@
 
 #include "assets/jpeg_state.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // GCC/Clang vector types: four lanes doing exactly the scalar operations, so
@@ -19,6 +23,7 @@ typedef uint8_t U8 __attribute__((vector_size(8)));
 typedef uint8_t U16 __attribute__((vector_size(16)));
 
 constexpr int kLookBits = 9;
+constexpr uint8_t kEndOfBlock = 0xFF;
 
 // ---------------------------------------------------------------------------
 // Entropy-coded data
@@ -113,6 +118,13 @@ struct BitReader {
 // shortest length matching wins, as in the linear search.
 struct FastHuffman {
     uint16_t lookup[1 << kLookBits];  // (length << 8) | symbol; 0 = longer or no code
+    // AC codes whose value bits fit in the lookahead too: code and value in
+    // one step. length 0: use lookup; run kEndOfBlock: symbol 0.
+    struct Ac {
+        int16_t value;
+        uint8_t run;
+        uint8_t length;
+    } ac[1 << kLookBits];
     uint16_t base[17];
     uint16_t count[17];
     uint16_t offset[17];
@@ -139,6 +151,16 @@ void buildFastHuffman(const HuffmanTable& t, FastHuffman& f) {
                 f.lookup[v] = static_cast<uint16_t>(length << 8 | f.symbols[f.offset[length] + j]);
                 break;
             }
+        }
+        f.ac[v] = {0, 0, 0};
+        if (!f.lookup[v]) continue;
+        const int length = f.lookup[v] >> 8, rs = f.lookup[v] & 0xFF, size = rs & 15;
+        if (rs == 0) {
+            f.ac[v] = {0, kEndOfBlock, static_cast<uint8_t>(length)};
+        } else if (length + size <= kLookBits) {
+            const int bits = static_cast<int>(v >> (kLookBits - length - size)) & ((1 << size) - 1);
+            f.ac[v] = {static_cast<int16_t>(extendSign(size, bits)), static_cast<uint8_t>(rs >> 4),
+                       static_cast<uint8_t>(length + size)};
         }
     }
 }
@@ -228,6 +250,16 @@ inline uint8_t sampleFromFloat(float f) {
     return static_cast<uint8_t>(std::clamp(t, 0, 255));
 }
 
+#if defined(__SSE2__)
+inline void storeSamples(F4 left, F4 right, uint8_t* out) {
+    const __m128 lo = _mm_set1_ps(-65536.0f), hi = _mm_set1_ps(65536.0f);
+    const __m128i centre = _mm_set1_epi32(128);
+    const __m128i a = _mm_add_epi32(_mm_srai_epi32(_mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(left, lo), hi)), 3), centre);
+    const __m128i b = _mm_add_epi32(_mm_srai_epi32(_mm_cvttps_epi32(_mm_min_ps(_mm_max_ps(right, lo), hi)), 3), centre);
+    const __m128i words = _mm_packs_epi32(a, b);  // within +-8320: no saturation here
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(words, words));
+}
+#else
 inline U4 samplesFromFloats(F4 f) {
     const F4 lo = F4{} - 65536.0f, hi = F4{} + 65536.0f;
     f = f < lo ? lo : f;
@@ -239,6 +271,12 @@ inline U4 samplesFromFloats(F4 f) {
     return __builtin_convertvector(t, U4);
 }
 
+inline void storeSamples(F4 left, F4 right, uint8_t* out) {
+    const U8 row = __builtin_shufflevector(samplesFromFloats(left), samplesFromFloats(right), 0, 1, 2, 3, 4, 5, 6, 7);
+    std::memcpy(out, &row, 8);
+}
+#endif
+
 // Columns, then rows, in place on the natural-order block; writes 8x8
 // samples and leaves the block zeroed for the next one.
 void inverseDct(float* block, uint8_t* out, int stride) {
@@ -249,7 +287,7 @@ void inverseDct(float* block, uint8_t* out, int stride) {
     }
     std::memset(block, 0, 64 * sizeof(float));
     for (int h = 0; h < 2; ++h) aan8(r[0][h], r[1][h], r[2][h], r[3][h], r[4][h], r[5][h], r[6][h], r[7][h]);
-    // c[i][h]: column i of rows 4h..4h+3.
+    // After the first two transposes below, c[i][h] is column i of rows 4h..4h+3.
     F4 c[8][2] = {{r[0][0], r[4][0]}, {r[1][0], r[5][0]}, {r[2][0], r[6][0]}, {r[3][0], r[7][0]},
                   {r[0][1], r[4][1]}, {r[1][1], r[5][1]}, {r[2][1], r[6][1]}, {r[3][1], r[7][1]}};
     for (int h = 0; h < 2; ++h) {
@@ -259,12 +297,7 @@ void inverseDct(float* block, uint8_t* out, int stride) {
         transpose4(c[0][h], c[1][h], c[2][h], c[3][h]);
         transpose4(c[4][h], c[5][h], c[6][h], c[7][h]);
         // Now c[j][h] holds columns 0..3 (j < 4) or 4..7 of row 4h + (j & 3).
-        for (int j = 0; j < 4; ++j) {
-            const U4 left = samplesFromFloats(c[j][h]);
-            const U4 right = samplesFromFloats(c[j + 4][h]);
-            const U8 row = __builtin_shufflevector(left, right, 0, 1, 2, 3, 4, 5, 6, 7);
-            std::memcpy(out + (4 * h + j) * stride, &row, 8);
-        }
+        for (int j = 0; j < 4; ++j) storeSamples(c[j][h], c[j + 4][h], out + (4 * h + j) * stride);
     }
 }
 
@@ -280,6 +313,36 @@ void expandGrey(const uint8_t* y, uint8_t* out, int n) {
 
 void convertYCbCr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* out, int n) {
     int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero8 = _mm_setzero_si128(), chromaCentre = _mm_set1_epi16(128), opaque = _mm_set1_epi16(255);
+    const __m128 kr = _mm_set1_ps(1.402f), kgb = _mm_set1_ps(0.34414f), kgr = _mm_set1_ps(0.71414f),
+                 kb = _mm_set1_ps(1.772f);
+    for (; i + 8 <= n; i += 8) {
+        const __m128i y16 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y + i)), zero8);
+        const __m128i cb16 = _mm_sub_epi16(
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + i)), zero8), chromaCentre);
+        const __m128i cr16 = _mm_sub_epi16(
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + i)), zero8), chromaCentre);
+        __m128i r16[2], g16[2], b16[2];
+        for (int half = 0; half < 2; ++half) {
+            // Widen to 32 bits, signed for the chroma.
+            const __m128i yw = half ? _mm_unpackhi_epi16(y16, zero8) : _mm_unpacklo_epi16(y16, zero8);
+            const __m128i cbw = _mm_srai_epi32(half ? _mm_unpackhi_epi16(cb16, cb16) : _mm_unpacklo_epi16(cb16, cb16), 16);
+            const __m128i crw = _mm_srai_epi32(half ? _mm_unpackhi_epi16(cr16, cr16) : _mm_unpacklo_epi16(cr16, cr16), 16);
+            const __m128 fy = _mm_cvtepi32_ps(yw), fcb = _mm_cvtepi32_ps(cbw), fcr = _mm_cvtepi32_ps(crw);
+            r16[half] = _mm_cvttps_epi32(_mm_add_ps(fy, _mm_mul_ps(kr, fcr)));
+            g16[half] = _mm_cvttps_epi32(_mm_sub_ps(_mm_sub_ps(fy, _mm_mul_ps(kgb, fcb)), _mm_mul_ps(kgr, fcr)));
+            b16[half] = _mm_cvttps_epi32(_mm_add_ps(fy, _mm_mul_ps(kb, fcb)));
+        }
+        // Saturating packs do the clamp to 0..255.
+        const __m128i rg = _mm_packus_epi16(_mm_packs_epi32(r16[0], r16[1]), _mm_packs_epi32(g16[0], g16[1]));
+        const __m128i ba = _mm_packus_epi16(_mm_packs_epi32(b16[0], b16[1]), opaque);
+        const __m128i rgPairs = _mm_unpacklo_epi8(rg, _mm_srli_si128(rg, 8));
+        const __m128i baPairs = _mm_unpacklo_epi8(ba, _mm_srli_si128(ba, 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i), _mm_unpacklo_epi16(rgPairs, baPairs));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * i + 16), _mm_unpackhi_epi16(rgPairs, baPairs));
+    }
+#else
     const I4 zero = I4{}, top = I4{} + 255;
     for (; i + 4 <= n; i += 4) {
         U4 yb, cbb, crb;
@@ -302,6 +365,7 @@ void convertYCbCr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_
         const U16 rgba = __builtin_shufflevector(rg, ba, 0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15);
         std::memcpy(out + 4 * i, &rgba, 16);
     }
+#endif
     for (; i < n; ++i) {
         const int Y = y[i], Cb = cb[i] - 128, Cr = cr[i] - 128;
         const int r = static_cast<int>(Y + 1.402f * Cr);
@@ -366,23 +430,39 @@ void ScanDecoder::applyResets() {
 }
 
 void ScanDecoder::decodeBlock(Plane& p, uint8_t* out) {
-    BitReader& br = reader_;
+    // A local copy stays in registers; stores into the block cannot alias it.
+    BitReader br = reader_;
+    int corrupt = 0;
     if (br.bits < 32) br.refill();
-    const int s = decodeHuffman(br, *p.dc, corrupt_) & 15;
+    const int s = decodeHuffman(br, *p.dc, corrupt) & 15;
     const int diff = s ? extendSign(s, br.get(s)) : 0;
-    if (nextReset_ < entropy_.resets.size()) applyResets();
+    if (nextReset_ < entropy_.resets.size()) {
+        reader_ = br;
+        applyResets();
+    }
     p.predictor = static_cast<int32_t>(static_cast<uint32_t>(p.predictor) + static_cast<uint32_t>(diff));
     block_[0] = p.quant[0] * static_cast<float>(p.predictor);
     bool anyAc = false;
+    const FastHuffman& ac = *p.ac;
     for (int i = 1; i < 64;) {
         if (br.bits < 32) br.refill();
-        const int rs = decodeHuffman(br, *p.ac, corrupt_);
-        if (rs == 0) break;
-        const int size = rs & 15;
-        const int value = size ? extendSign(size, br.get(size)) : 0;
-        i += rs >> 4;
+        const FastHuffman::Ac fast = ac.ac[br.peek(kLookBits)];
+        int run, value;
+        if (fast.length) {
+            br.skip(fast.length);
+            if (fast.run == kEndOfBlock) break;
+            run = fast.run;
+            value = fast.value;
+        } else {
+            const int rs = decodeHuffman(br, ac, corrupt);
+            if (rs == 0) break;
+            const int size = rs & 15;
+            value = size ? extendSign(size, br.get(size)) : 0;
+            run = rs >> 4;
+        }
+        i += run;
         if (i > 63) {
-            ++corrupt_;
+            ++corrupt;
             break;
         }
         if (value) {
@@ -392,6 +472,8 @@ void ScanDecoder::decodeBlock(Plane& p, uint8_t* out) {
         }
         ++i;
     }
+    reader_ = br;
+    corrupt_ += corrupt;
     if (!out) {
         std::memset(block_, 0, sizeof block_);
         return;

@@ -202,6 +202,22 @@ TEST(JpegDecoder, UnusualSamplingFactorsDecodeLikeThePlainAlgorithm) {
     }
 }
 
+TEST(JpegDecoder, OverfullHuffmanTablesDecodeLikeThePlainAlgorithm) {
+    // 256 codes, 16 of each length: the 16-bit codes wrap, several entries
+    // share bit patterns, and the shortest match must win in both decoders.
+    JpegSegments parts;
+    ASSERT_TRUE(splitJpeg(smallVictim(), parts));
+    for (auto& s : parts.segments) {
+        if (s.marker != 0xC4) continue;
+        const uint8_t tableClass = s.body[0];
+        s.body.assign(1, tableClass);
+        s.body.insert(s.body.end(), 16, 16);
+        for (int i = 0; i < 256; ++i) s.body.push_back(static_cast<uint8_t>(i * 37));
+    }
+    JpegImage image;
+    EXPECT_TRUE(decodeBoth(joinJpeg(parts), image).ok);
+}
+
 // Builds a file from raw segments for header cases.
 std::vector<uint8_t> withSegment(const std::vector<uint8_t>& file, int marker, const std::vector<uint8_t>& body) {
     JpegSegments parts;
