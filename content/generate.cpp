@@ -1,6 +1,7 @@
 // afterglow-content: writes the data folder the program reads.
 //
 //   afterglow-content OUTDIR
+//   afterglow-content --music-report DIR   (spectrogram and statistics of the music)
 //
 // Everything is made from source, deterministically: the same bytes on
 // every run.
@@ -10,13 +11,15 @@
 #include <string>
 
 #include "mp3_writer.h"
+#include "music_report.h"
 #include "score.h"
 
 namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--music-report") return writeMusicReport(argv[2]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: afterglow-content OUTDIR\n");
+        std::fprintf(stderr, "usage: afterglow-content OUTDIR | --music-report DIR\n");
         return 2;
     }
     const fs::path out = argv[1];
@@ -30,7 +33,8 @@ int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     std::fprintf(stderr, "afterglow-content: rendering the music...\n");
     const std::vector<float> music = renderScore();
-    std::fprintf(stderr, "afterglow-content: encoding demo.mp3...\n");
+    const double renderSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::fprintf(stderr, "afterglow-content: rendered in %.1f s; encoding demo.mp3...\n", renderSeconds);
     std::string error;
     if (!writeMp3((out / "demo.mp3").string(), music, kMusicSampleRate, 192, error)) {
         std::fprintf(stderr, "afterglow-content: demo.mp3: %s\n", error.c_str());
