@@ -19,6 +19,7 @@ namespace {
 constexpr int kColumnsPerSecond = 10;
 constexpr int kSpectrumHeight = 400;
 constexpr int kLowBandHeight = 100;
+constexpr double kLowBandTop = 1.2;  // the low band strip's full height
 constexpr int kFft = 4096;
 constexpr double kLowestHz = 30.0, kHighestHz = 16000.0;
 
@@ -128,10 +129,10 @@ bool writeSpectrogramPng(const std::string& path, const std::vector<float>& ster
             const int bin = std::clamp(static_cast<int>(std::lround(hz * kFft / sampleRate)), 1, kFft / 2);
             const double magnitude = 2.0 * std::hypot(output[bin][0], output[bin][1]) / windowSum;
             const double db = 20.0 * std::log10(magnitude + 1e-12);
-            put(x, y, heat((db + 100.0) / 85.0));
+            put(x, y, heat((db + 110.0) / 100.0));
         }
         const double level = lowBandAt(stereo, sampleRate, x * 1000.0 / kColumnsPerSecond);
-        const int top = height - 1 - static_cast<int>(std::min(level, 2.0) / 2.0 * (kLowBandHeight - 4));
+        const int top = height - 1 - static_cast<int>(std::min(level, kLowBandTop) / kLowBandTop * (kLowBandHeight - 4));
         for (int y = top; y < height; ++y) put(x, y, Rgb{40, 200, 90});
     }
     fftwf_destroy_plan(plan);
@@ -145,8 +146,10 @@ bool writeSpectrogramPng(const std::string& path, const std::vector<float>& ster
         for (int y = 0; y < 24; ++y) put(column(syncTrackB[i]), y, Rgb{255, 220, 0});
     for (int i = 0; i < kTrackACount - 1; ++i)
         for (int y = 0; y < 48; ++y) put(column(syncTrackA[i]), y, Rgb{255, 40, 40});
-    // The line where the low band sum reads 1 (the upper end of its aim).
-    for (int x = 0; x < width; x += 4) put(x, height - 1 - (kLowBandHeight - 4) / 2, Rgb{200, 200, 200});
+    // Dotted lines where the low band sum reads 0.3 and 1.
+    for (double mark : {0.3, 1.0})
+        for (int x = 0; x < width; x += 4)
+            put(x, height - 1 - static_cast<int>(mark / kLowBandTop * (kLowBandHeight - 4)), Rgb{200, 200, 200});
     return writePng(path, width, height, image, error);
 }
 
@@ -167,6 +170,15 @@ int writeMusicReport(const std::string& dir) {
         std::printf("%5d  %8.0f  %8.0f  %6.3f  %6.3f\n", s.scene, s.startMs, s.endMs, s.mean, s.p95);
     synth::Buffer buffer;
     buffer.samples = music;
+    std::printf("loudness per scene (LUFS):");
+    for (int scene = 0; scene < kSceneCount; ++scene) {
+        const long long from = synth::frameAt(sceneStartMs[scene]);
+        const long long to = std::min(synth::frameAt(std::min(sceneStartMs[scene + 1], kPresentationEndMs)), buffer.frames());
+        synth::Buffer part(to - from);
+        std::copy(music.begin() + 2 * from, music.begin() + 2 * to, part.samples.begin());
+        std::printf(" %d: %.1f", scene, synth::integratedLoudness(part));
+    }
+    std::printf("\n");
     std::printf("loudness (before encoding): %.2f LUFS integrated, sample peak %.2f dBFS, true peak about %.2f dBTP\n",
                 synth::integratedLoudness(buffer), 20.0 * std::log10(synth::samplePeak(buffer)),
                 20.0 * std::log10(synth::truePeakEstimate(buffer)));

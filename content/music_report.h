@@ -21,7 +21,8 @@ std::vector<SceneLowBand> lowBandPerScene(const std::vector<float>& stereo, int 
 
 // The whole track as a spectrogram (log frequency, 30 Hz - 16 kHz, 10
 // columns a second) with scene starts (white), A events (red) and B events
-// (yellow) marked and the bins 2..6 sum drawn in green along the bottom.
+// (yellow) marked and the bins 2..6 sum drawn in green along the bottom
+// (full height 1.2, dotted lines at 0.3 and 1).
 bool writeSpectrogramPng(const std::string& path, const std::vector<float>& stereo, int sampleRate,
                          std::string& error);
 

@@ -32,22 +32,22 @@ constexpr double kLiftMs = 58300.0;
 constexpr double kFinalChordMs = 236400.0;
 
 const std::vector<Section> kArrangement = {
-    // name        start     end       kick          backbeat    hats           bass           chords   energy pad cutoff   arp   lead
-    {"opening",    0,        6500,     K::None,      B::None,    H::None,       Bs::Sustain,     P::Main,  0.0f, 250, 1800,    0.0f, 0.0f},
-    {"field",      6500,     13700,    K::FourOnTheFloor, B::None, H::Offbeats, Bs::Pulse8,    P::Main,  0.5f, 900, 1500,    0.0f, 0.0f},
-    {"flight",     13700,    29000,    K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Main,  0.7f, 1200, 2600,   0.0f, 1.0f},
-    {"symbols",    29000,    51000,    K::FourOnTheFloor, B::Claps, H::Eighths, Bs::Pulse8,    P::Dark,  0.6f, 600, 900,     0.5f, 0.0f},
-    {"clouds",     51000,    58300,    K::None,      B::None,    H::None,       Bs::None,      P::Main,  0.0f, 400, 7000,    0.6f, 0.0f},
-    {"drop",       58300,    85300,    K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 0.9f, 1500, 3000, 0.5f, 1.0f},
-    {"fill",       85300,    90900,    K::FourOnTheFloor, B::Toms, H::Eighths,  Bs::Pulse8,    P::Main,  0.8f, 1500, 4000,   0.0f, 0.0f},
-    {"ribbons",    90900,    120000,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Offbeat8, P::Drive, 0.8f, 1200, 2500, 0.9f, 0.0f},
-    {"flowers",    120000,   142000,   K::FourOnTheFloor, B::None, H::Offbeats, Bs::Sustain,   P::Light, 0.5f, 2500, 3500,   1.0f, 0.0f},
-    {"build",      142000,   149000,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Pulse8, P::Light, 0.7f, 1500, 6000,   1.0f, 0.0f},
-    {"city",       149000,   171000,   K::HalfTime,  B::HalfTime, H::Eighths,   Bs::HalfTime,  P::Heavy, 0.9f, 900, 1500,    0.0f, 0.0f},
-    {"swell",      171000,   178200,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Heavy, 0.9f, 1000, 5000, 0.7f, 0.0f},
-    {"ring ship",  178200,   207500,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2000, 3500, 0.8f, 1.0f},
-    {"piece",      207500,   kFinalChordMs, K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2500, 5000, 0.9f, 1.0f},
-    {"outro",      kFinalChordMs, kMusicLengthMs, K::None, B::None, H::None,    Bs::None,      P::Main,  0.0f, 3000, 400,    0.0f, 0.0f},
+    // name        start     end       kick          backbeat    hats           bass           chords   energy pad cutoff   arp   lead  level dB
+    {"opening",    0,        6500,     K::None,      B::None,    H::None,       Bs::Sustain,     P::Main,  0.0f, 250, 1800,    0.0f, 0.0f, 0.0f},
+    {"field",      6500,     13700,    K::FourOnTheFloor, B::None, H::Offbeats, Bs::Pulse8,    P::Main,  0.5f, 900, 1500,    0.0f, 0.0f, -3.0f},
+    {"flight",     13700,    29000,    K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Main,  0.7f, 1200, 2600,   0.0f, 1.0f, -1.0f},
+    {"symbols",    29000,    51000,    K::FourOnTheFloor, B::Claps, H::Eighths, Bs::Pulse8,    P::Dark,  0.6f, 600, 900,     0.5f, 0.0f, -3.0f},
+    {"clouds",     51000,    58300,    K::None,      B::None,    H::None,       Bs::None,      P::Main,  0.0f, 400, 7000,    0.6f, 0.0f, 0.0f},
+    {"drop",       58300,    85300,    K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 0.9f, 1500, 3000, 0.5f, 1.0f, 0.0f},
+    {"fill",       85300,    90900,    K::FourOnTheFloor, B::Toms, H::Eighths,  Bs::Pulse8,    P::Main,  0.8f, 1500, 4000,   0.0f, 0.0f, 0.0f},
+    {"ribbons",    90900,    120000,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Offbeat8, P::Drive, 0.8f, 1200, 2500, 0.9f, 0.0f, -1.0f},
+    {"flowers",    120000,   142000,   K::FourOnTheFloor, B::None, H::Offbeats, Bs::Sustain,   P::Light, 0.5f, 2500, 3500,   1.0f, 0.0f, -3.0f},
+    {"build",      142000,   149000,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Pulse8, P::Light, 0.7f, 1500, 6000,   1.0f, 0.0f, -1.5f},
+    {"city",       149000,   171000,   K::HalfTime,  B::HalfTime, H::Eighths,   Bs::HalfTime,  P::Heavy, 0.9f, 900, 1500,    0.0f, 0.0f, 0.0f},
+    {"swell",      171000,   178200,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Heavy, 0.9f, 1000, 5000, 0.7f, 0.0f, 0.0f},
+    {"ring ship",  178200,   207500,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2000, 3500, 0.8f, 1.0f, 0.0f},
+    {"piece",      207500,   kFinalChordMs, K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2500, 5000, 0.9f, 1.0f, 1.0f},
+    {"outro",      kFinalChordMs, kMusicLengthMs, K::None, B::None, H::None,    Bs::None,      P::Main,  0.0f, 3000, 400,    0.0f, 0.0f, 0.0f},
 };
 
 // Stretches where drums and bass hold their breath before a big hit.
@@ -390,6 +390,26 @@ void duck(Buffer& bus, const std::vector<long long>& kicks, float depth) {
     }
 }
 
+// Lighter and heavier stretches: each section's level, reached over a
+// quarter second from its start, for every bus but kick and bass (which
+// keep the low band steady for the scenes).
+void applySectionLevels(Buffer& bus) {
+    const long long ramp = frameAt(250.0);
+    double previous = 1.0;
+    for (const Section& s : kArrangement) {
+        const double level = dbToGain(s.levelDb);
+        const long long from = frameAt(s.startMs);
+        const long long to = std::min(frameAt(s.endMs), bus.frames());
+        for (long long i = from; i < to; ++i) {
+            const double x = std::min(1.0, static_cast<double>(i - from) / ramp);
+            const float gain = static_cast<float>(previous + (level - previous) * x);
+            bus.samples[2 * i] *= gain;
+            bus.samples[2 * i + 1] *= gain;
+        }
+        previous = level;
+    }
+}
+
 // The opening pad and drone swell from nothing under the white-to-black fade.
 void swellOpening(Buffer& pad) {
     const long long end = frameAt(6500.0);
@@ -414,7 +434,7 @@ void fadeOut(Buffer& master, double fromMs) {
 void release(Buffer& bus) { Buffer().samples.swap(bus.samples); }
 
 constexpr double kTargetLufs = -12.6;
-constexpr double kCeilingDb = -2.2;  // leaves room for the encoder's overshoot
+constexpr double kCeilingDb = -2.5;  // leaves room for the encoder's overshoot
 
 // Brings the mix to the target loudness. The limiter takes off some
 // loudness as it catches the peaks, so measure again and correct.
@@ -455,6 +475,7 @@ std::vector<float> renderScore() {
     duck(b.bass, b.kickFrames, 0.1f);
     padThread.join();
     duck(b.pad, b.kickFrames, 0.5f);
+    for (Buffer* bus : {&b.drums, &b.pad, &b.melodic}) applySectionLevels(*bus);
 
     Buffer delayed = stereoDelay(b.melodic, {0.75 * kBeatMs, 0.75 * kBeatMs, 0.45f, 3500.0});
     Buffer reverbSend(frames);

@@ -31,6 +31,7 @@ struct Section {
     double padCutoffToHz;
     float arp;               // level of the arpeggio, 0 = silent
     float lead;              // level of the lead motif, 0 = silent
+    float levelDb;           // everything but kick and bass: lighter and heavier stretches
 };
 
 // The sections in time order, covering 0 .. kMusicLengthMs without gaps.
