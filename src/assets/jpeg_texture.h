@@ -6,7 +6,10 @@
 // The texture manager is the only caller: it generates and binds the texture
 // and sets its filters afterwards. A missing colour file shows the box
 // "File %s not found!" (the alpha loader fails silently); the bound texture
-// then stays without an image.
+// then stays without an image. A file the decoder refuses (not baseline,
+// broken headers, too large) and an alpha file of another size than its
+// colour file upload an empty image, with one line on stderr saying why.
+// Both return false only when a file cannot be read.
 #pragma once
 
 // Uploads an RGB texture (mipmapped when filter is kMipmapFilter).

@@ -1,13 +1,46 @@
 // ShaderManager: the façade over GL program objects. The engine owns one.
 //
-//   engine->shaders->init();        // once, with a current GL context
-//   engine->shaders->unuse();       // back to fixed-function rendering
+//   engine->shaders->init();                                   // once: GLEW
+//   GLuint p = engine->shaders->loadProgram("shaders\\phong.ps", "shaders\\phong.vs");
+//   ...
+//   engine->shaders->use(p);
+//   engine->shaders->setUniform1f(p, 0.5f, "time");             // while p is current
+//   engine->shaders->setSampler(p, "tex");                      // texture unit 0
+//   draw...
+//   engine->shaders->unuse();                                   // fixed function again
+//
+// Paths are written with backslashes and read with forward slashes. Compile
+// and link problems are printed on standard output and never stop the
+// program: a broken program is still returned and used.
 #pragma once
+
+#include <optional>
+#include <string>
 
 class ShaderManager {
 public:
-    // Initialises GLEW; problems are printed and never stop the program.
+    // Initialises GLEW and checks for OpenGL 2.0; problems are printed and
+    // never stop the program.
     void init();
+    // Prints "Compiling shader <fragment> <vertex>", then compiles and links.
+    unsigned int loadProgram(const char* fragmentPath, const char* vertexPath);
+    // The setters look the uniform up by name on every call and set it on
+    // the current program; a name the program lacks is silently ignored.
+    void setSampler(unsigned int program, const char* name);  // texture unit 0
+    void setUniform1f(unsigned int program, float value, const char* name);
+    void use(unsigned int program);
     // Makes program 0 current.
     void unuse();
 };
+
+// The whole file as text, with Windows line ends read as plain ones; nothing
+// for a missing or empty file. Backslashes in path are folder separators.
+std::optional<std::string> readTextFile(const char* path);
+// Shader object of the given type compiled from the file, its log printed;
+// 0 when the file is missing.
+unsigned int compileShader(const char* path, unsigned int type);
+void printShaderLog(unsigned int shader, const char* path);
+// Compiles the vertex file, then the fragment file, attaches them in that
+// order and links; prints the link log.
+unsigned int linkProgram(const char* fragmentPath, const char* vertexPath);
+void printProgramLog(unsigned int program);

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "assets/jpeg_texture.h"
@@ -13,15 +14,15 @@
 namespace {
 
 bool endsInJpg(const char* name) {
-    const std::string s = name;
-    if (s.size() < 3) return false;
-    const char* e = s.c_str() + s.size() - 3;
+    const size_t n = std::strlen(name);
+    if (n < 3) return false;
+    const char* e = name + n - 3;
     return std::tolower(static_cast<unsigned char>(e[0])) == 'j' &&
            std::tolower(static_cast<unsigned char>(e[1])) == 'p' &&
            std::tolower(static_cast<unsigned char>(e[2])) == 'g';
 }
 
-// Leaves: the filters set on the bound texture.
+// Sets: the minification and magnification filters of the bound texture.
 void setFilters(int filter) {
     const bool mipmaps = filter == kMipmapFilter;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, mipmaps ? GL_LINEAR_MIPMAP_NEAREST : filter);
@@ -32,21 +33,31 @@ std::string texturePath(const char* fileName) { return std::string("Textures/") 
 
 }  // namespace
 
-int TextureManager::load(const char* fileName, int filter) {
-    return loadWithAlpha(fileName, nullptr, filter);
+bool TextureManager::hasRoom(const char* what) {
+    if (count < kCapacity) return true;
+    char text[512];
+    std::snprintf(text, sizeof text, "Too many textures: all %d entries are used; %s gets none.", kCapacity, what);
+    showMessageBox(text, "Error");
+    return false;
 }
+
+// Binds the new entry's texture and leaves it bound.
+int TextureManager::addEntry() {
+    const int index = count;
+    glGenTextures(1, &glNames[index]);
+    glBindTexture(GL_TEXTURE_2D, glNames[index]);
+    count += 1;
+    return index;
+}
+
+int TextureManager::load(const char* fileName, int filter) { return loadWithAlpha(fileName, nullptr, filter); }
 
 int TextureManager::loadWithAlpha(const char* colourFileName, const char* alphaFileName, int filter) {
     for (int i = 0; i < count; ++i)
         if (fileNames[i] == colourFileName) return i;
-    if (count >= kCapacity) {
-        showMessageBox("Too many textures", "Error");
-        return 0;
-    }
-    const int index = count;
+    if (!hasRoom(colourFileName)) return kNoTexture;
+    const int index = addEntry();
     fileNames[index] = colourFileName;
-    glGenTextures(1, &glNames[index]);
-    glBindTexture(GL_TEXTURE_2D, glNames[index]);
     if (endsInJpg(colourFileName)) {
         const std::string colour = texturePath(colourFileName);
         if (alphaFileName)
@@ -54,19 +65,14 @@ int TextureManager::loadWithAlpha(const char* colourFileName, const char* alphaF
         else
             loadJpegTexture(colour.c_str(), filter);
     }
+    // Wrap modes stay at GL's default, repeat.
     setFilters(filter);
-    count += 1;
     return index;
 }
 
 int TextureManager::createBlank(int size, int filter) {
-    if (count >= kCapacity) {
-        showMessageBox("Too many textures", "Error");
-        return 0;
-    }
-    const int index = count;
-    glGenTextures(1, &glNames[index]);
-    glBindTexture(GL_TEXTURE_2D, glNames[index]);
+    if (!hasRoom("a blank texture")) return kNoTexture;
+    const int index = addEntry();
     // The contents are overwritten by copies before use; zeros keep them defined.
     std::vector<unsigned char> scratch(static_cast<size_t>(size) * size * 3, 0);
     if (filter == kMipmapFilter)
@@ -76,12 +82,12 @@ int TextureManager::createBlank(int size, int filter) {
     setFilters(filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
-    count += 1;
     return index;
 }
 
 void TextureManager::bind(int index) {
     glEnable(GL_TEXTURE_2D);
-    // An index never handed out binds nothing rather than reading past the table.
+    // An index never handed out (kNoTexture included) binds no texture
+    // rather than reading past the table.
     glBindTexture(GL_TEXTURE_2D, index >= 0 && index < count ? glNames[index] : 0);
 }

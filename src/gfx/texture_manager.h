@@ -7,7 +7,10 @@
 //
 // A file is decoded once: loading a name again returns its first index.
 // A missing file is reported and leaves a valid index with an empty texture.
-// All calls need the GL context current; the loaders leave the new texture bound.
+// Names ending in "jpg" (any case) are decoded; others give an empty texture.
+// Beyond kCapacity entries an error box is shown and kNoTexture returned,
+// which binds no texture. All calls need the GL context current; the
+// loaders and createBlank leave the new texture bound.
 #pragma once
 
 #include <string>
@@ -18,6 +21,7 @@ constexpr int kMipmapFilter = 0xBABE;
 class TextureManager {
 public:
     static constexpr int kCapacity = 512;
+    static constexpr int kNoTexture = -1;
 
     int load(const char* fileName, int filter);
     int loadWithAlpha(const char* colourFileName, const char* alphaFileName, int filter);
@@ -26,5 +30,9 @@ public:
 
     int count = 0;
     unsigned int glNames[kCapacity] = {};
-    std::string fileNames[kCapacity];
+    std::string fileNames[kCapacity];  // as requested, without "Textures/"; empty for blanks
+
+private:
+    bool hasRoom(const char* what);
+    int addEntry();
 };

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "gfx/engine.h"
+#include "gfx/gl_check.h"
 #include "runtime/music.h"
 #include "runtime/screenshot.h"
 #include "runtime/timeline.h"
@@ -94,9 +95,15 @@ void displayFrame() {
     stepFrame();
     showFrameRate();
     if (validScene()) sceneTable[sceneIndex].render();
+#ifndef NDEBUG
+    const std::string step = "scene " + std::to_string(sceneIndex) + " at " +
+                             std::to_string(static_cast<int>(musicTimeMs)) + " ms";
+    checkGlErrorsInDebug(step.c_str());
+#endif
     // The frame past the end is drawn but never shown.
     if (musicTimeMs > static_cast<float>(kPresentationEndMs)) quitProgram(0);
     drawLetterbox();
+    checkGlErrorsInDebug("the letterbox bars");
     if (!shotPath.empty()) writeShot();  // the back buffer, before the swap
     glutSwapBuffers();
 }
@@ -127,6 +134,7 @@ void mouseButton(int button, int state, int, int) {
 void requestShot(const std::string& path) { shotPath = path; }
 
 void quitProgram(int code) {
+    stopMusic();
     std::fflush(stdout);
     std::fflush(stderr);
     std::exit(code);

@@ -23,20 +23,18 @@ constexpr int kDisplayMode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISA
 constexpr double kOfflineFps = 60.0;
 
 // freeglut's own message for a missing display is cryptic and it exits 1;
-// say what is wrong in plain words first.
-bool displayAvailable() {
+// say what is wrong in plain words first. The connection stays open until
+// the toolkit has its own: a server that resets when its last client leaves
+// would otherwise refuse the next one for a moment.
+Display* openDisplayCheck() {
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name) {
         std::fprintf(stderr, "afterglow: no display: DISPLAY is not set (run it in an X session, or under xvfb-run)\n");
-        return false;
+        return nullptr;
     }
     Display* display = XOpenDisplay(name);
-    if (!display) {
-        std::fprintf(stderr, "afterglow: cannot open display \"%s\"\n", name);
-        return false;
-    }
-    XCloseDisplay(display);
-    return true;
+    if (!display) std::fprintf(stderr, "afterglow: cannot open display \"%s\"\n", name);
+    return display;
 }
 
 void openWindow(const Options& options) {
@@ -58,9 +56,7 @@ void openWindow(const Options& options) {
 // Frames of a shot start just after the start of the shot's scene and are
 // spaced 1/60 s so that the last one lands exactly on the shot time.
 int leadInFrames(double shotMs) {
-    musicTimeMs = static_cast<float>(shotMs);
-    const double sceneStart = sceneStartMs[findSceneIndex()];
-    musicTimeMs = 0.0f;
+    const double sceneStart = sceneStartMs[sceneIndexAt(static_cast<float>(shotMs))];
     const double frameMs = 1000.0 / kOfflineFps;
     const int frames = static_cast<int>(std::ceil((shotMs - sceneStart) / frameMs - 1e-9)) - 1;
     return frames > 0 ? frames : 0;
@@ -84,10 +80,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
-    if (!displayAvailable()) return 1;
+    Display* displayCheck = openDisplayCheck();
+    if (!displayCheck) return 1;
 
     if (options.shot) setMessageBoxesEnabled(false);  // nobody is there to click
     glutInit(&argc, argv);
+    XCloseDisplay(displayCheck);
     glutInitDisplayMode(kDisplayMode);
     windowWidth = displayWidth = options.width;
     windowHeight = displayHeight = options.height;

@@ -267,6 +267,11 @@ void seekMusic(float deltaMs) {
     moveTo(static_cast<double>(static_cast<long long>(target)));
 }
 
+void stopMusic() {
+    if (state.device) SDL_CloseAudioDevice(state.device);
+    state.device = 0;
+}
+
 ClockMode musicClockMode() { return state.mode; }
 
 double musicLengthMs() { return state.music.lengthMs(); }

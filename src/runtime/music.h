@@ -37,6 +37,9 @@ struct MusicConfig {
 int startMusic(const MusicConfig& config = MusicConfig{});
 void updateMusicClock();
 void seekMusic(float deltaMs);
+// Silences the device before the process exits, so the audio thread never
+// reads the decoded music while exit tears it down.
+void stopMusic();
 
 // What the clock is running on now (the audio mode can fall back to steady).
 ClockMode musicClockMode();

@@ -46,7 +46,13 @@ std::string usageText(const char* program) {
            "  --version          the version\n"
            "\n"
            "environment:\n"
-           "  DISPLAY            the X display to open (required)\n";
+           "  DISPLAY            the X display to open (required)\n"
+           "  AFTERGLOW_NO_MESSAGE_BOX=1\n"
+           "                     errors go to stderr only; never wait for a click\n"
+           "  AFTERGLOW_HIDE_GL_EXTENSIONS=NAME,...\n"
+           "                     for testing: the start-up checks take every GL extension,\n"
+           "                     framebuffer entry point or version (GL_VERSION_2_0) whose\n"
+           "                     name contains a NAME as missing\n";
 }
 
 ParseResult parseOptions(int argc, const char* const* argv) {

@@ -35,7 +35,8 @@ int lastIndexAtOrBefore(const int* table, int count, float now) {
 
 }  // namespace
 
-int findSceneIndex() { return lastIndexBefore(sceneStartMs, kSceneStartCount, musicTimeMs); }
+int findSceneIndex() { return sceneIndexAt(musicTimeMs); }
+int sceneIndexAt(float ms) { return lastIndexBefore(sceneStartMs, kSceneStartCount, ms); }
 int trackAIndex() { return lastIndexBefore(syncTrackA, kTrackACount, musicTimeMs); }
 int trackBIndex() { return lastIndexAtOrBefore(syncTrackB, kTrackBCount, musicTimeMs); }
 int trackBTime() { return syncTrackB[trackBIndex()]; }

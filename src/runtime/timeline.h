@@ -31,6 +31,7 @@ extern const BeatGrid beatGrid;
 extern int sceneIndex;
 
 int findSceneIndex();
+int sceneIndexAt(float ms);  // findSceneIndex for another time than now
 int trackAIndex();
 int trackBIndex();
 int trackBTime();

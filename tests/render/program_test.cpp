@@ -102,8 +102,11 @@ TEST(Playback, WithoutMusicSaysSoOnceAndStillEnds) {
     EXPECT_EQ(count(r.err, "demo.mp3"), 1u) << r.err;
 }
 
-// Presses Esc in the program's window once it is on screen.
-void pressEscape(int, void*) {
+// Once the window is on screen, waits for its title to show a frame count
+// (it reads 0 during the first second of music), keeps it in *data, then
+// presses Esc.
+void readTitleThenPressEscape(int, void* data) {
+    auto* title = static_cast<std::string*>(data);
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -121,6 +124,15 @@ void pressEscape(int, void*) {
         if (!target) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     ASSERT_NE(target, 0u) << "the window never appeared";
+    while (std::chrono::steady_clock::now() < deadline) {
+        char* name = nullptr;
+        if (XFetchName(display, target, &name) && name) {
+            *title = name;
+            XFree(name);
+        }
+        if (!title->empty() && *title != "0") break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     XSetInputFocus(display, target, RevertToParent, CurrentTime);
     const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
     XTestFakeKeyEvent(display, escape, True, 0);
@@ -129,11 +141,15 @@ void pressEscape(int, void*) {
     XCloseDisplay(display);
 }
 
-TEST(Playback, EscapeEndsWithZero) {
-    const ProcessResult r = runProcess({AFTERGLOW_BINARY, "--windowed", "--silent"},
-                                       within(90), pressEscape);
+TEST(Playback, TitleCountsFramesAndEscapeEndsWithZero) {
+    std::string title;
+    const ProcessResult r = runProcess({AFTERGLOW_BINARY, "--windowed", "--silent"}, within(90),
+                                       readTitleThenPressEscape, &title);
     EXPECT_FALSE(r.timedOut) << "Esc did not end the program";
     EXPECT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_FALSE(title.empty());
+    EXPECT_EQ(title.find_first_not_of("0123456789"), std::string::npos) << title;
+    EXPECT_GT(std::atoi(title.c_str()), 0) << title;
 }
 
 TEST(CommandLine, NoDisplayIsExplained) {

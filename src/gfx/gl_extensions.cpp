@@ -1,0 +1,159 @@
+#include "gfx/gl_extensions.h"
+
+#include <GL/glew.h>
+#include <GL/glx.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <vector>
+
+#include "gfx/message_box.h"
+#include "runtime/frame_loop.h"
+
+GlExtensions glExtensions;
+
+namespace {
+
+// Exit codes of the capability failures: the framebuffer ones end with -1,
+// the shader and status ones with 0.
+constexpr int kFramebufferFailureExit = -1;
+constexpr int kShaderFailureExit = 0;
+
+constexpr const char* kGlslExtensions[] = {
+    "GL_ARB_fragment_shader", "GL_ARB_fragment_program", "GL_ARB_shading_language_100",
+    "GL_ARB_vertex_shader",   "GL_ARB_shader_objects",
+};
+
+std::vector<std::string> hiddenNames() {
+    std::vector<std::string> names;
+    const char* value = std::getenv(kHideExtensionsVariable);
+    if (!value) return names;
+    std::stringstream list(value);
+    for (std::string name; std::getline(list, name, ',');)
+        if (!name.empty()) names.push_back(name);
+    return names;
+}
+
+template <typename Fn>
+void fetch(Fn& slot, const char* name, bool& allFound) {
+    auto proc = hiddenByEnvironment(name) ? nullptr : glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
+    slot = reinterpret_cast<Fn>(proc);
+    if (!slot) allFound = false;
+}
+
+// Every one is fetched even after a miss, as the driver is asked for all 17.
+bool fetchEntryPoints(GlExtensions& x) {
+    bool all = true;
+    fetch(x.isRenderbuffer, "glIsRenderbufferEXT", all);
+    fetch(x.bindRenderbuffer, "glBindRenderbufferEXT", all);
+    fetch(x.deleteRenderbuffers, "glDeleteRenderbuffersEXT", all);
+    fetch(x.genRenderbuffers, "glGenRenderbuffersEXT", all);
+    fetch(x.renderbufferStorage, "glRenderbufferStorageEXT", all);
+    fetch(x.getRenderbufferParameteriv, "glGetRenderbufferParameterivEXT", all);
+    fetch(x.isFramebuffer, "glIsFramebufferEXT", all);
+    fetch(x.bindFramebuffer, "glBindFramebufferEXT", all);
+    fetch(x.deleteFramebuffers, "glDeleteFramebuffersEXT", all);
+    fetch(x.genFramebuffers, "glGenFramebuffersEXT", all);
+    fetch(x.checkFramebufferStatus, "glCheckFramebufferStatusEXT", all);
+    fetch(x.framebufferTexture1D, "glFramebufferTexture1DEXT", all);
+    fetch(x.framebufferTexture2D, "glFramebufferTexture2DEXT", all);
+    fetch(x.framebufferTexture3D, "glFramebufferTexture3DEXT", all);
+    fetch(x.framebufferRenderbuffer, "glFramebufferRenderbufferEXT", all);
+    fetch(x.getFramebufferAttachmentParameteriv, "glGetFramebufferAttachmentParameterivEXT", all);
+    fetch(x.generateMipmap, "glGenerateMipmapEXT", all);
+    return all;
+}
+
+std::string extensionString() {
+    const GLubyte* raw = glGetString(GL_EXTENSIONS);
+    return visibleExtensionString(raw ? reinterpret_cast<const char*>(raw) : "");
+}
+
+// Whole-string substring tests, not matches of whole names: a name with its
+// "GL_" prefix, or as part of a longer name, counts as present.
+bool mentions(const std::string& extensions, const char* name) {
+    return extensions.find(name) != std::string::npos;
+}
+
+[[noreturn]] void stop(const char* text, const char* caption, MessageIcon icon, int code) {
+    showMessageBox(text, caption, icon);
+    quitProgram(code);
+}
+
+}  // namespace
+
+bool hiddenByEnvironment(const char* name) {
+    for (const std::string& hidden : hiddenNames())
+        if (std::strstr(name, hidden.c_str())) return true;
+    return false;
+}
+
+std::string visibleExtensionString(const char* extensions) {
+    const std::vector<std::string> hidden = hiddenNames();
+    if (hidden.empty()) return extensions;
+    std::string visible;
+    std::stringstream words(extensions);
+    for (std::string word; words >> word;) {
+        bool keep = true;
+        for (const std::string& h : hidden) keep = keep && word.find(h) == std::string::npos;
+        if (keep) visible += word + ' ';
+    }
+    return visible;
+}
+
+void GlExtensions::load() {
+    loaded = true;
+    if (!mentions(extensionString(), "EXT_framebuffer_object"))
+        stop("EXT_framebuffer_object extension was not found. Upgrade your drivers or video card?", "ERROR",
+             MessageIcon::Warning, kFramebufferFailureExit);
+    if (!fetchEntryPoints(*this))
+        stop("One or more EXT_framebuffer_object functions were not found.", "ERROR", MessageIcon::Warning,
+             kFramebufferFailureExit);
+    const std::string extensions = extensionString();
+    for (const char* name : kGlslExtensions)
+        if (!mentions(extensions, name))
+            stop("No required OpenGL extensions available. \n [GL_ARB_*] - glsl-shaders.", "Error!",
+                 MessageIcon::Error, kShaderFailureExit);
+    createRenderTarget();
+}
+
+void stopUnlessFramebufferComplete(unsigned int status) {
+    if (status == GL_FRAMEBUFFER_COMPLETE_EXT) return;
+    if (status == GL_FRAMEBUFFER_UNSUPPORTED_EXT)
+        stop("GL_FRAMEBUFFER_UNSUPPORTED_EXT!", "ERROR", MessageIcon::Warning, kShaderFailureExit);
+    quitProgram(kShaderFailureExit);  // any other status ends without a word
+}
+
+void GlExtensions::createRenderTarget() {
+    genFramebuffers(1, &fbo);
+    genRenderbuffers(1, &depthRenderbuffer);
+    bindRenderbuffer(GL_RENDERBUFFER_EXT, depthRenderbuffer);
+    renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, kRenderTargetSize, kRenderTargetSize);
+    // Asked while the window's framebuffer is still bound, before anything is
+    // attached: this tells whether the driver can do framebuffers at all.
+    stopUnlessFramebufferComplete(checkFramebufferStatus(GL_FRAMEBUFFER_EXT));
+
+    glGenTextures(1, &fboColorTexture);
+    glBindTexture(GL_TEXTURE_2D, fboColorTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, kRenderTargetSize, kRenderTargetSize, 0, GL_RGB, GL_FLOAT, nullptr);
+    bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+}
+
+void bindTextureFBO(unsigned int texture) {
+    GlExtensions& x = glExtensions;
+    x.bindFramebuffer(GL_FRAMEBUFFER_EXT, x.fbo);
+    // Attached again on every call: the texture is the caller's choice.
+    x.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, texture, 0);
+    x.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, x.depthRenderbuffer);
+    glViewport(0, 0, kRenderTargetSize, kRenderTargetSize);
+}
+
+void unbindFBO() {
+    glExtensions.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    glViewport(0, 0, displayWidth, displayHeight);
+}

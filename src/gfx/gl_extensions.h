@@ -1,0 +1,82 @@
+// GlExtensions: the start-up capability checks, the framebuffer entry points
+// fetched by name, and the one 1024x1024 render target every scene draws into.
+//
+//   glExtensions.load();                         // once, from initialize()
+//   bindTextureFBO(glExtensions.fboColorTexture); // draw into the target
+//   ...
+//   unbindFBO();                                  // back to the window
+//
+// load() does not return when the driver lacks something required: it shows
+// a message box and ends the process.
+//
+// Plain C types stand in for the GL typedefs, so this header may come before
+// or after GLEW or any other GL header.
+#pragma once
+
+#include <string>
+
+class GlExtensions {
+public:
+    // Extension tests, entry points, then createRenderTarget(). Leaves the
+    // window framebuffer bound.
+    void load();
+    // Makes fbo, depthRenderbuffer and fboColorTexture. Leaves framebuffer 0,
+    // the renderbuffer and fboColorTexture bound.
+    void createRenderTarget();
+
+    bool loaded = false;
+
+    // The framebuffer entry points, fetched in this order; null when missing.
+    // All must be there, though the program calls only those with named
+    // parameters.
+    unsigned char (*isRenderbuffer)(unsigned int) = nullptr;
+    void (*bindRenderbuffer)(unsigned int target, unsigned int renderbuffer) = nullptr;
+    void (*deleteRenderbuffers)(int, const unsigned int*) = nullptr;
+    void (*genRenderbuffers)(int n, unsigned int* renderbuffers) = nullptr;
+    void (*renderbufferStorage)(unsigned int target, unsigned int format, int width, int height) = nullptr;
+    void (*getRenderbufferParameteriv)(unsigned int, unsigned int, int*) = nullptr;
+    unsigned char (*isFramebuffer)(unsigned int) = nullptr;
+    void (*bindFramebuffer)(unsigned int target, unsigned int framebuffer) = nullptr;
+    void (*deleteFramebuffers)(int, const unsigned int*) = nullptr;
+    void (*genFramebuffers)(int n, unsigned int* framebuffers) = nullptr;
+    unsigned int (*checkFramebufferStatus)(unsigned int target) = nullptr;
+    void (*framebufferTexture1D)(unsigned int, unsigned int, unsigned int, unsigned int, int) = nullptr;
+    void (*framebufferTexture2D)(unsigned int target, unsigned int attachment, unsigned int textureTarget,
+                                 unsigned int texture, int level) = nullptr;
+    void (*framebufferTexture3D)(unsigned int, unsigned int, unsigned int, unsigned int, int, int) = nullptr;
+    void (*framebufferRenderbuffer)(unsigned int target, unsigned int attachment, unsigned int renderbufferTarget,
+                                    unsigned int renderbuffer) = nullptr;
+    void (*getFramebufferAttachmentParameteriv)(unsigned int, unsigned int, unsigned int, int*) = nullptr;
+    void (*generateMipmap)(unsigned int) = nullptr;
+
+    unsigned int fbo = 0;
+    unsigned int depthRenderbuffer = 0;
+    unsigned int fboColorTexture = 0;  // a plain GL texture, not a TextureManager entry
+};
+
+extern GlExtensions glExtensions;
+
+// From now on draws land in texture (with the target's depth buffer).
+// Leaves fbo bound with texture and depthRenderbuffer attached, viewport
+// 0, 0, 1024, 1024.
+void bindTextureFBO(unsigned int texture);
+// From now on draws land in the window. Leaves framebuffer 0 bound and the
+// viewport 0, 0, displayWidth, displayHeight.
+void unbindFBO();
+
+// Side length of the square render target.
+constexpr int kRenderTargetSize = 1024;
+
+// Test seam: AFTERGLOW_HIDE_GL_EXTENSIONS holds comma-separated names; every
+// extension, framebuffer entry point or "GL_VERSION_2_0" whose name contains
+// one of them looks missing to the start-up checks. That way the failure
+// paths can be run on a driver that has everything.
+constexpr const char* kHideExtensionsVariable = "AFTERGLOW_HIDE_GL_EXTENSIONS";
+// True when name contains one of the names in the variable.
+bool hiddenByEnvironment(const char* name);
+// The extension string with every name hidden by the variable left out.
+std::string visibleExtensionString(const char* extensions);
+
+// Acts on the render target's status: returns when complete; otherwise ends
+// the process with code 0, after a message box for the unsupported case.
+void stopUnlessFramebufferComplete(unsigned int status);

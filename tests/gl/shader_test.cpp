@@ -1,0 +1,115 @@
+// Shader programs from files in a scratch working directory: what reaches
+// the console, and the uniform setters.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "gfx/engine.h"
+#include "gfx_fixture.h"
+#include "support/fixture_shaders.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+constexpr const char* kVertex = "void main() { gl_Position = ftransform(); }\n";
+constexpr const char* kLevel =
+    "uniform float level;\n"
+    "uniform sampler2D tex;\n"
+    "void main() { gl_FragColor = vec4(level) + 0.001 * texture2D(tex, vec2(0.5)); }\n";
+
+// Runs in a scratch directory holding shaders/, then goes back.
+class Shaders : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!ensurePassEngine()) GTEST_SKIP() << "no display";
+        writeTextFile(dir.path(), "shaders/level.ps", kLevel);
+        writeTextFile(dir.path(), "shaders/plain.vs", kVertex);
+        writeTextFile(dir.path(), "shaders/broken.ps", "void main() { gl_FragColor = vec4(1.0) }\n");
+        writeTextFile(dir.path(), "shaders/nomain.vs", "void helper() {}\n");
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir.path());
+        glGetError();
+    }
+    void TearDown() override {
+        if (!previous.empty()) std::filesystem::current_path(previous);
+    }
+
+    // Loads the pair and returns what it printed.
+    std::string load(const char* fragment, const char* vertex, GLuint& program) {
+        testing::internal::CaptureStdout();
+        program = engine->shaders->loadProgram(fragment, vertex);
+        return testing::internal::GetCapturedStdout();
+    }
+
+    static bool linked(GLuint program) {
+        GLint status = 0;
+        glGetProgramiv(program, GL_LINK_STATUS, &status);
+        return status == GL_TRUE;
+    }
+
+    TempDir dir;
+    std::filesystem::path previous;
+};
+
+TEST_F(Shaders, ACleanPairPrintsOnlyItsCompilingLine) {
+    GLuint program = 0;
+    EXPECT_EQ(load("shaders\\level.ps", "shaders\\plain.vs", program),
+              "Compiling shader shaders\\level.ps shaders\\plain.vs\n");
+    EXPECT_TRUE(linked(program));
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+}
+
+TEST_F(Shaders, ACompileErrorIsPrintedWithItsPathAndTheProgramIsStillMade) {
+    GLuint program = 0;
+    const std::string out = load("shaders\\broken.ps", "shaders\\plain.vs", program);
+    EXPECT_EQ(out.rfind("Compiling shader shaders\\broken.ps shaders\\plain.vs\nCOMPILATION STATUS:\n", 0), 0u)
+        << out;
+    EXPECT_NE(out.find(" \n ---- \n shaders\\broken.ps\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Program Log: "), std::string::npos) << out;
+    EXPECT_NE(program, 0u);
+    EXPECT_FALSE(linked(program));
+}
+
+TEST_F(Shaders, ALinkErrorPrintsTheProgramLog) {
+    GLuint program = 0;
+    const std::string out = load("shaders\\level.ps", "shaders\\nomain.vs", program);
+    EXPECT_EQ(out.find("COMPILATION STATUS"), std::string::npos) << out;
+    EXPECT_NE(out.find("\nProgram Log: "), std::string::npos) << out;
+    EXPECT_EQ(out.back(), '\n');
+}
+
+TEST_F(Shaders, AMissingFileIsSilentAndRaisesNoGlError) {
+    GLuint program = 0;
+    const std::string out = load("shaders\\absent.ps", "shaders\\plain.vs", program);
+    EXPECT_EQ(out.rfind("Compiling shader shaders\\absent.ps shaders\\plain.vs\n", 0), 0u) << out;
+    EXPECT_EQ(out.find("COMPILATION STATUS"), std::string::npos) << out;
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+}
+
+TEST_F(Shaders, UniformSettersActOnTheCurrentProgramByName) {
+    GLuint program = 0;
+    load("shaders\\level.ps", "shaders\\plain.vs", program);
+    ShaderManager& shaders = *engine->shaders;
+    shaders.use(program);
+    glUniform1i(glGetUniformLocation(program, "tex"), 3);
+    shaders.setSampler(program, "tex");
+    GLint unit = -1;
+    glGetUniformiv(program, glGetUniformLocation(program, "tex"), &unit);
+    EXPECT_EQ(unit, 0);
+
+    shaders.setUniform1f(program, 0.5f, "level");
+    shaders.setUniform1f(program, 0.9f, "undeclared");  // ignored, no error
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+
+    clearWindow(0.0f, 0.0f, 0.0f);
+    engine->setOrtho2D(1024.0f, 768.0f);
+    glDisable(GL_BLEND);
+    glRectf(0.0f, 0.0f, 1024.0f, 768.0f);
+    shaders.unuse();
+    GLint current = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(current, 0);
+    EXPECT_NEAR(readWindow().at(300, 300).r, 128, 1);
+}
+
+}  // namespace
