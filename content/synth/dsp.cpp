@@ -53,7 +53,7 @@ float Oscillator::next(double hz) {
         break;
     case Wave::Square: {
         double shifted = phase_ + 1.0 - pulseWidth;
-        shifted -= std::floor(shifted);
+        if (shifted >= 1.0) shifted -= 1.0;
         value = (phase_ < pulseWidth ? 1.0 : -1.0) + polyBlep(phase_, dt) - polyBlep(shifted, dt);
         break;
     }
@@ -63,7 +63,7 @@ float Oscillator::next(double hz) {
         break;
     }
     phase_ += dt;
-    phase_ -= std::floor(phase_);
+    if (phase_ >= 1.0) phase_ -= 1.0;
     return static_cast<float>(value);
 }
 

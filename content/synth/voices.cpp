@@ -218,7 +218,7 @@ void playPad(Buffer& out, const Note& note, const std::function<double(double)>&
     Oscillator sawL(Wave::Saw, 0.0), sawR(Wave::Saw, 0.37), sawC(Wave::Saw, 0.71);
     Svf filterL, filterR;
     renderNote(out, note, Adsr(0.6, 1.0, 0.8, 1.2), 3.0, [&](long long i, float level, float& l, float& r) {
-        if (i % 32 == 0) {
+        if (i % 64 == 0) {  // the sweeps are slow: a coarse update is smooth enough
             const double cutoff = cutoffAt(note.startMs + i * 1000.0 / kRate);
             filterL.set(cutoff, 0.25);
             filterR.set(cutoff * 1.03, 0.25);
