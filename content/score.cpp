@@ -175,7 +175,7 @@ void writeDrums(const Section& s, Buses& b) {
         const long long f = frameAt(ms);
         const int inBar = static_cast<int>(step % 16);
         const bool kickHere = (s.kick == K::FourOnTheFloor && inBar % 4 == 0) ||
-                              (s.kick == K::HalfTime && (inBar == 0 || inBar == 10));
+                              (s.kick == K::HalfTime && (inBar == 0 || inBar == 6 || inBar == 10));
         if (kickHere && clearsAnEvent(ms, 60.0)) {
             kick(b.kick, f, 1.2f + 0.3f * e);
             b.kickFrames.push_back(f);

@@ -54,7 +54,7 @@ void kick(Buffer& out, long long frame, float gain) {
     Noise click(seedFor(frame, 1));
     for (long long i = 0; i < seconds(0.5); ++i) {
         const double t = static_cast<double>(i) / kRate;
-        const double hz = 68.0 + 130.0 * std::exp(-t / 0.04) + 40.0 * std::exp(-t / 0.004);
+        const double hz = 76.0 + 130.0 * std::exp(-t / 0.04) + 40.0 * std::exp(-t / 0.004);
         const float amp = static_cast<float>(std::exp(-t / 0.26) * std::min(1.0, (0.5 - t) / 0.05));
         const float transient = click.next() * static_cast<float>(std::exp(-t / 0.0015)) * 0.35f;
         const float v = gain * saturate(1.6f * (body.next(hz) * amp + transient)) / saturate(1.6f);
@@ -206,7 +206,7 @@ void playBass(Buffer& out, const Note& note, double brightness) {
         const float fe = filterEnv.next();
         if (i % 16 == 0) filter.set(hz * 1.5 + brightness * (300.0 + 1800.0 * fe), 0.35);
         // The sine and its octave carry the weight; the saws add the edge.
-        const float v = level * (0.85f * sub.next(hz) + 0.35f * octave.next(2.0 * hz) +
+        const float v = level * (0.85f * sub.next(hz) + 0.5f * octave.next(2.0 * hz) +
                                  static_cast<float>(brightness) * 0.45f *
                                      filter.lowpass(growl.next(hz) + growl2.next(hz * 1.004)));
         l = r = saturate(1.3f * v) / 1.3f;
