@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string_view>
 #include <thread>
 
 #include "runtime/timeline.h"
@@ -17,6 +16,8 @@
 #include "synth/voices.h"
 
 using namespace synth;
+
+static_assert(kMusicSampleRate == kRate, "the score renders at the synthesiser's rate");
 
 namespace {
 
@@ -467,7 +468,9 @@ std::vector<float> renderScore() {
         writeDrums(s, b);
         writeBass(s, b);
         writeArp(s, b);
-        if (s.lead > 0.0f) writeMotif(b.melodic, s.startMs, s.endMs, s.name == std::string_view("piece") ? 77 : 65, s.lead);
+        // The climax sings the motif an octave higher.
+        const int lowestTonic = s.startMs >= sceneStartMs[9] ? 77 : 65;
+        if (s.lead > 0.0f) writeMotif(b.melodic, s.startMs, s.endMs, lowestTonic, s.lead);
     }
     writeAccents(b);
     writeSweeps(b);

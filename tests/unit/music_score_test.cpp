@@ -75,9 +75,9 @@ private:
     std::vector<double> energy_;  // per millisecond
 };
 
-// Measured on this music: sync events rise 8-40 dB, beats in the drum
-// sections 6-30 dB, while the points halfway between sixteenths stay
-// under 5 dB in 99 % of cases.
+// On this music the sync events rise by 8 dB or more and nearly all beats
+// of the drum sections by 6 dB or more, while the points halfway between
+// two sixteenths stay under 5 dB in 99 % of cases.
 constexpr double kStrongDb = 6.0;  // an onset you hear as a hit
 constexpr double kBeatDb = 5.0;
 
