@@ -110,9 +110,12 @@ TEST_F(DemoMusic, PlaysPastTheEndOfThePresentationAtTheRightRate) {
 }
 
 TEST_F(DemoMusic, EverySyncEventIsAStrongOnsetOnItsMillisecond) {
+    double weakest = 100.0;
+    int weakestAt = 0;
     auto check = [&](const int* table, int count, const char* name) {
         for (int i = 0; i < count - 1 && table[i] < kPresentationEndMs; ++i) {
             const auto [strength, at] = onsets->strongestNear(table[i], 10.0);
+            if (strength < weakest) weakest = strength, weakestAt = table[i];
             EXPECT_GE(strength, kStrongDb) << name << " event at " << table[i] << " ms";
             // Nothing stronger a little before or after pulls the ear away.
             const auto [wider, widerAt] = onsets->strongestNear(table[i], 40.0);
@@ -123,6 +126,16 @@ TEST_F(DemoMusic, EverySyncEventIsAStrongOnsetOnItsMillisecond) {
     };
     check(syncTrackA, kTrackACount, "A");
     check(syncTrackB, kTrackBCount, "B");
+    std::printf("weakest sync onset: %.1f dB at %d ms\n", weakest, weakestAt);
+}
+
+bool nearAnEvent(double ms, double beforeMs, double afterMs) {
+    for (const int* table : {syncTrackA, syncTrackB}) {
+        const int count = table == syncTrackA ? kTrackACount : kTrackBCount;
+        for (int i = 0; i < count - 1; ++i)
+            if (ms > table[i] - beforeMs && ms < table[i] + afterMs) return true;
+    }
+    return false;
 }
 
 TEST_F(DemoMusic, DrumSectionsPlayOnTheBeatGrid) {
@@ -134,6 +147,9 @@ TEST_F(DemoMusic, DrumSectionsPlayOnTheBeatGrid) {
         const double period = beatGrid.periodMs;
         for (double beat = std::ceil(s.startMs / period); beatGrid.originMs + beat * period < s.endMs; ++beat) {
             const double ms = beatGrid.originMs + beat * period;
+            // Around a sync event the accent speaks instead of the beat, and
+            // its cymbal's wash hides the next beat's attack from the highs.
+            if (nearAnEvent(ms, 100.0, 400.0)) continue;
             ++beats;
             if (onsets->strongestNear(ms, 10.0).first >= kBeatDb) ++heard;
             // Halfway between two sixteenths nothing is played.
@@ -142,7 +158,9 @@ TEST_F(DemoMusic, DrumSectionsPlayOnTheBeatGrid) {
             ++between;
             if (onsets->strongestNear(offGrid, 10.0).first >= kBeatDb) ++heardBetween;
         }
-        EXPECT_GE(heard, beats * 95 / 100) << s.name << ": " << heard << " of " << beats << " beats heard";
+        std::printf("%-10s %3d of %3d beats heard, %2d of %3d off-grid points\n", s.name, heard, beats, heardBetween,
+                    between);
+        EXPECT_EQ(heard, beats) << s.name << ": " << heard << " of " << beats << " beats heard";
         EXPECT_LE(heardBetween, between / 10) << s.name << ": " << heardBetween << " onsets off the grid";
     }
     EXPECT_GE(sections, 8);
