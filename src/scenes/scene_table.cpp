@@ -20,6 +20,18 @@ constexpr SceneEntry kPlaceholder = {noAssets, noState, renderPlaceholder};
 }  // namespace
 
 const SceneEntry sceneTable[kSceneCount] = {
-    kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder,
-    kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder, kPlaceholder,
+    // The opening flight, the symbols, the clouds, the cloud tunnel, the bars.
+    kPlaceholder,  // 0
+    kPlaceholder,  // 1
+    kPlaceholder,  // 2
+    kPlaceholder,  // 3
+    kPlaceholder,  // 4
+
+    // The ribbons, the flowers, the city, the ring ship, the piece, the credits.
+    kPlaceholder,  // 5
+    kPlaceholder,  // 6
+    kPlaceholder,  // 7
+    kPlaceholder,  // 8
+    kPlaceholder,  // 9
+    kPlaceholder,  // 10
 };

@@ -1,0 +1,169 @@
+// Run-time side of the models: normals, immediate-mode drawing and the
+// per-vertex deformations.
+#include <GL/gl.h>
+
+#include <cmath>
+
+#include "assets/ase_model.h"
+#include "gfx/texture_manager.h"
+
+namespace {
+
+Vec3 sub(const Vec3& a, const Vec3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+
+// Unit vector, or (0, 0, 0) for a zero-length one (degenerate faces and
+// vertices no face uses), so that no NaN ever reaches GL.
+Vec3 normalised(const Vec3& v) {
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    if (!(length > 0.0f) || !std::isfinite(length)) return {};
+    return {v.x / length, v.y / length, v.z / length};
+}
+
+bool indexIn(int32_t index, uint32_t size) { return index >= 0 && static_cast<uint32_t>(index) < size; }
+
+// Texture coordinate of corner k of face f; (0, 0) where the texture faces
+// or vertices do not cover it.
+TexCoord cornerTexCoord(const AseMesh& mesh, uint32_t f, int k) {
+    if (f >= mesh.tfaces.size()) return {};
+    const int32_t t = mesh.tfaces[f][k];
+    return indexIn(t, static_cast<uint32_t>(mesh.texcoords.size())) ? mesh.texcoords[static_cast<uint32_t>(t)]
+                                                                      : TexCoord{};
+}
+
+// One glBegin/glEnd pair per triangle. Faces pointing outside the vertex
+// list are skipped.
+void drawFaces(const AseMesh& mesh, bool textured) {
+    const bool normals = !mesh.vertexNormals.empty();
+    for (uint32_t f = 0; f < mesh.faces.size(); ++f) {
+        if (!mesh.faceIsValid(f)) continue;
+        glBegin(GL_TRIANGLES);
+        for (int k = 0; k < 3; ++k) {
+            const auto v = static_cast<uint32_t>(mesh.faces[f][k]);
+            if (normals) {
+                const Vec3& n = mesh.vertexNormals[v];
+                glNormal3f(n.x, n.y, n.z);
+            }
+            if (textured) {
+                const TexCoord t = cornerTexCoord(mesh, f, k);
+                glTexCoord2f(t.u, t.v);
+            }
+            const Vec3& p = mesh.vertices[v];
+            glVertex3f(p.x, p.y, p.z);
+        }
+        glEnd();
+    }
+}
+
+// Leaves the node translation and rotation on the current matrix.
+void applyNodeTransform(const AseMesh& mesh) {
+    glTranslatef(mesh.nodePos.x, mesh.nodePos.y, mesh.nodePos.z);
+    glRotatef(mesh.rotAngle, mesh.rotAxis.x, mesh.rotAxis.y, mesh.rotAxis.z);
+}
+
+}  // namespace
+
+bool AseMesh::faceIsValid(uint32_t f) const {
+    if (f >= faces.size()) return false;
+    const auto size = static_cast<uint32_t>(vertices.size());
+    return indexIn(faces[f][0], size) && indexIn(faces[f][1], size) && indexIn(faces[f][2], size);
+}
+
+void AseMesh::computeNormals() {
+    if (faceNormals.size() != faces.size() || faceNormals.empty()) {
+        faceNormals.assign(faces.size(), Vec3{});
+        vertexNormals.assign(vertices.size(), Vec3{});
+        savedVertices.assign(vertices.size(), Vec3{});
+    }
+    for (Vec3& n : vertexNormals) n = {};
+    for (uint32_t f = 0; f < faces.size(); ++f) {
+        if (!faceIsValid(f)) {
+            faceNormals[f] = {};
+            continue;
+        }
+        const Vec3& a = vertices[static_cast<uint32_t>(faces[f][0])];
+        const Vec3& b = vertices[static_cast<uint32_t>(faces[f][1])];
+        const Vec3& c = vertices[static_cast<uint32_t>(faces[f][2])];
+        const Vec3 d1 = sub(c, b);
+        const Vec3 d2 = sub(c, a);
+        const Vec3 n = normalised({d1.y * d2.z - d1.z * d2.y, d1.z * d2.x - d1.x * d2.z, d1.x * d2.y - d1.y * d2.x});
+        faceNormals[f] = n;
+        for (int k = 0; k < 3; ++k) {
+            Vec3& vn = vertexNormals[static_cast<uint32_t>(faces[f][k])];
+            vn = {vn.x + n.x, vn.y + n.y, vn.z + n.z};
+        }
+    }
+    for (Vec3& n : vertexNormals) n = normalised(n);
+}
+
+void AseMesh::drawTextured() const { drawFaces(*this, true); }
+
+void AseMesh::drawUntextured() const { drawFaces(*this, false); }
+
+void AseMesh::ripple(float frequency, float amplitude, float phase) {
+    for (Vec3& v : vertices) {
+        const float r = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+        const float k = 1.0f + amplitude * (std::sin(r * frequency + phase) + 1.0f) * 0.5f;
+        v = {v.x * k, v.y * k, v.z * k};
+    }
+}
+
+void AseMesh::saveVertices() { savedVertices = vertices; }
+
+void AseMesh::restoreVertices() {
+    if (savedVertices.size() == vertices.size()) vertices = savedVertices;
+}
+
+void AseModel::draw() const {
+    glPushMatrix();
+    for (const auto& mesh : meshes) {
+        glPushMatrix();
+        applyNodeTransform(*mesh);
+        const int32_t texture = meshTexture(*mesh);
+        // A mesh without texture vertices has nothing to map a texture with.
+        if (texture == -1 || mesh->texcoords.empty() || !textures) {
+            glDisable(GL_TEXTURE_2D);
+            mesh->drawUntextured();
+        } else {
+            glEnable(GL_TEXTURE_2D);
+            textures->bind(texture);
+            mesh->drawTextured();
+        }
+        glPopMatrix();
+    }
+    glPopMatrix();
+}
+
+void AseModel::drawFlat(int highlight) const {
+    glPushMatrix();
+    glDisable(GL_TEXTURE_2D);
+    for (size_t i = 0; i < meshes.size(); ++i) {
+        glPushMatrix();
+        applyNodeTransform(*meshes[i]);
+        glColor3f(0, 0, 0);
+        if (static_cast<int>(i) == highlight) glColor3f(1, 1, 1);
+        meshes[i]->drawUntextured();
+        glPopMatrix();
+    }
+    glPopMatrix();
+}
+
+void AseModel::scale(float sx, float sy, float sz) {
+    for (auto& mesh : meshes)
+        for (Vec3& v : mesh->vertices) v = {v.x * sx, v.y * sy, v.z * sz};
+}
+
+void AseModel::ripple(float frequency, float amplitude, float phase) {
+    for (auto& mesh : meshes) mesh->ripple(frequency, amplitude, phase);
+}
+
+void AseModel::saveVertices() {
+    for (auto& mesh : meshes) mesh->saveVertices();
+}
+
+void AseModel::restoreVertices() {
+    for (auto& mesh : meshes) mesh->restoreVertices();
+}
+
+void AseModel::computeNormals() {
+    for (auto& mesh : meshes) mesh->computeNormals();
+}

@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "assets/ase_model.h"
+#include "assets/ase_text.h"
+#include "support/ase_files.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::string kCubeMesh =
+    "\t\t*MESH_NUMVERTEX 3\n"
+    "\t\t*MESH_NUMFACES 1\n"
+    "\t\t*MESH_VERTEX_LIST {\n"
+    "\t\t\t*MESH_VERTEX    0\t11.0\t22.0\t33.0\n"
+    "\t\t\t*MESH_VERTEX    1\t10.0\t20.0\t30.0\n"
+    "\t\t\t*MESH_VERTEX    2\t12.5\t20.0\t30.0\n"
+    "\t\t}\n"
+    "\t\t*MESH_FACE_LIST {\n"
+    "\t\t\t*MESH_FACE    0:    A:    2 B:    0 C:    1 AB:    1 BC:    1 CA:    0\t *MESH_SMOOTHING 1 \t*MESH_MTLID 0\n"
+    "\t\t}\n"
+    "\t\t*MESH_NUMTVERTEX 2\n"
+    "\t\t*MESH_TVERTLIST {\n"
+    "\t\t\t*MESH_TVERT 0\t0.25\t0.75\t0.0\n"
+    "\t\t\t*MESH_TVERT 1\t1.0\t0.0\t0.0\n"
+    "\t\t}\n"
+    "\t\t*MESH_NUMTVFACES 1\n"
+    "\t\t*MESH_TFACELIST {\n"
+    "\t\t\t*MESH_TFACE 0\t1\t0\t1\n"
+    "\t\t}\n";
+
+const std::string kNodeAt102030 = "\t\t*TM_POS 10 20 30\n\t\t*TM_ROTAXIS 0.5 -0.25 1\n\t\t*TM_ROTANGLE 1.5\n";
+
+class AseModelTest : public ::testing::Test {
+protected:
+    // Loads text as a model without textures; the progress lines land in
+    // progress.
+    AseModel& load(const std::string& text) {
+        writeTextFile(dir / "model.ASE", text);
+        CapturedProgress capture;
+        model.load((dir / "model.ASE").c_str(), nullptr);
+        progress = capture.text();
+        return model;
+    }
+
+    TempDir dir;
+    AseModel model;
+    std::string progress;
+};
+
+TEST_F(AseModelTest, NodeDataListsAndAxes) {
+    load(geomObject("\"Box01\"", kNodeAt102030, kCubeMesh, "\t*MATERIAL_REF 3\n"));
+    ASSERT_EQ(model.meshCount(), 1);
+    const AseMesh& m = *model.meshes[0];
+    EXPECT_STREQ(m.nodeName, "\"Box01\"");
+    EXPECT_FLOAT_EQ(m.nodePos.x, 10);
+    EXPECT_FLOAT_EQ(m.nodePos.y, 30);
+    EXPECT_FLOAT_EQ(m.nodePos.z, -20);
+    // The rotation is kept as written, in file axes.
+    EXPECT_FLOAT_EQ(m.rotAxis.x, 0.5f);
+    EXPECT_FLOAT_EQ(m.rotAxis.y, -0.25f);
+    EXPECT_FLOAT_EQ(m.rotAxis.z, 1);
+    EXPECT_FLOAT_EQ(m.rotAngle, 1.5f);
+    ASSERT_EQ(m.numVertex, 3u);
+    ASSERT_EQ(m.vertices.size(), 3u);
+    EXPECT_FLOAT_EQ(m.vertices[0].x, 1);
+    EXPECT_FLOAT_EQ(m.vertices[0].y, 3);
+    EXPECT_FLOAT_EQ(m.vertices[0].z, -2);
+    EXPECT_FLOAT_EQ(m.vertices[2].x, 2.5f);
+    ASSERT_EQ(m.numFaces, 1u);
+    EXPECT_EQ(m.faces[0], (FaceIndices{2, 0, 1}));
+    ASSERT_EQ(m.numTVertex, 2u);
+    EXPECT_FLOAT_EQ(m.texcoords[0].u, 0.25f);
+    EXPECT_FLOAT_EQ(m.texcoords[0].v, 0.25f);
+    EXPECT_FLOAT_EQ(m.texcoords[1].v, 1.0f);
+    ASSERT_EQ(m.numTVFaces, 1u);
+    EXPECT_EQ(m.tfaces[0], (FaceIndices{1, 0, 1}));
+    EXPECT_EQ(m.materialRef, 3);
+    EXPECT_TRUE(m.faceNormals.empty());
+    EXPECT_TRUE(m.vertexNormals.empty());
+    // No material list: nothing to texture with.
+    EXPECT_EQ(model.meshTexture(m), -1);
+    EXPECT_EQ(progress, "loading geomObjectmodel loaded");
+}
+
+TEST_F(AseModelTest, FindMeshComparesQuotedNamesExactly) {
+    load(geomObject("\"Box01\"", "", "") + geomObject("\"sphere\"", "", "") + geomObject("\"sphere\"", "", ""));
+    EXPECT_EQ(model.findMesh("\"Box01\""), 0);
+    EXPECT_EQ(model.findMesh("\"sphere\""), 1);
+    EXPECT_EQ(model.findMesh("Box01"), -1);
+    EXPECT_EQ(model.findMesh("\"Box0\""), -1);
+    EXPECT_EQ(model.findMesh(""), -1);
+}
+
+TEST_F(AseModelTest, ObjectsInFileOrderAndLinesBetweenThemIgnored) {
+    const std::string between = "*NODE_NAME \"stray\"\n*MESH_NUMVERTEX 99\n*TM_POS 1 2 3\n";
+    load(geomObject("\"a\"", "", "\t\t*MESH_NUMFACES 2\n") + between +
+         geomObject("\"b\"", "", "\t\t*MESH_NUMFACES 3\n", "\t*MATERIAL_REF 1\n") + between +
+         geomObject("\"c\"", "", "\t\t*MESH_NUMFACES 4\n", "\t*MATERIAL_REF 2\n"));
+    ASSERT_EQ(model.meshCount(), 3);
+    const char* names[] = {"\"a\"", "\"b\"", "\"c\""};
+    for (int i = 0; i < 3; ++i) {
+        const AseMesh& m = *model.meshes[static_cast<size_t>(i)];
+        EXPECT_STREQ(m.nodeName, names[i]);
+        EXPECT_EQ(m.numFaces, static_cast<uint32_t>(i + 2));
+        EXPECT_EQ(m.numVertex, 0u);
+        EXPECT_EQ(m.materialRef, i);
+        EXPECT_FLOAT_EQ(m.nodePos.x, 0);
+    }
+    EXPECT_EQ(progress, "loading geomObjectloading geomObjectloading geomObjectmodel loaded");
+}
+
+TEST_F(AseModelTest, ObjectWithoutMaterialRefTakesInTheNext) {
+    load(geomObject("\"first\"", "\t\t*TM_POS 1 2 3\n", "\t\t*MESH_NUMFACES 2\n", "") +
+         geomObject("\"second\"", "", "\t\t*MESH_NUMVERTEX 5\n") + geomObject("\"third\"", "", ""));
+    ASSERT_EQ(model.meshCount(), 2);
+    const AseMesh& merged = *model.meshes[0];
+    EXPECT_STREQ(merged.nodeName, "\"second\"");
+    EXPECT_EQ(merged.numFaces, 2u);
+    EXPECT_EQ(merged.numVertex, 5u);
+    EXPECT_FLOAT_EQ(merged.nodePos.y, 3);
+    EXPECT_STREQ(model.meshes[1]->nodeName, "\"third\"");
+    // The swallowed object's own header line was no keyword there.
+    EXPECT_EQ(progress, "loading geomObjectloading geomObjectmodel loaded");
+}
+
+TEST_F(AseModelTest, MaterialsCountExactMaterialLinesOnly) {
+    load("*MATERIAL_LIST {\n\t*MATERIAL_COUNT 2\n"
+         "\t*MATERIAL 0 {\n\t\t*MATERIAL_NAME \"m0\"\n\t\t*MATERIAL_CLASS \"Multi/Sub-Object\"\n"
+         "\t\t*NUMSUBMTLS 1\n\t\t*SUBMATERIAL 0 {\n\t\t\t*MATERIAL_NAME \"sub\"\n\t\t}\n\t}\n"
+         "\t*MATERIAL 1 {\n\t\t*MATERIAL_NAME \"m1\"\n\t}\n}\n" +
+         geomObject("\"a\"", "", "", "\t*MATERIAL_REF 1\n"));
+    EXPECT_EQ(model.materials.size(), 2u);
+    ASSERT_EQ(model.meshCount(), 1);
+    for (const auto& material : model.materials) EXPECT_EQ(material->textureIndex, -1);
+}
+
+TEST_F(AseModelTest, MaterialCountZeroStopsAtTheFirstMaterialOrObject) {
+    load("*MATERIAL_COUNT 0\n*MATERIAL 0 {\n*MATERIAL 1 {\n" + geomObject("\"a\"", "", ""));
+    EXPECT_EQ(model.materials.size(), 1u);
+    EXPECT_EQ(model.meshCount(), 1);
+    model.materials.clear();
+    model.meshes.clear();
+    load("*MATERIAL_COUNT 0\n" + geomObject("\"a\"", "", "") + "*MATERIAL 0 {\n");
+    EXPECT_EQ(model.materials.size(), 0u);
+    EXPECT_EQ(model.meshCount(), 1);
+}
+
+TEST(AseBitmapFileName, CutsDirectoriesQuotesAndKeepsCase) {
+    char name[kAseWordSize];
+    aseBitmapFileName("\"C:\\maps\\metal.jpg\"", name);
+    EXPECT_STREQ(name, "metal.jpg");
+    aseBitmapFileName("\"D:\\Art\\Stone.JPG\"", name);
+    EXPECT_STREQ(name, "Stone.JPG");
+    aseBitmapFileName("\"plain.jpg\"", name);
+    EXPECT_STREQ(name, "\"plain.jpg");
+    // Without ".jpg" nothing is cut; the last backslash still counts.
+    aseBitmapFileName("\"..\\maps\\wood.png\"", name);
+    EXPECT_STREQ(name, "wood.png\"");
+    // A backslash after the ".jpg" is cut off with the rest.
+    aseBitmapFileName("\"a.jpg\\b\"", name);
+    EXPECT_STREQ(name, "\"a.jpg");
+    aseBitmapFileName("\"C:\\maps\\\"", name);
+    EXPECT_STREQ(name, "\"");
+    aseBitmapFileName("C:\\maps\\", name);
+    EXPECT_STREQ(name, "");
+}
+
+TEST(AseText, LongLinesComeInPiecesAndLongWordsAreCut) {
+    TempDir dir;
+    const std::string longWord(300, 'x');
+    writeTextFile(dir / "long.txt", std::string(400, 'a') + "\nshort " + longWord + " tail\n");
+    FILE* file = std::fopen((dir / "long.txt").c_str(), "r");
+    ASSERT_NE(file, nullptr);
+    char line[kAseLineSize];
+    ASSERT_TRUE(readLine(file, line));
+    EXPECT_EQ(std::strlen(line), 255u);
+    ASSERT_TRUE(readLine(file, line));
+    EXPECT_EQ(std::string(line), std::string(145, 'a') + "\n");
+    ASSERT_TRUE(readLine(file, line));
+    splitLine(line);
+    EXPECT_STREQ(lineWords[0], "short");
+    EXPECT_EQ(std::string(lineWords[1]), std::string(249, 'x'));  // the line itself was cut at 255
+    ASSERT_TRUE(readLine(file, line));
+    EXPECT_FALSE(readLine(file, line));
+    std::fclose(file);
+
+    splitLine(("w " + std::string(254 + 10, 'y')).c_str());
+    EXPECT_EQ(std::strlen(lineWords[1]), 254u);
+}
+
+TEST(AseText, FewerWordsKeepTheOldOnesAndNumbersReadLikeAtoi) {
+    splitLine("a b c d e");
+    splitLine("  x\t y ");
+    EXPECT_STREQ(lineWords[0], "x");
+    EXPECT_STREQ(lineWords[1], "y");
+    EXPECT_STREQ(lineWords[2], "c");
+    splitLine("12abc -7 junk 99999999999 -99999999999");
+    EXPECT_EQ(wordInt(0), 12);
+    EXPECT_EQ(wordInt(1), -7);
+    EXPECT_EQ(wordInt(2), 0);
+    EXPECT_EQ(wordInt(3), INT32_MAX);
+    EXPECT_EQ(wordInt(4), INT32_MIN);
+    splitLine("1.5e1 nan inf 1e300 -2.25x");
+    EXPECT_FLOAT_EQ(wordFloat(0), 15);
+    EXPECT_FLOAT_EQ(wordFloat(1), 0);
+    EXPECT_FLOAT_EQ(wordFloat(2), 0);
+    EXPECT_FLOAT_EQ(wordFloat(3), 0);
+    EXPECT_FLOAT_EQ(wordFloat(4), -2.25f);
+}
+
+}  // namespace

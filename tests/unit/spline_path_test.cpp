@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "assets/spline_path.h"
+#include "support/ase_files.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+struct Row {
+    bool knot;
+    float x, y, z;
+};
+
+std::string shapeObject(const std::vector<std::vector<Row>>& lines) {
+    std::string s = "*SHAPEOBJECT {\n\t*NODE_NAME \"Line01\"\n\t*SHAPE_LINECOUNT " + std::to_string(lines.size()) + "\n";
+    for (size_t l = 0; l < lines.size(); ++l) {
+        s += "\t*SHAPE_LINE " + std::to_string(l) + " {\n\t\t*SHAPE_VERTEXCOUNT " + std::to_string(lines[l].size()) + "\n";
+        for (size_t i = 0; i < lines[l].size(); ++i) {
+            const Row& r = lines[l][i];
+            char row[160];
+            std::snprintf(row, sizeof row, "\t\t%s %zu\t%.4f\t%.4f\t%.4f\n",
+                          r.knot ? "*SHAPE_VERTEX_KNOT" : "*SHAPE_VERTEX_INTERP", i, r.x, r.y, r.z);
+            s += row;
+        }
+        s += "\t}\n";
+    }
+    return s + "}\n";
+}
+
+void expectPoint(const Vec3& p, float x, float y, float z) {
+    EXPECT_NEAR(p.x, x, 1e-4f);
+    EXPECT_NEAR(p.y, y, 1e-4f);
+    EXPECT_NEAR(p.z, z, 1e-4f);
+}
+
+class SplinePathTest : public ::testing::Test {
+protected:
+    SplinePath& load(const std::string& text, int index) {
+        writeTextFile(dir / "shape.ase", text);
+        CapturedProgress capture;
+        path.loadShape((dir / "shape.ase").c_str(), index);
+        progress = capture.text();
+        return path;
+    }
+
+    TempDir dir;
+    SplinePath path;
+    std::string progress;
+};
+
+TEST_F(SplinePathTest, KnotsCloseSegmentsOfTheirIntermediateVertices) {
+    // File points; the program stores (x, z, -y).
+    load(shapeObject({{{true, 0, 0, 0}, {false, 1, 0, 0}, {false, 2, 0, 0}, {true, 3, 0, 0},
+                       {false, 3, 1, 0}, {false, 3, 2, 0}, {true, 3, 3, 0}}}),
+         0);
+    ASSERT_EQ(path.segmentCount(), 2);
+    ASSERT_EQ(path.segments[0].count, 4);
+    ASSERT_EQ(path.segments[1].count, 4);
+    expectPoint(path.segments[0].points[1], 1, 0, 0);
+    expectPoint(path.segments[0].points[3], 3, 0, 0);
+    expectPoint(path.segments[1].points[0], 3, 0, 0);
+    expectPoint(path.segments[1].points[2], 3, 0, -2);
+    expectPoint(path.segments[1].points[3], 3, 0, -3);
+
+    expectPoint(path.evaluate(0), 0, 0, 0);
+    expectPoint(path.evaluate(1), 3, 0, 0);  // first knot of segment 1, last of segment 0
+    // Points on a straight control polygon with even spacing move evenly.
+    expectPoint(path.evaluate(0.5f), 1.5f, 0, 0);
+    expectPoint(path.evaluate(1.5f), 3, 0, -1.5f);
+    // u = 1 exactly: the last knot, with no division by zero.
+    expectPoint(path.evaluate(2), 3, 0, -3);
+    // Outside the range the end segments extrapolate their polynomial.
+    expectPoint(path.evaluate(-0.5f), -1.5f, 0, 0);
+    expectPoint(path.evaluate(2.5f), 3, 0, -4.5f);
+
+    EXPECT_EQ(progress,
+              "shapeobject found\n(0.000000, 0.000000, 0.000000)\n(1.000000, 0.000000, 0.000000)\n"
+              "(2.000000, 0.000000, 0.000000)\n(3.000000, 0.000000, 0.000000)\n(3.000000, 1.000000, 0.000000)\n"
+              "(3.000000, 2.000000, 0.000000)\n(3.000000, 3.000000, 0.000000)\n");
+}
+
+TEST_F(SplinePathTest, CubicSegmentFollowsTheBernsteinForm) {
+    load(shapeObject({{{true, 0, 0, 0}, {false, 0, 0, 3}, {false, 3, 0, 3}, {true, 3, 0, 0}}}), 0);
+    ASSERT_EQ(path.segmentCount(), 1);
+    // Bezier (0,0,0) (0,3,0) (3,3,0) (3,0,0) in program axes.
+    const auto bezier = [](float u, float a, float b, float c, float d) {
+        const float v = 1 - u;
+        return v * v * v * a + 3 * v * v * u * b + 3 * v * u * u * c + u * u * u * d;
+    };
+    for (float t : {0.0f, 0.25f, 0.5f, 0.8f, 1.0f, 1.5f, -0.5f}) {
+        const Vec3 p = path.evaluate(t);
+        EXPECT_NEAR(p.x, bezier(t, 0, 0, 3, 3), 1e-4f) << t;
+        EXPECT_NEAR(p.y, bezier(t, 0, 3, 3, 0), 1e-4f) << t;
+        EXPECT_NEAR(p.z, 0, 1e-4f) << t;
+    }
+}
+
+TEST_F(SplinePathTest, TwoKnotsMakeOneStraightSegment) {
+    load(shapeObject({{{true, 1, 2, 3}, {true, 3, 4, 5}}}), 0);
+    ASSERT_EQ(path.segmentCount(), 1);
+    ASSERT_EQ(path.segments[0].count, 2);
+    expectPoint(path.evaluate(0), 1, 3, -2);
+    expectPoint(path.evaluate(0.5f), 2, 4, -3);
+    path.scale(0.1f);
+    expectPoint(path.evaluate(0), 0.1f, 0.3f, -0.2f);
+}
+
+TEST_F(SplinePathTest, PointsAfterTheLastKnotMakeNoSegment) {
+    load(shapeObject({{{false, 9, 9, 9}, {true, 0, 0, 0}, {true, 1, 0, 0}, {false, 5, 5, 5}}}), 0);
+    ASSERT_EQ(path.segmentCount(), 2);
+    EXPECT_EQ(path.segments[0].count, 2);  // the leading vertex and the first knot
+    expectPoint(path.segments[1].points[1], 1, 0, 0);
+}
+
+TEST_F(SplinePathTest, IndexCountsOnlyTheFirstLineOfEachObject) {
+    const std::string text = shapeObject({{{true, 0, 0, 0}, {true, 1, 0, 0}}, {{true, 7, 0, 0}, {true, 8, 0, 0}}}) +
+                             shapeObject({{{true, 2, 0, 0}, {true, 3, 0, 0}}}) +
+                             shapeObject({{{true, 4, 0, 0}, {true, 5, 0, 0}}});
+    load(text, 1);
+    ASSERT_EQ(path.segmentCount(), 1);
+    expectPoint(path.evaluate(0), 2, 0, 0);
+    EXPECT_EQ(progress, "shapeobject found\nshapeobject found\n(2.000000, 0.000000, 0.000000)\n(3.000000, 0.000000, 0.000000)\n");
+
+    // Loading appends to what the path holds.
+    load(text, 2);
+    EXPECT_EQ(path.segmentCount(), 2);
+    expectPoint(path.evaluate(1), 4, 0, 0);
+
+    SplinePath missing;
+    CapturedProgress capture;
+    missing.loadShape((dir / "shape.ase").c_str(), 3);
+    EXPECT_EQ(missing.segmentCount(), 0);
+    EXPECT_EQ(capture.text(), "shapeobject found\nshapeobject found\nshapeobject found\n");
+    expectPoint(missing.evaluate(0.5f), 0, 0, 0);
+}
+
+}  // namespace
