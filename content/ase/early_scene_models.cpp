@@ -133,16 +133,16 @@ AseScene symbolsScene() {
 
     // Eye and target paths of the three shots, each run from 0 to about 3.
     // The wheel's hub stands at the origin; the camera stays above the
-    // ground, 450 to 700 out, and the spark column at x = -380 stays in the
-    // frame of the first two shots.
+    // ground and in front of the wheel, 450 to 600 out, and the spark column
+    // at x = -380 stays in the frame of the first two shots.
     const std::vector<std::vector<Point3>> eyes = {
-        {{260, 60, 620}, {140, 90, 600}, {20, 120, 580}, {-100, 140, 560}},
-        {{-640, 40, 380}, {-560, 70, 480}, {-460, 110, 560}, {-340, 150, 600}},
-        {{420, 260, 420}, {520, 220, 220}, {560, 180, 0}, {540, 150, -200}},
+        {{230, 60, 530}, {120, 85, 520}, {20, 110, 500}, {-90, 130, 480}},
+        {{-520, 50, 300}, {-440, 80, 400}, {-340, 110, 460}, {-240, 140, 480}},
+        {{-320, 300, 420}, {-120, 240, 470}, {120, 200, 470}, {320, 170, 420}},
     };
     const std::vector<std::vector<Point3>> targets = {
         {{-60, 80, 0}, {-40, 90, 0}, {-20, 100, 0}, {0, 105, 0}},
-        {{-200, 110, 0}, {-140, 105, 0}, {-80, 100, 0}, {-30, 100, 0}},
+        {{-180, 110, 0}, {-120, 105, 0}, {-60, 100, 0}, {-20, 100, 0}},
         {{0, 90, 0}, {0, 95, 0}, {0, 100, 0}, {0, 100, 0}},
     };
     for (int k = 0; k < 3; ++k) {
