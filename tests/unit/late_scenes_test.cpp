@@ -127,6 +127,19 @@ TEST(Flowers, RosettesEveryTwentiethOfAUnitAndSideFlowersOnlyPast2_5) {
     EXPECT_EQ(rosetteCount(full), 132 + 2 * 82);
 }
 
+TEST(Flowers, UpdateMakesEveryRosettesDrawsLeavingTheGeneratorAsADrawnFrameWould) {
+    at(133000);
+    const int count = rosetteCount(13000 * 0.00029850745f);
+    ASSERT_GT(count, 100);
+    seedRandom(99);
+    updateScene6();
+    const uint32_t after = nextRandom();
+    // The last rosette reseeds with its index and draws four values.
+    seedRandom(static_cast<uint32_t>(count - 1));
+    for (int k = 0; k < 4; ++k) nextRandom();
+    EXPECT_EQ(after, nextRandom());
+}
+
 TEST(City, DropsTwoHundredUnitsInTwoSecondsFrom161000) {
     at(160999);
     EXPECT_EQ(cityDrop(), 0.0f);
