@@ -3,6 +3,7 @@
 //   afterglow-content OUTDIR                 everything
 //   afterglow-content --only GROUP OUTDIR    one part: images, shaders, models or music
 //   afterglow-content --contact-sheet FILE.png
+//   afterglow-content --music-report DIR     (spectrogram and statistics of the music)
 //
 // Everything is made from source, deterministically: the same bytes on
 // every run.
@@ -14,6 +15,7 @@
 #include "data_folder.h"
 #include "image/contact_sheet.h"
 #include "mp3_writer.h"
+#include "music_report.h"
 #include "score.h"
 
 namespace fs = std::filesystem;
@@ -22,8 +24,10 @@ namespace {
 
 bool writeMusic(const fs::path& out) {
     std::fprintf(stderr, "afterglow-content: rendering the music...\n");
+    const auto started = std::chrono::steady_clock::now();
     const std::vector<float> music = renderScore();
-    std::fprintf(stderr, "afterglow-content: encoding demo.mp3...\n");
+    const double renderSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::fprintf(stderr, "afterglow-content: rendered in %.1f s; encoding demo.mp3...\n", renderSeconds);
     std::string error;
     if (!writeMp3((out / "demo.mp3").string(), music, kMusicSampleRate, 192, error)) {
         std::fprintf(stderr, "afterglow-content: demo.mp3: %s\n", error.c_str());
@@ -52,7 +56,8 @@ int usage() {
     std::fprintf(stderr,
                  "usage: afterglow-content OUTDIR\n"
                  "       afterglow-content --only images|shaders|models|music OUTDIR\n"
-                 "       afterglow-content --contact-sheet FILE.png\n");
+                 "       afterglow-content --contact-sheet FILE.png\n"
+                 "       afterglow-content --music-report DIR\n");
     return 2;
 }
 
@@ -60,6 +65,7 @@ int usage() {
 
 int main(int argc, char** argv) {
     const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--music-report") return argc == 3 ? writeMusicReport(argv[2]) : usage();
     if (first == "--contact-sheet") {
         if (argc != 3) return usage();
         std::string error;

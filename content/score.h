@@ -1,9 +1,40 @@
-// The music, rendered as interleaved stereo float samples.
+// The music of the demo, composed as code: 136 BPM on the beat grid, one
+// section per stretch of the timeline, accents on every sync event.
+//
+//   std::vector<float> music = renderScore();   // interleaved stereo, kMusicSampleRate
+//   for (const Section& s : arrangement()) ...   // what plays where
+//
+// Rendering is deterministic: the same samples on every run.
 #pragma once
 
 #include <vector>
 
 constexpr int kMusicSampleRate = 44100;
 constexpr double kMusicLengthMs = 245000.0;
+
+enum class KickPattern { None, FourOnTheFloor, HalfTime };
+enum class BackbeatPattern { None, Claps, HalfTime, Toms };
+enum class HatPattern { None, Offbeats, Eighths, Sixteenths };
+enum class BassPattern { None, Pulse8, Offbeat8, Rolling16, HalfTime, Sustain };
+enum class Progression { Main, Dark, Drive, Light, Heavy };
+
+struct Section {
+    const char* name;
+    double startMs, endMs;
+    KickPattern kick;
+    BackbeatPattern backbeat;
+    HatPattern hats;
+    BassPattern bass;
+    Progression chords;
+    float energy;            // 0..1: drum levels, open hats, bass growl
+    double padCutoffFromHz;  // the pad's filter opens (or closes) across the section
+    double padCutoffToHz;
+    float arp;               // level of the arpeggio, 0 = silent
+    float lead;              // level of the lead motif, 0 = silent
+    float levelDb;           // everything but kick and bass: lighter and heavier stretches
+};
+
+// The sections in time order, covering 0 .. kMusicLengthMs without gaps.
+const std::vector<Section>& arrangement();
 
 std::vector<float> renderScore();

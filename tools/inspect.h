@@ -15,6 +15,11 @@
 
 using VerbArgs = std::vector<std::string>;
 
+// True when path can be opened for reading; otherwise says so on stderr.
+// The readers would only report a missing file through their own progress
+// lines, which a script cannot tell from success.
+bool readableOrSay(const char* path);
+
 int inspectJpeg(const VerbArgs& args);
 int inspectAse(const VerbArgs& args);
 int inspectShape(const VerbArgs& args);

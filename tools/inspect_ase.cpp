@@ -13,12 +13,7 @@ int inspectAse(const VerbArgs& args) {
         return 2;
     }
     const char* path = args[0].c_str();
-    if (FILE* probe = std::fopen(path, "r")) {
-        std::fclose(probe);
-    } else {
-        std::fprintf(stderr, "afterglow-inspect: cannot open %s\n", path);
-        return 1;
-    }
+    if (!readableOrSay(path)) return 1;
     aseProgressOut = stderr;
     AseModel model;
     model.load(path, nullptr);

@@ -24,6 +24,15 @@ void usage(FILE* to) {
 
 }  // namespace
 
+bool readableOrSay(const char* path) {
+    if (FILE* probe = std::fopen(path, "r")) {
+        std::fclose(probe);
+        return true;
+    }
+    std::fprintf(stderr, "afterglow-inspect: cannot open %s\n", path);
+    return false;
+}
+
 int main(int argc, char** argv) {
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         usage(stdout);

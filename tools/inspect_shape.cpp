@@ -46,12 +46,7 @@ int inspectShape(const VerbArgs& args) {
         params.push_back(t);
     }
     const char* path = args[0].c_str();
-    if (FILE* probe = std::fopen(path, "r")) {
-        std::fclose(probe);
-    } else {
-        std::fprintf(stderr, "afterglow-inspect: cannot open %s\n", path);
-        return 1;
-    }
+    if (!readableOrSay(path)) return 1;
     aseProgressOut = stderr;
     SplinePath spline;
     spline.loadShape(path, index);

@@ -1,6 +1,5 @@
 #include "shaders/shader_files.h"
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <set>

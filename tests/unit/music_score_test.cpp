@@ -1,0 +1,242 @@
+// The generated demo.mp3 as the program and the viewer get it: its length,
+// an audible onset on every sync event and on the beats, the low band the
+// scenes pulse with, its loudness, and the picture of the track.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <regex>
+
+#include "music_report.h"
+#include "runtime/mp3_decode.h"
+#include "runtime/timeline.h"
+#include "score.h"
+#include "support/png_read.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "synth/dsp.h"
+
+#include <unistd.h>
+
+namespace {
+
+const std::string kDemoMp3 = std::string(AFTERGLOW_DATA_DIR) + "/demo.mp3";
+
+// Onsets from the rise of high-frequency energy (above 4 kHz), where every
+// drum hit, cymbal and attack shows and the bass's slow swings do not. One
+// value per millisecond: how many dB the next 2 ms are above the 10 ms
+// before them.
+class OnsetDetector {
+public:
+    explicit OnsetDetector(const std::vector<float>& stereo, int rate) : rate_(rate) {
+        synth::Svf high;
+        high.set(4000.0, 0.0);
+        const long long frames = static_cast<long long>(stereo.size() / 2);
+        double sum = 0.0;
+        long long nextHop = frameOfMs(1);
+        for (long long i = 0; i < frames; ++i) {
+            if (i == nextHop) {
+                energy_.push_back(sum);
+                sum = 0.0;
+                nextHop = frameOfMs(static_cast<long long>(energy_.size()) + 1);
+            }
+            const float h = high.highpass(0.5f * (stereo[2 * i] + stereo[2 * i + 1]));
+            sum += h * h;
+        }
+    }
+
+    double strengthAt(long long ms) const {
+        constexpr long long kAfter = 2, kBefore = 10, kGap = 2;
+        if (ms < kBefore + kGap || ms + kAfter >= static_cast<long long>(energy_.size())) return 0.0;
+        double before = 0.0, after = 0.0;
+        for (long long h = ms - kGap - kBefore; h < ms - kGap; ++h) before += energy_[h];
+        for (long long h = ms; h < ms + kAfter; ++h) after += energy_[h];
+        return 10.0 * std::log10((after / kAfter + 1e-12) / (before / kBefore + 1e-12));
+    }
+
+    // The strongest onset within ±tolerance of a time, and where it is.
+    std::pair<double, long long> strongestNear(double ms, double toleranceMs) const {
+        std::pair<double, long long> best{-100.0, 0};
+        for (long long t = std::llround(ms - toleranceMs); t <= std::llround(ms + toleranceMs); ++t)
+            best = std::max(best, {strengthAt(t), t});
+        return best;
+    }
+
+private:
+    // Millisecond hops start on the frame nearest to each whole millisecond
+    // (44.1 frames each), so the index never drifts from music time.
+    long long frameOfMs(long long ms) const { return std::llround(ms * rate_ / 1000.0); }
+    int rate_;
+    std::vector<double> energy_;  // per millisecond
+};
+
+// On this music the sync events rise by 8 dB or more and nearly all beats
+// of the drum sections by 6 dB or more, while the points halfway between
+// two sixteenths stay under 5 dB in 99 % of cases.
+constexpr double kStrongDb = 6.0;  // an onset you hear as a hit
+constexpr double kBeatDb = 5.0;
+
+class DemoMusic : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        music = new DecodedMusic(decodeMp3(kDemoMp3));
+        if (music->error.empty()) onsets = new OnsetDetector(music->samples, music->sampleRate);
+    }
+    static void TearDownTestSuite() {
+        delete onsets;
+        delete music;
+        onsets = nullptr;
+        music = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(music->error.empty()) << kDemoMp3 << ": " << music->error; }
+    static DecodedMusic* music;
+    static OnsetDetector* onsets;
+};
+DecodedMusic* DemoMusic::music = nullptr;
+OnsetDetector* DemoMusic::onsets = nullptr;
+
+TEST_F(DemoMusic, PlaysPastTheEndOfThePresentationAtTheRightRate) {
+    EXPECT_EQ(music->sampleRate, 44100);
+    EXPECT_GE(music->lengthMs(), 245000.0);
+    EXPECT_LT(music->lengthMs(), 250000.0);
+    // The last chord has faded by the end of the file: no click there.
+    const long long last = music->frames() - 1;
+    EXPECT_LT(std::fabs(music->samples[2 * last]), 0.01f);
+}
+
+TEST_F(DemoMusic, EverySyncEventIsAStrongOnsetOnItsMillisecond) {
+    double weakest = 100.0;
+    int weakestAt = 0;
+    auto check = [&](const int* table, int count, const char* name) {
+        for (int i = 0; i < count - 1 && table[i] < kPresentationEndMs; ++i) {
+            const auto [strength, at] = onsets->strongestNear(table[i], 10.0);
+            if (strength < weakest) weakest = strength, weakestAt = table[i];
+            EXPECT_GE(strength, kStrongDb) << name << " event at " << table[i] << " ms";
+            // Nothing stronger a little before or after pulls the ear away.
+            const auto [wider, widerAt] = onsets->strongestNear(table[i], 40.0);
+            EXPECT_NEAR(static_cast<double>(widerAt), table[i], 10.0)
+                << name << " event at " << table[i] << " ms: a stronger onset at " << widerAt << " ms (" << wider
+                << " dB against " << strength << " dB)";
+        }
+    };
+    check(syncTrackA, kTrackACount, "A");
+    check(syncTrackB, kTrackBCount, "B");
+    std::printf("weakest sync onset: %.1f dB at %d ms\n", weakest, weakestAt);
+}
+
+bool nearAnEvent(double ms, double beforeMs, double afterMs) {
+    for (const int* table : {syncTrackA, syncTrackB}) {
+        const int count = table == syncTrackA ? kTrackACount : kTrackBCount;
+        for (int i = 0; i < count - 1; ++i)
+            if (ms > table[i] - beforeMs && ms < table[i] + afterMs) return true;
+    }
+    return false;
+}
+
+TEST_F(DemoMusic, DrumSectionsPlayOnTheBeatGrid) {
+    int sections = 0;
+    for (const Section& s : arrangement()) {
+        if (s.kick != KickPattern::FourOnTheFloor) continue;
+        ++sections;
+        int beats = 0, heard = 0, between = 0, heardBetween = 0;
+        const double period = beatGrid.periodMs;
+        for (double beat = std::ceil(s.startMs / period); beatGrid.originMs + beat * period < s.endMs; ++beat) {
+            const double ms = beatGrid.originMs + beat * period;
+            // Around a sync event the accent speaks instead of the beat, and
+            // its cymbal's wash hides the next beat's attack from the highs.
+            if (nearAnEvent(ms, 100.0, 400.0)) continue;
+            ++beats;
+            if (onsets->strongestNear(ms, 10.0).first >= kBeatDb) ++heard;
+            // Halfway between two sixteenths nothing is played.
+            const double offGrid = ms + period * 0.375;
+            if (offGrid >= s.endMs) continue;
+            ++between;
+            if (onsets->strongestNear(offGrid, 10.0).first >= kBeatDb) ++heardBetween;
+        }
+        std::printf("%-10s %3d of %3d beats heard, %2d of %3d off-grid points\n", s.name, heard, beats, heardBetween,
+                    between);
+        EXPECT_EQ(heard, beats) << s.name << ": " << heard << " of " << beats << " beats heard";
+        EXPECT_LE(heardBetween, between / 10) << s.name << ": " << heardBetween << " onsets off the grid";
+    }
+    EXPECT_GE(sections, 8);
+}
+
+TEST_F(DemoMusic, KickAndBassFeedTheLowBandTheScenesRead) {
+    const std::vector<SceneLowBand> scenes = lowBandPerScene(music->samples, music->sampleRate);
+    ASSERT_EQ(scenes.size(), static_cast<size_t>(kSceneCount));
+    for (const SceneLowBand& s : scenes) {
+        std::printf("scene %2d: bins 2-6 mean %.3f, 95th percentile %.3f\n", s.scene, s.mean, s.p95);
+        const bool drums = s.scene != 2 && s.scene != 10;
+        if (drums) {
+            EXPECT_GE(s.mean, 0.25) << "scene " << s.scene;
+            EXPECT_LE(s.p95, 1.2) << "scene " << s.scene;
+        } else {
+            // The breakdown and the credits let the sky calm down.
+            EXPECT_LT(s.mean, 0.15) << "scene " << s.scene;
+        }
+    }
+}
+
+// The full path of a program on PATH, or "" when there is none.
+std::string findOnPath(const std::string& program) {
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/bin:/bin");
+    for (std::string dir; std::getline(dirs, dir, ':');) {
+        const std::filesystem::path candidate = std::filesystem::path(dir) / program;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+    }
+    return "";
+}
+
+TEST_F(DemoMusic, LoudnessAndTruePeakMeetTheTargets) {
+    const std::string ffmpeg = findOnPath("ffmpeg");
+    if (ffmpeg.empty()) GTEST_SKIP() << "ffmpeg is not installed (scripts/install-deps installs it)";
+    const ProcessResult r =
+        runProcess({ffmpeg, "-nostats", "-hide_banner", "-i", kDemoMp3, "-filter_complex", "ebur128=peak=true",
+                    "-f", "null", "-"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::smatch integrated, peak;
+    // The figures of the whole file come after the last "Summary:"; before
+    // it the filter logs its running values (and an empty summary).
+    const size_t summary = r.err.rfind("Summary:");
+    ASSERT_NE(summary, std::string::npos) << r.err;
+    const std::string log = r.err.substr(summary);
+    ASSERT_TRUE(std::regex_search(log, integrated, std::regex(R"(I:\s+(-?[0-9.]+) LUFS)"))) << log;
+    ASSERT_TRUE(std::regex_search(log, peak, std::regex(R"(Peak:\s+(-?[0-9.]+) dBFS)"))) << log;
+    const double lufs = std::stod(integrated[1]);
+    const double truePeak = std::stod(peak[1]);
+    std::printf("demo.mp3: integrated loudness %.1f LUFS, true peak %.1f dBTP\n", lufs, truePeak);
+    EXPECT_NEAR(lufs, -14.0, 2.0);
+    EXPECT_LT(truePeak, -1.0);
+}
+
+TEST_F(DemoMusic, SpectrogramMarksTheTimeline) {
+    TempDir dir;
+    const std::string path = (dir / "music.png").string();
+    std::string error;
+    ASSERT_TRUE(writeSpectrogramPng(path, music->samples, music->sampleRate, error)) << error;
+    RgbImage image;
+    ASSERT_TRUE(readPngRgb(path, image, error)) << error;
+    EXPECT_EQ(image.width, static_cast<int>(music->frames() * 10 / music->sampleRate));
+    EXPECT_EQ(image.height, 500);
+    // A scene start is a white line top to bottom; A events are red at the top.
+    const int sceneColumn = sceneStartMs[6] / 100;
+    for (int y : {60, 200, 499}) EXPECT_EQ(image.at(sceneColumn, y)[0] + image.at(sceneColumn, y)[1], 510) << y;
+    const uint8_t* aMark = image.at(syncTrackA[5] / 100, 10);
+    EXPECT_EQ(aMark[0], 255);
+    EXPECT_LT(aMark[1], 100);
+    // The drop is louder than the breakdown's first second in the picture.
+    auto brightness = [&](int x) {
+        int sum = 0;
+        for (int y = 50; y < 400; ++y) sum += image.at(x, y)[0] + image.at(x, y)[1] + image.at(x, y)[2];
+        return sum;
+    };
+    EXPECT_GT(brightness(600), brightness(515));
+}
+
+}  // namespace
