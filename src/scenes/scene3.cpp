@@ -78,6 +78,8 @@ void renderScene3() {
 
 namespace {
 
+// The 3D picture into the bound target. Leaves blending on (alpha mix),
+// lighting, culling and the depth test off, the cloud texture bound.
 void drawScene3() {
     const float t = musicTimeMs;
     const float beat = beatPulse200();
