@@ -1,5 +1,6 @@
 #include "data_folder.h"
 
+#include "ase/early_scene_models.h"
 #include "ase/shared_models.h"
 #include "image/manifest_images.h"
 #include "shaders/shader_files.h"
@@ -15,7 +16,8 @@ bool writeDataGroup(DataGroup group, const std::filesystem::path& outDir, std::s
     switch (group) {
     case DataGroup::Images: return writeManifestImages(outDir / "Textures", error);
     case DataGroup::Shaders: return copyShaderFiles(outDir / "shaders", error);
-    case DataGroup::Models: return writeSharedModels(outDir / "models", error);
+    case DataGroup::Models:
+        return writeSharedModels(outDir / "models", error) && writeEarlySceneModels(outDir / "models", error);
     }
     return false;
 }
@@ -31,6 +33,7 @@ std::vector<std::string> dataGroupFiles(DataGroup group) {
         break;
     case DataGroup::Models:
         for (const auto& entry : sharedModels()) files.push_back("models/" + entry.first);
+        for (const auto& entry : earlySceneModels()) files.push_back("models/" + entry.first);
         break;
     }
     return files;

@@ -1,5 +1,6 @@
 #include <GL/gl.h>
 
+#include "scenes/early_scenes.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -21,11 +22,11 @@ constexpr SceneEntry kPlaceholder = {noAssets, noState, renderPlaceholder};
 
 const SceneEntry sceneTable[kSceneCount] = {
     // The opening flight, the symbols, the clouds, the cloud tunnel, the bars.
-    kPlaceholder,  // 0
-    kPlaceholder,  // 1
-    kPlaceholder,  // 2
-    kPlaceholder,  // 3
-    kPlaceholder,  // 4
+    {initScene0, updateScene0, renderScene0},  // 0
+    {initScene1, updateScene1, renderScene1},  // 1
+    {initScene2, noState, renderScene2},       // 2
+    {initScene3, noState, renderScene3},       // 3
+    {initScene4, noState, renderScene4},       // 4
 
     // The ribbons, the flowers, the city, the ring ship, the piece, the credits.
     kPlaceholder,  // 5

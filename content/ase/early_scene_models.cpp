@@ -1,0 +1,201 @@
+#include "ase/early_scene_models.h"
+
+#include <cmath>
+
+#include "image/image_file.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+// Program axes (y up) to exporter axes (z up): the reader maps a file point
+// (x, y, z) to (x, z, -y), so this is its inverse. A rotation, so windings
+// keep their sense.
+Point3 toFile(Point3 p) { return {p.x, -p.z, p.y}; }
+
+void meshToFile(Mesh& mesh) {
+    for (Point3& v : mesh.vertices) v = toFile(v);
+}
+
+// A path through program-axis points, smoothed, written at 1 / scale.
+AseShape pathShape(const std::string& name, const std::vector<Point3>& points, float scale) {
+    std::vector<Point3> file;
+    for (const Point3& p : points) file.push_back(toFile({p.x / scale, p.y / scale, p.z / scale}));
+    return {name, {smoothPath(file)}};
+}
+
+AseScene pathScene(const std::string& sceneName, const std::vector<Point3>& points, float scale) {
+    AseScene scene;
+    scene.sceneName = sceneName;
+    scene.shapes.push_back(pathShape(sceneName, points, scale));
+    return scene;
+}
+
+// --- The opening flight -------------------------------------------------
+
+// Sixteen knots, fifteen segments: the scene reads parameters 0 to 14. The
+// path wanders inside 16 units of the field's centre at 3 to 8 units up, so
+// every camera path (kept 24 to 30 units out) sees it from 10 to 40 away.
+std::vector<Point3> flightPoints() {
+    std::vector<Point3> points;
+    for (int k = 0; k < 16; ++k) {
+        const float a = 0.9f * static_cast<float>(k);
+        const float r = 9.0f + 6.0f * std::sin(1.7f * static_cast<float>(k));
+        const float y = 5.5f + 2.5f * std::sin(1.3f * static_cast<float>(k) + 0.5f);
+        points.push_back({r * std::cos(a) - 1.0f, y, r * std::sin(a) - 1.0f});
+    }
+    return points;
+}
+
+// An eye path of three segments on an arc about the field's centre: the
+// scene runs it from -0.25 to about 1.2, so the first segment carries the
+// shot and the others only catch extrapolation.
+std::vector<Point3> arcPoints(float radius, float fromDeg, float stepDeg, float y0, float y1) {
+    std::vector<Point3> points;
+    for (int k = 0; k < 4; ++k) {
+        const float a = (fromDeg + stepDeg * static_cast<float>(k)) * kPi / 180.0f;
+        const float y = y0 + (y1 - y0) * static_cast<float>(k) / 3.0f;
+        const float r = radius - 2.0f * static_cast<float>(k);
+        points.push_back({r * std::cos(a), y, r * std::sin(a)});
+    }
+    return points;
+}
+
+// --- The symbols --------------------------------------------------------
+
+using Outline = std::vector<Point2>;
+
+Outline regular(int corners, float radius, float turnDeg) {
+    Outline o;
+    for (int k = 0; k < corners; ++k) {
+        const float a = (turnDeg + 360.0f * static_cast<float>(k) / static_cast<float>(corners)) * kPi / 180.0f;
+        o.push_back({radius * std::cos(a), radius * std::sin(a)});
+    }
+    return o;
+}
+
+Outline star(int points, float outer, float inner) {
+    Outline o;
+    for (int k = 0; k < 2 * points; ++k) {
+        const float a = (90.0f + 180.0f * static_cast<float>(k) / static_cast<float>(points)) * kPi / 180.0f;
+        const float r = k % 2 == 0 ? outer : inner;
+        o.push_back({r * std::cos(a), r * std::sin(a)});
+    }
+    return o;
+}
+
+Outline cross(float arm, float half) {
+    return {{half, -arm}, {half, -half}, {arm, -half}, {arm, half},  {half, half},   {half, arm},
+            {-half, arm}, {-half, half}, {-arm, half}, {-arm, -half}, {-half, -half}, {-half, -arm}};
+}
+
+Outline chevron(float size) {
+    const float s = size;
+    return {{-s, -s}, {0, -0.2f * s}, {s, -s}, {s, -0.3f * s}, {0, s}, {-s, -0.3f * s}};
+}
+
+// A glyph standing in the program's xy plane, facing +z, extruded 24 deep
+// about z = 0 and turned so its top points away from the wheel's centre.
+Mesh glyph(const Outline& outline, float angleDeg, float radius) {
+    const float a = angleDeg * kPi / 180.0f;
+    const float turn = a - kPi / 2;
+    Outline placed;
+    for (const Point2& p : outline) {
+        placed.push_back({p.x * std::cos(turn) - p.y * std::sin(turn) + radius * std::cos(a),
+                          p.x * std::sin(turn) + p.y * std::cos(turn) + radius * std::sin(a)});
+    }
+    Mesh m = extrudeOutline(placed, 24.0f);
+    translate(m, 0, 0, -12.0f);
+    return m;
+}
+
+AseScene symbolsScene() {
+    AseScene scene;
+    scene.sceneName = "symbols";
+    scene.materials.push_back({"symbol", "", {0.8f, 0.8f, 0.85f}});
+
+    // A wheel of eight glyphs, radius 170, about a ring with a core: the
+    // whole turns about the program's z axis through the origin.
+    const std::vector<Outline> outlines = {
+        star(5, 48, 20), cross(42, 14), regular(3, 46, 90), regular(4, 40, 45),
+        chevron(38),     regular(6, 40, 0), star(4, 48, 16), regular(4, 42, 0),
+    };
+    Mesh wheel;
+    for (size_t k = 0; k < outlines.size(); ++k)
+        append(wheel, glyph(outlines[k], 90.0f + 45.0f * static_cast<float>(k), 170.0f));
+    // The builders' torus and sphere lie about their own z axis, which in
+    // program axes is already the wheel's axis.
+    Mesh ring = makeTorus(70, 12, 48, 12);
+    append(wheel, ring);
+    append(wheel, makeSphere(32, 24, 12));
+    meshToFile(wheel);
+    scene.objects.push_back({"symbols", {}, std::move(wheel), 0});
+
+    // Eye and target paths of the three shots, each run from 0 to about 3.
+    // The wheel's hub stands at the origin; the camera stays above the
+    // ground and in front of the wheel, 450 to 600 out, and the spark column
+    // at x = -380 stays in the frame of the first two shots.
+    const std::vector<std::vector<Point3>> eyes = {
+        {{230, 60, 530}, {120, 85, 520}, {20, 110, 500}, {-90, 130, 480}},
+        {{-520, 50, 300}, {-440, 80, 400}, {-340, 110, 460}, {-240, 140, 480}},
+        {{-320, 300, 420}, {-120, 240, 470}, {120, 200, 470}, {320, 170, 420}},
+    };
+    const std::vector<std::vector<Point3>> targets = {
+        {{-60, 80, 0}, {-40, 90, 0}, {-20, 100, 0}, {0, 105, 0}},
+        {{-180, 110, 0}, {-120, 105, 0}, {-60, 100, 0}, {-20, 100, 0}},
+        {{0, 90, 0}, {0, 95, 0}, {0, 100, 0}, {0, 100, 0}},
+    };
+    for (int k = 0; k < 3; ++k) {
+        scene.shapes.push_back(pathShape("eye" + std::to_string(k + 1), eyes[k], 1.0f));
+        scene.shapes.push_back(pathShape("target" + std::to_string(k + 1), targets[k], 1.0f));
+    }
+    return scene;
+}
+
+// --- The cloud tunnel ---------------------------------------------------
+
+// The title's mark: a ring with a core and a thin tilted outer ring, about
+// 10 units across, facing +z.
+AseScene abcScene() {
+    AseScene scene;
+    scene.sceneName = "abc";
+    scene.materials.push_back({"gloss", "", {0.9f, 0.9f, 0.9f}});
+    Mesh mark = makeTorus(3.6f, 0.9f, 48, 16);
+    append(mark, makeSphere(1.8f, 24, 12));
+    Mesh halo = makeTorus(5.0f, 0.25f, 48, 8);
+    // Tilt the halo about x so it crosses the ring.
+    for (Point3& v : halo.vertices) {
+        const float y = v.y * 0.94f - v.z * 0.34f;
+        const float z = v.y * 0.34f + v.z * 0.94f;
+        v.y = y;
+        v.z = z;
+    }
+    append(mark, halo);
+    meshToFile(mark);
+    scene.objects.push_back({"mark", {}, std::move(mark), 0});
+    return scene;
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, AseScene>> earlySceneModels() {
+    return {
+        {"spline.ase", pathScene("spline", flightPoints(), 0.1f)},
+        {"cam1.ase", pathScene("cam1", arcPoints(28.0f, 200.0f, 40.0f, 9.0f, 12.0f), 0.07f)},
+        {"cam1_2.ase", pathScene("cam1_2", arcPoints(27.0f, 20.0f, -45.0f, 7.0f, 13.0f), 0.14f)},
+        {"cam1_3.ase", pathScene("cam1_3", arcPoints(26.0f, 300.0f, 50.0f, 12.0f, 6.0f), 0.11f)},
+        {"cam1target.ase", pathScene("cam1target", {{0, 2, 0}, {1, 2, 0}, {2, 2, 1}}, 0.01f)},
+        {"symbols.ASE", symbolsScene()},
+        {"abc.ASE", abcScene()},
+    };
+}
+
+bool writeEarlySceneModels(const std::filesystem::path& dir, std::string& error) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    for (const auto& [name, scene] : earlySceneModels()) {
+        const std::string text = writeAse(scene);
+        if (!writeFileBytes(dir / name, std::vector<uint8_t>(text.begin(), text.end()), error)) return false;
+    }
+    return true;
+}

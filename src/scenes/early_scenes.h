@@ -1,0 +1,27 @@
+// Entry points of the first five scenes (the opening flight, the symbols,
+// the clouds, the cloud tunnel, the bars) for the scene table, and the sky
+// model the opening flight loads and the symbols scene reuses.
+#pragma once
+
+#include "assets/ase_model.h"
+
+extern AseModel skyModel;
+
+void initScene0();
+void updateScene0();
+void renderScene0();
+
+void initScene1();
+void updateScene1();
+void renderScene1();
+float symbolAngle();
+float symbolShake();
+
+void initScene2();
+void renderScene2();
+
+void initScene3();
+void renderScene3();
+
+void initScene4();
+void renderScene4();

@@ -1,0 +1,167 @@
+// The symbols: a lit model turning above a wide ground plane inside the sky
+// sphere, a field of motes around it, and, for the active part of every
+// turn, a shaking camera, a flickering sky and bursts of sparks. Each B
+// event cuts to the next pair of eye and target paths.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "assets/ase_model.h"
+#include "assets/particles.h"
+#include "assets/spline_path.h"
+#include "gfx/engine.h"
+#include "runtime/music.h"
+#include "runtime/timeline.h"
+#include "scenes/early_scenes.h"
+#include "scenes/scene_common.h"
+
+namespace {
+
+AseModel symbolsModel;
+SplinePath symbolEyePaths[3];
+SplinePath symbolTargetPaths[3];
+ParticleSystem fieldParticles;
+ParticleSystem sparkParticles;
+bool fieldEmitted = false;
+float sparkTimerMs = 0.0f;
+
+constexpr LightAndMaterial kSymbolLight = {
+    {50, 50, 20, 1},         {0.3f, 0.6f, 0.85f, 1}, {0.6f, 0.6f, 0.6f, 1}, {0.6f, 0.6f, 0.6f, 1},
+    {0.3f, 0.6f, 0.85f, 1},  {0.5f, 0.5f, 0.5f, 1},  {0.6f, 0.6f, 0.6f, 1}, 20,
+};
+
+void drawScene1();
+
+}  // namespace
+
+void initScene1() {
+    const char* file = "models/symbols.ASE";
+    symbolsModel.load(file);
+    symbolsModel.computeNormals();
+    for (int k = 0; k < 3; ++k) {
+        symbolEyePaths[k].loadShape(file, 2 * k);
+        symbolEyePaths[k].scale(1.0f);
+        symbolTargetPaths[k].loadShape(file, 2 * k + 1);
+        symbolTargetPaths[k].scale(1.0f);
+    }
+    fieldParticles = ParticleSystem();
+    sparkParticles = ParticleSystem();
+}
+
+float symbolAngle() { return sceneTimeMs() * 0.05f; }
+
+float symbolShake() { return static_cast<int>(symbolAngle()) % 360 > 200 ? 9.0f : 0.0f; }
+
+void updateScene1() {
+    // The pool has 5000 slots, so asking for 10000 fills it.
+    if (!fieldEmitted) {
+        fieldParticles.emit(0, 10000, 2000.0f, 400.0f, 2000.0f);
+        fieldEmitted = true;
+    }
+    fieldParticles.update(frameDeltaMs * 0.001f);
+    sparkTimerMs += frameDeltaMs;
+    if (sparkTimerMs >= 100.0f) {
+        // The remainder is dropped: a long frame gives at most one burst.
+        sparkTimerMs = 0.0f;
+        if (symbolShake() > 0.0f) sparkParticles.emit(5, 70, 20.0f, 10.0f, 180.0f);
+    }
+    sparkParticles.update(frameDeltaMs * 0.001f);
+}
+
+void renderScene1() {
+    const float t = musicTimeMs;
+    beginSceneFrame();
+    drawScene1();
+    // A tighter glow than the other scenes.
+    glowAndComposite(0.001f);
+
+    PostFx& fx = *engine->postFx;
+    TextureManager& textures = *engine->textures;
+    const float clearedAt = static_cast<float>(sceneStartMs[sceneIndex]) + 2000.0f;
+    if (t < clearedAt) fx.composite(textures, (clearedAt - t) * 0.0005f, 1);
+    const float cut = trackBPulse1000();
+    if (cut > 0.0f) {
+        fx.composite(textures, cut, 1);
+        fx.overlay(0, 0, 0, cut);
+    }
+    const float end = sceneEndMs();
+    if (t > end - 1000.0f) fx.overlay(0, 0, 0, 1.0f - (end - t) * 0.001f);
+}
+
+namespace {
+
+// The 3D picture into the bound target. Leaves lighting, culling,
+// texturing and the depth test off, and the blending the last spark set.
+void drawScene1() {
+    const float t = musicTimeMs;
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glDisable(GL_BLEND);
+
+    const int k = trackBCountInScene() % 3;
+    const float p = (t - static_cast<float>(trackBTime())) * 0.0004f;
+    const Vec3 a = symbolEyePaths[k].evaluate(p);
+    const Vec3 b = symbolTargetPaths[k].evaluate(p);
+    const float shake = symbolShake();
+    // Raw milliseconds as radians: a new direction every frame.
+    gluLookAt(a.x + shake * std::sin(t + shake), a.y + shake * std::cos(3.0f * t - shake),
+              a.z + shake * std::cos(2.0f * t + shake), b.x, b.y - 5.0f, b.z, 0, 1, 0);
+
+    float c = 0.5f * beatPulse200();
+    if (shake > 0.0f)
+        c += 0.5f * std::sin(spectrumBins[3] + spectrumBins[4] + spectrumBins[5] + spectrumBins[6] + 5.0f * t);
+    glDisable(GL_DEPTH_TEST);
+    glColor3f(c, c, c);
+    drawSkyAboutEye(skyModel);
+
+    applyLightAndMaterial(kSymbolLight);
+
+    ShaderManager& shaders = *engine->shaders;
+    glEnable(GL_CULL_FACE);
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glPushMatrix();
+    shaders.use(engine->progPhong);
+    shaders.setUniform1f(engine->progPhong, t, "time");
+    shaders.setUniform1f(engine->progPhong, 40.0f * std::sin(t * 0.0033333334f) + 340.0f, "minus");
+    shaders.setUniform1f(engine->progPhong, 100.0f, "div");
+    shaders.setUniform1f(engine->progPhong, 0.05f, "mull");
+    glTranslatef(2.0f * std::sin(t + 2.0f), 2.0f * std::sin(t - 4.0f), 2.0f * std::sin(1.5f * t + 4.0f));
+    glRotatef(symbolAngle(), 0, 0, 1);
+    symbolsModel.draw();
+    glPopMatrix();
+    shaders.unuse();
+
+    glDisable(GL_LIGHTING);
+    glDisable(GL_CULL_FACE);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    shaders.use(engine->progEnvmapTex);
+    glActiveTexture(GL_TEXTURE0);
+    engine->textures->bind(engine->texGround);
+    shaders.setSampler(engine->progEnvmapTex, "tex");
+    shaders.setUniform1f(engine->progEnvmapTex, t * 0.001f, "time");
+    engine->drawFloorQuad(1600.0f);
+    shaders.unuse();
+
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glColor3f(0.0f, 0.0f, 0.0f);
+
+    // quadSize is a drawing setting only; particle motion never reads it.
+    engine->textures->bind(engine->texParticleMask);
+    fieldParticles.quadSize = 5.0f;
+    fieldParticles.draw();
+
+    engine->textures->bind(engine->texCloudy);
+    sparkParticles.quadSize = 25.0f;
+    glPushMatrix();
+    glTranslatef(-380.0f, 0.0f, 0.0f);
+    sparkParticles.draw();
+    glPopMatrix();
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+#include "scenes/scene_common.h"
+
+#include <GL/gl.h>
+
+#include "gfx/engine.h"
+#include "gfx/gl_extensions.h"
+#include "runtime/music.h"
+#include "runtime/timeline.h"
+
+float sceneTimeMs() { return musicTimeMs - static_cast<float>(sceneStartMs[sceneIndex]); }
+
+float sceneEndMs() { return static_cast<float>(sceneStartMs[sceneIndex + 1]); }
+
+void beginSceneFrame() {
+    engine->setPerspective(static_cast<float>(kRenderTargetSize), static_cast<float>(kRenderTargetSize));
+    bindTextureFBO(glExtensions.fboColorTexture);
+}
+
+void blurGlow(float offset) { engine->postFx->glow(*engine->textures, false, offset, 0.5f, 8); }
+
+void compositeSharpAndGlow() {
+    engine->postFx->composite(*engine->textures, 1.0f, 2);
+    engine->postFx->composite(*engine->textures, 1.0f, 0);
+}
+
+void glowAndComposite(float offset) {
+    blurGlow(offset);
+    compositeSharpAndGlow();
+}
+
+void drawSkyAboutEye(const AseModel& sky) {
+    float view[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, view);
+    glPushMatrix();
+    view[12] = 0.0f;
+    view[13] = 0.0f;
+    view[14] = 0.0f;
+    glLoadMatrixf(view);
+    sky.draw();
+    glPopMatrix();
+}
+
+void applyLightAndMaterial(const LightAndMaterial& s) {
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    glLightfv(GL_LIGHT0, GL_POSITION, s.lightPosition);
+    glLightfv(GL_LIGHT0, GL_AMBIENT, s.lightAmbient);
+    glLightfv(GL_LIGHT0, GL_DIFFUSE, s.lightDiffuse);
+    glLightfv(GL_LIGHT0, GL_SPECULAR, s.lightSpecular);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, s.materialAmbient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, s.materialDiffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, s.materialSpecular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, s.shininess);
+}
+
+void enableAlphaBlending() {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+}

@@ -1,0 +1,59 @@
+// Steps the scenes share: the frame drawn into the render target, the glow
+// and composites that carry it to the window, the sky drawn about the eye,
+// and the light-and-material settings of the lit scenes.
+//
+//   void renderSceneK() {
+//       beginSceneFrame();            // perspective, render target bound
+//       drawSceneK();
+//       glowAndComposite(0.002f);     // blur, sharp picture, glow added
+//       engine->postFx->overlay(0, 0, 0, fade);
+//   }
+//
+// sceneTimeMs() and sceneEndMs() read the clock and the scene index of the
+// current frame.
+#pragma once
+
+#include "assets/ase_model.h"
+
+// Music time since the current scene began, and the time it ends.
+float sceneTimeMs();
+float sceneEndMs();
+
+// The 45-degree perspective for the square target, then the target bound:
+// what every scene does before drawing its 3D picture. Leaves the modelview
+// matrix identity and the viewport on the whole target.
+void beginSceneFrame();
+
+// The blurred reduction of the target (mixed, not additive, alpha 0.5,
+// 8 passes) with the given shift per pass. Leaves the window bound.
+void blurGlow(float offset);
+// The sharp picture laid opaque over the picture band, the glow added on top.
+void compositeSharpAndGlow();
+// blurGlow then compositeSharpAndGlow: the usual end of a scene's frame.
+void glowAndComposite(float offset);
+
+// The sky model about the eye: the current modelview matrix with its
+// translation removed, so the sphere turns with the camera but never moves
+// with it. The caller sets colour and disables what the sky must not use;
+// the modelview matrix is restored.
+void drawSkyAboutEye(const AseModel& sky);
+
+// Light 0 and the material of a lit scene. The material values apply to
+// front and back faces alike.
+struct LightAndMaterial {
+    float lightPosition[4];
+    float lightAmbient[4];
+    float lightDiffuse[4];
+    float lightSpecular[4];
+    float materialAmbient[4];
+    float materialDiffuse[4];
+    float materialSpecular[4];
+    float shininess;
+};
+// Enables lighting and light 0, then sets the values. The light position is
+// taken through the current modelview matrix, as GL does.
+void applyLightAndMaterial(const LightAndMaterial& settings);
+
+// Blending on with (source alpha, one minus source alpha): the mix every
+// translucent layer and 2D overlay uses.
+void enableAlphaBlending();
