@@ -29,7 +29,7 @@ bool writeMusic(const fs::path& out) {
     const double renderSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::fprintf(stderr, "afterglow-content: rendered in %.1f s; encoding demo.mp3...\n", renderSeconds);
     std::string error;
-    if (!writeMp3((out / "demo.mp3").string(), music, kMusicSampleRate, 192, error)) {
+    if (!writeMp3((out / "demo.mp3").string(), music, kMusicSampleRate, kMusicKbps, error)) {
         std::fprintf(stderr, "afterglow-content: demo.mp3: %s\n", error.c_str());
         return false;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 constexpr int kMusicSampleRate = 44100;
+constexpr int kMusicKbps = 192;  // demo.mp3 bit rate
 constexpr double kMusicLengthMs = 245000.0;
 
 enum class KickPattern { None, FourOnTheFloor, HalfTime };

@@ -117,7 +117,9 @@ Image paintCloud() {
     c.shade([](float u, float v) {
         const float n = fractalNoise3(u * 5, v * 5, 0.5f, 5, 0.55f, 11);
         const float r = 2 * std::hypot(u - 0.5f, v - 0.5f);
-        const float level = smoothStep(0.38f, 0.78f, n) * (1 - smoothStep(0.35f, 0.95f, r));
+        // Separate puffs with clear gaps: thirty of these sheets stack in the
+        // cloud tunnel, and the models there must show through them.
+        const float level = 0.9f * smoothStep(0.44f, 0.82f, n) * (1 - smoothStep(0.35f, 0.95f, r));
         return Rgb{level, level, level};
     });
     return toImage(c, ImageKind::Grey);

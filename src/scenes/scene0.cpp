@@ -83,6 +83,8 @@ void renderScene0() {
 
 namespace {
 
+// The 3D picture into the bound target. Leaves blending on (alpha mix),
+// colour white, texturing and the depth test off.
 void drawScene0() {
     const float t = musicTimeMs;
     if (t < 5000.0f) {

@@ -91,6 +91,8 @@ void renderScene1() {
 
 namespace {
 
+// The 3D picture into the bound target. Leaves lighting, culling,
+// texturing and the depth test off, and the blending the last spark set.
 void drawScene1() {
     const float t = musicTimeMs;
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

@@ -37,6 +37,8 @@ void renderScene2() {
 
 namespace {
 
+// The 3D picture into the bound target. Leaves blending on (alpha mix),
+// the depth test and culling off, the cloud texture bound.
 void drawScene2() {
     const float d = sceneEndMs() - musicTimeMs;
     const float g = d < 2000.0f ? (2000.0f - d) * 0.0005f : 0.0f;

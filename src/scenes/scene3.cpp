@@ -76,28 +76,10 @@ void renderScene3() {
     if (t > end - 500.0f) fx.overlay(0, 0, 0, 1.0f - (end - t) * 0.0033333334f);
 }
 
-Scene3Shot scene3Shot(int k, float f, float beat) {
-    const float sg = sigmoidStep(f);
-    const float eo = 1.0f - (1.0f - f) * (1.0f - f);
-    const float f2 = f * f;
-    switch (k) {
-    case 0:
-        return {{2 * beat, 2, 50 - 450 * eo}, {0, 0, 100}, {std::sin(12 * sg), std::cos(12 * sg), 0}};
-    case 1:
-        return {{2 * beat, 2, 400 * f2 - 400}, {10 * sg, 0, 100}, {std::sin(12 - 6 * sg), std::cos(12 - 6 * sg), 0}};
-    case 2:
-        return {{20 * std::cos(6 * sg), 20 * std::sin(6 * sg), 100 - 500 * eo},
-                {2 * sg, 0, -800},
-                {std::sin(6 - 6 * sg), std::cos(6 - 6 * sg), 0}};
-    case 3:
-        return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 200}, {0, 0, -200}, {0, 0, 1}};
-    default:
-        return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 100}, {0, 400 * eo, -200}, {0, 0, 1}};
-    }
-}
-
 namespace {
 
+// The 3D picture into the bound target. Leaves blending on (alpha mix),
+// lighting, culling and the depth test off, the cloud texture bound.
 void drawScene3() {
     const float t = musicTimeMs;
     const float beat = beatPulse200();
@@ -167,3 +149,23 @@ void drawScene3() {
 }
 
 }  // namespace
+
+Scene3Shot scene3Shot(int k, float f, float beat) {
+    const float sg = sigmoidStep(f);
+    const float eo = 1.0f - (1.0f - f) * (1.0f - f);
+    const float f2 = f * f;
+    switch (k) {
+    case 0:
+        return {{2 * beat, 2, 50 - 450 * eo}, {0, 0, 100}, {std::sin(12 * sg), std::cos(12 * sg), 0}};
+    case 1:
+        return {{2 * beat, 2, 400 * f2 - 400}, {10 * sg, 0, 100}, {std::sin(12 - 6 * sg), std::cos(12 - 6 * sg), 0}};
+    case 2:
+        return {{20 * std::cos(6 * sg), 20 * std::sin(6 * sg), 100 - 500 * eo},
+                {2 * sg, 0, -800},
+                {std::sin(6 - 6 * sg), std::cos(6 - 6 * sg), 0}};
+    case 3:
+        return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 200}, {0, 0, -200}, {0, 0, 1}};
+    default:
+        return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 100}, {0, 400 * eo, -200}, {0, 0, 1}};
+    }
+}

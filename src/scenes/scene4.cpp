@@ -39,6 +39,8 @@ void renderScene4() {
 
 namespace {
 
+// The 3D picture into the bound target. Leaves the depth test on and
+// blending, culling and texturing off.
 void drawScene4() {
     const float local = sceneTimeMs();
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);

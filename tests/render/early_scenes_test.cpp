@@ -1,10 +1,11 @@
 // Chosen frames of the first five scenes, checked by pixel probes: the
 // opening fade and logo, the dip to black as the field appears, the flight's
-// trail, the symbols in view, the clouds ending in white and the bars
+// trail, the glow mixed in at its end, the symbols in view, the clouds ending in white and the bars
 // starting from nothing. Each probe is loose enough for changes of content
 // but fails on a missing pass, a wrong camera or a wrong fade.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 
 #include "support/png_read.h"
@@ -55,6 +56,15 @@ int countPixels(const RgbImage& image, Region r, const std::function<bool(int, i
     return n;
 }
 
+// Mean step of the green channel between neighbouring pixels of the band:
+// falls as a blur is mixed over the picture.
+double detail(const RgbImage& image) {
+    double sum = 0;
+    for (int y = kBandTop; y < kBandBottom; ++y)
+        for (int x = 0; x + 1 < image.width; ++x) sum += std::abs(image.at(x + 1, y)[1] - image.at(x, y)[1]);
+    return sum / ((kBandBottom - kBandTop) * (image.width - 1.0));
+}
+
 const Region kBand{0, kBandTop, 1024, kBandBottom};
 
 TEST(OpeningFlight, StartsWhiteWithoutTheLogo) {
@@ -78,6 +88,13 @@ TEST(OpeningFlight, FieldAppearsBehindAVeilThenFliesWithATrail) {
     EXPECT_GT(trail, 2000) << "the orange trail along the flight path";
     const int tiles = countPixels(flight, kBand, [](int r, int g, int b) { return b > 120 && g > r + 30; });
     EXPECT_GT(tiles, 20000) << "the blue-green field under the camera";
+}
+
+TEST(OpeningFlight, LastSecondMixesInTheGlowImage) {
+    const double sharp = detail(shotAt(27900));
+    const double halfBlurred = detail(shotAt(28500));
+    EXPECT_LT(halfBlurred, 0.75 * sharp);
+    EXPECT_GT(halfBlurred, 0.3 * sharp) << "at half strength, not yet the whole glow";
 }
 
 TEST(Symbols, WheelIsInTheMiddleOfTheFrame) {

@@ -8,6 +8,8 @@
 #include <map>
 
 #include "data_folder.h"
+#include "mp3_writer.h"
+#include "score.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -52,6 +54,18 @@ TEST(ContentDeterminism, TwoGenerationsGiveTheSameFiles) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(written, expected);
     for (const auto& [name, hash] : a) std::printf("%016llx  %s\n", static_cast<unsigned long long>(hash), name.c_str());
+}
+
+// The music takes seconds to render, so it is made once here and compared
+// with the build's own demo.mp3: the same bytes from a second generation.
+TEST(ContentDeterminism, MusicComesOutAsTheBuildMadeIt) {
+    TempDir dir;
+    std::string error;
+    ASSERT_TRUE(writeMp3((dir / "demo.mp3").string(), renderScore(), kMusicSampleRate, kMusicKbps, error)) << error;
+    const std::filesystem::path built = std::filesystem::path(AFTERGLOW_DATA_DIR) / "demo.mp3";
+    ASSERT_TRUE(std::filesystem::exists(built));
+    EXPECT_EQ(std::filesystem::file_size(dir / "demo.mp3"), std::filesystem::file_size(built));
+    EXPECT_EQ(hashFile(dir / "demo.mp3"), hashFile(built));
 }
 
 TEST(ContentDeterminism, UnknownPartsAreRefused) {

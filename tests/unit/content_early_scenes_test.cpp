@@ -1,0 +1,114 @@
+// The first scenes' model and path files, read back through the program's
+// own readers at the scales the scenes use: the flight stays over the tile
+// field, every eye keeps the flight in range, the symbols file carries its
+// model and six shapes, the abc model is the size the tunnel expects.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "ase/early_scene_models.h"
+#include "assets/ase_model.h"
+#include "assets/spline_path.h"
+#include "runtime/music.h"
+#include "runtime/timeline.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class EarlySceneFiles : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir = new TempDir();
+        std::string error;
+        ASSERT_TRUE(writeEarlySceneModels(dir->path(), error)) << error;
+    }
+    static void TearDownTestSuite() {
+        delete dir;
+        dir = nullptr;
+    }
+    static SplinePath path(const char* name, int shape, float scale) {
+        SplinePath p;
+        testing::internal::CaptureStdout();
+        p.loadShape((dir->path() / name).c_str(), shape);
+        testing::internal::GetCapturedStdout();
+        p.scale(scale);
+        return p;
+    }
+    static TempDir* dir;
+};
+TempDir* EarlySceneFiles::dir = nullptr;
+
+float distance(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z); }
+
+TEST_F(EarlySceneFiles, FlightWandersOverTheFieldAndEveryEyeKeepsItInRange) {
+    const SplinePath flight = path("spline.ase", 0, 0.1f);
+    ASSERT_GE(flight.segmentCount(), 15);
+    for (float u = 0.0f; u <= 14.0f; u += 0.05f) {
+        const Vec3 p = flight.evaluate(u);
+        EXPECT_GE(p.x, -30.0f);
+        EXPECT_LE(p.x, 28.0f);
+        EXPECT_GE(p.z, -30.0f);
+        EXPECT_LE(p.z, 28.0f);
+        EXPECT_GE(p.y, 3.0f) << "u = " << u;
+        EXPECT_LE(p.y, 8.0f) << "u = " << u;
+    }
+
+    const SplinePath eyes[3] = {path("cam1.ase", 0, 0.07f), path("cam1_2.ase", 0, 0.14f), path("cam1_3.ase", 0, 0.11f)};
+    for (const SplinePath& e : eyes) {
+        EXPECT_GE(e.segmentCount(), 2);
+        EXPECT_LE(e.segmentCount(), 3);
+    }
+    // The opening flight's camera from the moment it follows the paths.
+    for (float t = 13700.0f; t <= 29000.0f; t += 50.0f) {
+        musicTimeMs = t;
+        sceneIndex = findSceneIndex();
+        const float u = std::clamp((t - 13700.0f) * 0.00066666666f, 0.0f, 14.0f);
+        const Vec3 eye = eyes[trackBIndex() % 3].evaluate((t - static_cast<float>(trackBTime())) * 0.000125f);
+        const float d = distance(eye, flight.evaluate(u));
+        EXPECT_GE(d, 10.0f) << "at " << t << " ms";
+        EXPECT_LE(d, 40.0f) << "at " << t << " ms";
+        EXPECT_GE(eye.y, 5.0f) << "at " << t << " ms";
+        EXPECT_LE(eye.y, 15.0f) << "at " << t << " ms";
+    }
+    EXPECT_GE(path("cam1target.ase", 0, 0.01f).segmentCount(), 1);
+}
+
+TEST_F(EarlySceneFiles, SymbolShotsLookAtTheWheelFromAboveTheGround) {
+    AseModel symbols;
+    testing::internal::CaptureStdout();
+    symbols.load((dir->path() / "symbols.ASE").c_str(), nullptr);
+    testing::internal::GetCapturedStdout();
+    ASSERT_EQ(symbols.meshCount(), 1);
+    EXPECT_GT(symbols.meshes[0]->numFaces, 500u);
+    for (int k = 0; k < 3; ++k) {
+        const SplinePath eye = path("symbols.ASE", 2 * k, 1.0f);
+        const SplinePath target = path("symbols.ASE", 2 * k + 1, 1.0f);
+        ASSERT_GE(eye.segmentCount(), 3) << "shot " << k;
+        for (float p = 0.0f; p <= 3.0f; p += 0.1f) {
+            const Vec3 e = eye.evaluate(p);
+            EXPECT_GT(e.y, 20.0f) << "shot " << k << " at " << p;
+            const float d = distance(e, target.evaluate(p));
+            EXPECT_GT(d, 300.0f);
+            EXPECT_LT(d, 800.0f);
+        }
+    }
+}
+
+TEST_F(EarlySceneFiles, AbcModelIsAboutTenUnitsAcross) {
+    AseModel abc;
+    testing::internal::CaptureStdout();
+    abc.load((dir->path() / "abc.ASE").c_str(), nullptr);
+    testing::internal::GetCapturedStdout();
+    ASSERT_GE(abc.meshCount(), 1);
+    float extent = 0.0f;
+    for (const auto& mesh : abc.meshes)
+        for (const Vec3& v : mesh->vertices) {
+            const Vec3 world{v.x + mesh->nodePos.x, v.y + mesh->nodePos.y, v.z + mesh->nodePos.z};
+            extent = std::max({extent, std::fabs(world.x), std::fabs(world.y)});
+        }
+    EXPECT_GT(extent, 4.0f);
+    EXPECT_LT(extent, 7.0f);
+}
+
+}  // namespace
