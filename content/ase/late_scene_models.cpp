@@ -50,17 +50,20 @@ AseScene flowerScene() {
 
 // --- The city --------------------------------------------------------------
 
-// A tower as a surface of revolution with setbacks: many rings of vertices,
-// so the light strokes that leave its vertices come thick and fast.
-Mesh tower(float x, float y, float height, float radius, int sides) {
-    std::vector<ProfilePoint> profile = {{0, height + 2.5f}, {radius * 0.25f, height + 2.0f}};
-    for (int k = 8; k >= 0; --k) {
-        const float h = height * static_cast<float>(k) / 8.0f;
-        const float setback = k > 5 ? 0.65f : (k > 2 ? 0.85f : 1.0f);
-        profile.push_back({radius * setback, h});
+// A tower: a square prism (a surface of revolution with four sides) in
+// three stepped tiers, with many rings of vertices up its faces, so the
+// light strokes that leave its vertices come thick and fast.
+Mesh tower(float x, float y, float height, float radius) {
+    std::vector<ProfilePoint> profile = {{0, height}};
+    const float tiers[3][3] = {{0.6f, 1.0f, 0.8f}, {0.8f, 0.8f, 0.55f}, {1.0f, 0.55f, 0.0f}};  // width, top, foot
+    for (const auto& t : tiers) {
+        const float r = radius * t[0];
+        const float top = height * t[1];
+        const float foot = height * t[2];
+        for (int k = 0; k <= 6; ++k) profile.push_back({r, top - (top - foot) * static_cast<float>(k) / 6.0f});
     }
     profile.push_back({0, 0});
-    Mesh m = revolveProfile(profile, sides);
+    Mesh m = revolveProfile(profile, 4);
     translate(m, x, y, 0);
     return m;
 }
@@ -91,7 +94,7 @@ AseScene cityScene() {
     }
     const float towers[8][3] = {{-10, -10, 13}, {10, -10, 11}, {-10, 10, 12}, {10, 10, 15},
                                 {0, -10, 9},    {0, 10, 10},   {-10, 0, 8},   {10, 0, 14}};
-    for (const auto& t : towers) append(city, tower(t[0], t[1], t[2], 1.6f, 20));
+    for (const auto& t : towers) append(city, tower(t[0], t[1], t[2], 2.4f));
     scene.objects.push_back({"city", {}, std::move(city), 0});
     return scene;
 }
