@@ -1,23 +1,11 @@
-#include <GL/gl.h>
-
 #include "scenes/early_scenes.h"
 #include "scenes/scenes.h"
 #include "scenes/scenes_late.h"
 
 namespace {
 
-void noAssets() {}
+// Scenes whose every frame is a pure function of the music time.
 void noState() {}
-
-// Stands in for a scene until it is written: a flat grey that tells the
-// scenes apart, so shots show where the picture and the bars are.
-void renderPlaceholder() {
-    const float level = 0.1f + 0.05f * static_cast<float>(sceneIndex);
-    glClearColor(level, level, level, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
-
-constexpr SceneEntry kPlaceholder = {noAssets, noState, renderPlaceholder};
 
 }  // namespace
 
@@ -30,10 +18,10 @@ const SceneEntry sceneTable[kSceneCount] = {
     {initScene4, noState, renderScene4},       // 4
 
     // The ribbons, the flowers, the city, the ring ship, the piece, the credits.
-    {initScene5, updateScene5, renderScene5},  // 5
-    {initScene6, updateScene6, renderScene6},  // 6
-    {initScene7, updateScene7, renderScene7},  // 7
-    {initScene8, updateScene8, renderScene8},  // 8
-    {initScene9, updateScene9, renderScene9},  // 9
+    {initScene5, updateScene5, renderScene5},     // 5
+    {initScene6, updateScene6, renderScene6},     // 6
+    {initScene7, updateScene7, renderScene7},     // 7
+    {initScene8, updateScene8, renderScene8},     // 8
+    {initScene9, updateScene9, renderScene9},     // 9
     {initScene10, updateScene10, renderScene10},  // 10
 };
