@@ -3,6 +3,7 @@
 //   afterglow-content OUTDIR                 everything
 //   afterglow-content --only GROUP OUTDIR    one part: images, shaders, models or music
 //   afterglow-content --contact-sheet FILE.png
+//   afterglow-content --frame-sheet FILE.png FRAME.png...   (a grid of rendered frames)
 //   afterglow-content --music-report DIR     (spectrogram and statistics of the music)
 //
 // Everything is made from source, deterministically: the same bytes on
@@ -57,6 +58,7 @@ int usage() {
                  "usage: afterglow-content OUTDIR\n"
                  "       afterglow-content --only images|shaders|models|music OUTDIR\n"
                  "       afterglow-content --contact-sheet FILE.png\n"
+                 "       afterglow-content --frame-sheet FILE.png FRAME.png...\n"
                  "       afterglow-content --music-report DIR\n");
     return 2;
 }
@@ -71,6 +73,15 @@ int main(int argc, char** argv) {
         std::string error;
         if (!writeContactSheet(argv[2], error)) {
             std::fprintf(stderr, "afterglow-content: contact sheet: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (first == "--frame-sheet") {
+        if (argc < 4) return usage();
+        std::string error;
+        if (!writeFrameSheet(argv[2], std::vector<fs::path>(argv + 3, argv + argc), error)) {
+            std::fprintf(stderr, "afterglow-content: frame sheet: %s\n", error.c_str());
             return 1;
         }
         return 0;
