@@ -153,7 +153,40 @@ void bindTextureFBO(unsigned int texture) {
     glViewport(0, 0, kRenderTargetSize, kRenderTargetSize);
 }
 
+namespace {
+unsigned int windowTarget = 0;
+}  // namespace
+
 void unbindFBO() {
-    glExtensions.bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    bindWindowTarget();
     glViewport(0, 0, displayWidth, displayHeight);
+}
+
+void bindWindowTarget() { glExtensions.bindFramebuffer(GL_FRAMEBUFFER_EXT, windowTarget); }
+
+bool windowTargetIsOffscreen() { return windowTarget != 0; }
+
+bool createOffscreenWindowTarget(int width, int height, std::string& error) {
+    GlExtensions& x = glExtensions;
+    unsigned int buffers[2] = {0, 0};
+    x.genRenderbuffers(2, buffers);
+    x.bindRenderbuffer(GL_RENDERBUFFER_EXT, buffers[0]);
+    x.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_RGBA8, width, height);
+    x.bindRenderbuffer(GL_RENDERBUFFER_EXT, buffers[1]);
+    x.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    unsigned int fbo = 0;
+    x.genFramebuffers(1, &fbo);
+    x.bindFramebuffer(GL_FRAMEBUFFER_EXT, fbo);
+    x.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, buffers[0]);
+    x.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, buffers[1]);
+    if (x.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        error = "the driver cannot make an off-screen picture of " + std::to_string(width) + "x" +
+                std::to_string(height);
+        x.bindFramebuffer(GL_FRAMEBUFFER_EXT, windowTarget);
+        return false;
+    }
+    windowTarget = fbo;
+    glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    return true;
 }

@@ -60,9 +60,22 @@ extern GlExtensions glExtensions;
 // Leaves fbo bound with texture and depthRenderbuffer attached, viewport
 // 0, 0, 1024, 1024.
 void bindTextureFBO(unsigned int texture);
-// From now on draws land in the window. Leaves framebuffer 0 bound and the
-// viewport 0, 0, displayWidth, displayHeight.
+// From now on draws land in the window. Leaves the window target bound and
+// the viewport 0, 0, displayWidth, displayHeight.
 void unbindFBO();
+
+// The window target: framebuffer 0 normally; while capturing, an off-screen
+// framebuffer of the capture size, so sizes larger than the screen work and
+// nothing depends on the window being visible. Everything that means "the
+// window" binds it through bindWindowTarget().
+void bindWindowTarget();
+// Makes the off-screen window target (colour and depth renderbuffers of
+// width x height) and binds it. Returns false with the reason when the
+// driver cannot make it complete.
+bool createOffscreenWindowTarget(int width, int height, std::string& error);
+// True while the window target is off-screen: read the colour attachment,
+// not the back buffer.
+bool windowTargetIsOffscreen();
 
 // Side length of the square render target.
 constexpr int kRenderTargetSize = 1024;

@@ -91,6 +91,12 @@ void stepFrame() {
 }
 
 void displayFrame() {
+    drawFrame();
+    if (!shotPath.empty()) writeShot();  // the back buffer, before the swap
+    glutSwapBuffers();
+}
+
+void drawFrame() {
     engine->shaders->unuse();
     stepFrame();
     showFrameRate();
@@ -104,8 +110,6 @@ void displayFrame() {
     if (musicTimeMs > static_cast<float>(kPresentationEndMs)) quitProgram(0);
     drawLetterbox();
     checkGlErrorsInDebug("the letterbox bars");
-    if (!shotPath.empty()) writeShot();  // the back buffer, before the swap
-    glutSwapBuffers();
 }
 
 void idleRedisplay() { glutPostRedisplay(); }

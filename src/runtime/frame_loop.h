@@ -23,6 +23,9 @@ int letterboxTop();
 int letterboxBottom();
 
 void displayFrame();
+// displayFrame without the swap: the whole picture, bars included, is in
+// the window target afterwards.
+void drawFrame();
 void idleRedisplay();
 void reshape(int width, int height);
 void keyboard(unsigned char key, int x, int y);

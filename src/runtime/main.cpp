@@ -5,12 +5,12 @@
 #include <GL/freeglut.h>
 #include <X11/Xlib.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "gfx/message_box.h"
+#include "runtime/capture.h"
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
 #include "runtime/options.h"
@@ -20,7 +20,7 @@
 namespace {
 
 constexpr int kDisplayMode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISAMPLE;  // 146
-constexpr double kOfflineFps = 60.0;
+constexpr double kOfflineFps = 60.0;  // of a shot's lead-in
 
 // freeglut's own message for a missing display is cryptic and it exits 1;
 // say what is wrong in plain words first. The connection stays open until
@@ -53,15 +53,6 @@ void openWindow(const Options& options) {
     if (!options.windowed) glutFullScreen();
 }
 
-// Frames of a shot start just after the start of the shot's scene and are
-// spaced 1/60 s so that the last one lands exactly on the shot time.
-int leadInFrames(double shotMs) {
-    const double sceneStart = sceneStartMs[sceneIndexAt(static_cast<float>(shotMs))];
-    const double frameMs = 1000.0 / kOfflineFps;
-    const int frames = static_cast<int>(std::ceil((shotMs - sceneStart) / frameMs - 1e-9)) - 1;
-    return frames > 0 ? frames : 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -83,7 +74,8 @@ int main(int argc, char** argv) {
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
 
-    if (options.shot) setMessageBoxesEnabled(false);  // nobody is there to click
+    const bool capturing = options.capture != Options::Capture::Off;
+    if (options.shot || capturing) setMessageBoxesEnabled(false);  // nobody is there to click
     glutInit(&argc, argv);
     XCloseDisplay(displayCheck);
     glutInitDisplayMode(kDisplayMode);
@@ -99,9 +91,11 @@ int main(int argc, char** argv) {
     initialize();
     reshape(windowWidth, windowHeight);
 
+    if (capturing) quitProgram(runCapture(options));
+
     MusicConfig music;
     if (options.shot) {
-        const int lead = leadInFrames(options.shotMs);
+        const int lead = leadInFrames(options.shotMs, kOfflineFps);
         music.mode = ClockMode::Offline;
         music.offlineFps = kOfflineFps;
         music.startMs = options.shotMs - lead * (1000.0 / kOfflineFps);

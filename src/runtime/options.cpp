@@ -42,6 +42,11 @@ std::string usageText(const char* program) {
            "  --silent           no sound: the clock runs on wall time\n"
            "  --shot MS FILE     render the frame at MS offline (fixed 60 fps clock from the\n"
            "                     start of its scene, no sound) into FILE as PNG, then exit\n"
+           "  --frames DIR       render offline and write every frame as DIR/frame000000.png,\n"
+           "                     DIR/frame000001.png, ... (the folder is made), then exit\n"
+           "  --fps N            frames per second of music for --frames (default 60)\n"
+           "  --from MS          first frame of --frames at MS (default 0)\n"
+           "  --to MS            --frames ends before MS (default 243200)\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "\n"
@@ -59,6 +64,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     ParseResult result;
     Options& o = result.options;
     std::vector<const char*> sizes;
+    bool spanGiven = false;  // --fps, --from or --to
 
     auto fail = [&](const std::string& message) {
         result.error = message;
@@ -86,6 +92,26 @@ ParseResult parseOptions(int argc, const char* const* argv) {
                 return fail("--shot: '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
             o.shotPath = argv[++i];
             o.shot = true;
+        } else if (arg == "--frames") {
+            if (!hasNext) return fail(std::string(arg) + " needs a folder name");
+            if (o.capture != Options::Capture::Off) return fail(std::string(arg) + ": only one capture at a time");
+            o.capture = Options::Capture::Frames;
+            o.capturePath = argv[++i];
+            if (o.capturePath.empty()) return fail(std::string(arg) + " needs a folder name");
+        } else if (arg == "--fps") {
+            long fps = 0;
+            if (!hasNext) return fail("--fps needs a number of frames per second");
+            if (!parseInt(argv[++i], fps) || fps < 1 || fps > kMaxCaptureFps)
+                return fail("--fps: '" + std::string(argv[i]) + "' is not a whole number in 1.." +
+                            std::to_string(kMaxCaptureFps));
+            o.captureFps = static_cast<int>(fps);
+            spanGiven = true;
+        } else if (arg == "--from" || arg == "--to") {
+            if (!hasNext) return fail(std::string(arg) + " needs a time in milliseconds");
+            double& ms = arg == "--from" ? o.fromMs : o.toMs;
+            if (!parseMs(argv[++i], ms))
+                return fail(std::string(arg) + ": '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
+            spanGiven = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return fail("unknown option '" + std::string(arg) + "'");
         } else {
@@ -108,6 +134,15 @@ ParseResult parseOptions(int argc, const char* const* argv) {
         o.width = static_cast<int>(w);
         o.height = static_cast<int>(h);
         if (sizes.size() > 2) result.warning = "extra argument '" + std::string(sizes[2]) + "' is ignored";
+    }
+    if (o.capture != Options::Capture::Off) {
+        if (o.shot) return fail("--shot and a capture cannot run together");
+        if (o.fromMs >= o.toMs)
+            return fail("--from " + std::to_string(static_cast<long>(o.fromMs)) + " must come before --to " +
+                        std::to_string(static_cast<long>(o.toMs)));
+        o.windowed = true;
+    } else if (spanGiven) {
+        result.warning = "--fps, --from and --to only apply to --frames; ignored";
     }
     if (o.shot) o.windowed = true;  // a shot is exactly the requested size
     return result;

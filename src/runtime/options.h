@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "runtime/timeline.h"
+
 struct Options {
     int width = 1024;
     int height = 768;
@@ -15,6 +17,14 @@ struct Options {
     bool shot = false;        // render one frame offline and write it
     double shotMs = 0.0;
     std::string shotPath;
+    // Offline capture of the span [fromMs, toMs) at captureFps: numbered PNG
+    // files in a folder, or a video through ffmpeg.
+    enum class Capture { Off, Frames, Video };  // not None: Xlib defines that as a macro
+    Capture capture = Capture::Off;
+    std::string capturePath;  // the folder (Frames) or the video file (Video)
+    int captureFps = 60;
+    double fromMs = 0.0;
+    double toMs = kPresentationEndMs;
     bool help = false;
     bool version = false;
 };
@@ -30,3 +40,4 @@ std::string usageText(const char* program);
 
 constexpr int kMinSize = 512;     // the full-screen passes need 512x512 of scratch area
 constexpr int kMaxSize = 16384;
+constexpr int kMaxCaptureFps = 1000;

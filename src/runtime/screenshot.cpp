@@ -1,11 +1,13 @@
 #include "runtime/screenshot.h"
 
-#include <GL/gl.h>
+#include <GL/glew.h>
 #include <png.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "gfx/gl_extensions.h"
 
 bool writePngRgb(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
                  std::string& error) {
@@ -43,15 +45,21 @@ bool writePngRgb(const std::string& path, int width, int height, const std::vect
     return true;
 }
 
-bool saveBackBufferPng(const std::string& path, int width, int height, std::string& error) {
+void readPictureRgb(int width, int height, std::vector<uint8_t>& rgb) {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
-    glReadBuffer(GL_BACK);
+    bindWindowTarget();
+    glReadBuffer(windowTargetIsOffscreen() ? GL_COLOR_ATTACHMENT0_EXT : GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    // GL rows run bottom-up; PNG rows top-down.
-    std::vector<uint8_t> flipped(pixels.size());
+    // GL rows run bottom-up; files want them top-down.
+    rgb.resize(pixels.size());
     const size_t row = static_cast<size_t>(width) * 3;
     for (int y = 0; y < height; ++y)
-        std::memcpy(flipped.data() + y * row, pixels.data() + (height - 1 - y) * row, row);
-    return writePngRgb(path, width, height, flipped, error);
+        std::memcpy(rgb.data() + y * row, pixels.data() + (height - 1 - y) * row, row);
+}
+
+bool saveBackBufferPng(const std::string& path, int width, int height, std::string& error) {
+    std::vector<uint8_t> rgb;
+    readPictureRgb(width, height, rgb);
+    return writePngRgb(path, width, height, rgb, error);
 }

@@ -41,6 +41,15 @@ TEST(Options, RejectsWhatCannotBeUsedAndNamesIt) {
              {{"--start", "-5"}, "-5"},
              {{"--shot", "1000"}, "--shot"},
              {{"--shot", "300000", "x.png"}, "300000"},
+             {{"--frames"}, "--frames"},
+             {{"--frames", "d", "--fps", "0"}, "'0'"},
+             {{"--frames", "d", "--fps", "ten"}, "ten"},
+             {{"--frames", "d", "--from", "250000"}, "250000"},
+             {{"--frames", "d", "--to"}, "--to"},
+             {{"--frames", "d", "--from", "2000", "--to", "1000"}, "--from 2000"},
+             {{"--frames", "d", "--from", "1000", "--to", "1000"}, "--to 1000"},
+             {{"--frames", "d", "--shot", "1000", "x.png"}, "--shot"},
+             {{"--frames", "d", "--frames", "e"}, "--frames"},
          }) {
         const auto r = parse(args);
         EXPECT_NE(r.error.find(named), std::string::npos) << "error was: " << r.error;
@@ -62,10 +71,30 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_EQ(r.options.shotPath, "out.png");
     EXPECT_EQ(r.options.width, 1280);
 
+    r = parse({"800", "600", "--frames", "out", "--fps", "10", "--from", "1000", "--to", "1500"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.capture, Options::Capture::Frames);
+    EXPECT_EQ(r.options.capturePath, "out");
+    EXPECT_EQ(r.options.captureFps, 10);
+    EXPECT_EQ(r.options.fromMs, 1000.0);
+    EXPECT_EQ(r.options.toMs, 1500.0);
+    EXPECT_TRUE(r.options.windowed);
+
+    r = parse({"--frames", "out"});  // the whole presentation at 60 fps
+    EXPECT_EQ(r.options.captureFps, 60);
+    EXPECT_EQ(r.options.fromMs, 0.0);
+    EXPECT_EQ(r.options.toMs, 243200.0);
+
+    r = parse({"--fps", "30"});  // without a capture there is nothing to pace
+    EXPECT_TRUE(r.error.empty());
+    EXPECT_NE(r.warning.find("--fps"), std::string::npos);
+    EXPECT_EQ(r.options.capture, Options::Capture::Off);
+
     EXPECT_TRUE(parse({"--help"}).options.help);
     EXPECT_TRUE(parse({"--version"}).options.version);
     const std::string usage = usageText("afterglow");
-    for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--help", "--version"})
+    for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--frames", "--fps", "--from",
+                               "--to", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
