@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "runtime/music.h"
 #include "runtime/screenshot.h"
 #include "runtime/timeline.h"
+#include "runtime/video_pipe.h"
 
 namespace {
 
@@ -43,14 +45,73 @@ private:
     Clock::time_point lastShown_{};
 };
 
-bool writeNumberedPng(const std::filesystem::path& dir, long long index, int width, int height,
-                      const std::vector<uint8_t>& rgb, std::string& error) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame%06lld.png", index);
-    const std::string path = (dir / name).string();
-    if (writePngRgb(path, width, height, rgb, error)) return true;
-    error = "cannot write \"" + path + "\": " + error;
-    return false;
+// Where the pictures go: numbered PNG files or an ffmpeg pipe.
+class FrameSink {
+public:
+    virtual ~FrameSink() = default;
+    virtual bool take(const std::vector<uint8_t>& rgb, std::string& error) = 0;
+    virtual bool finish(std::string&) { return true; }
+};
+
+class PngFiles : public FrameSink {
+public:
+    PngFiles(std::filesystem::path dir, int width, int height) : dir_(std::move(dir)), width_(width), height_(height) {}
+
+    bool begin(std::string& error) {
+        std::error_code fsError;
+        std::filesystem::create_directories(dir_, fsError);
+        if (!fsError) return true;
+        error = "cannot make the folder \"" + dir_.string() + "\": " + fsError.message();
+        return false;
+    }
+
+    bool take(const std::vector<uint8_t>& rgb, std::string& error) override {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame%06lld.png", next_++);
+        const std::string path = (dir_ / name).string();
+        if (writePngRgb(path, width_, height_, rgb, error)) return true;
+        error = "cannot write \"" + path + "\": " + error;
+        return false;
+    }
+
+private:
+    std::filesystem::path dir_;
+    int width_;
+    int height_;
+    long long next_ = 0;
+};
+
+class VideoFile : public FrameSink {
+public:
+    bool begin(const VideoSpec& spec, std::string& error) { return video_.open(spec, error); }
+    bool take(const std::vector<uint8_t>& rgb, std::string& error) override { return video_.write(rgb, error); }
+    bool finish(std::string& error) override { return video_.close(error); }
+
+private:
+    VideoPipe video_;
+};
+
+std::unique_ptr<FrameSink> openSink(const Options& options, int width, int height, std::string& error) {
+    if (options.capture == Options::Capture::Frames) {
+        auto files = std::make_unique<PngFiles>(options.capturePath, width, height);
+        if (!files->begin(error)) return nullptr;
+        return files;
+    }
+    VideoSpec spec;
+    spec.path = options.capturePath;
+    spec.width = width;
+    spec.height = height;
+    spec.fps = options.captureFps;
+    spec.fromMs = options.fromMs;
+    spec.toMs = options.toMs;
+    spec.audioPath = MusicConfig{}.path;
+    if (!std::filesystem::exists(spec.audioPath)) {
+        std::fprintf(stderr, "afterglow: \"%s\" is missing; the video has no sound\n", spec.audioPath.c_str());
+        spec.audioPath.clear();
+    }
+    auto video = std::make_unique<VideoFile>();
+    if (!video->begin(spec, error)) return nullptr;
+    return video;
 }
 
 }  // namespace
@@ -76,13 +137,9 @@ int runCapture(const Options& options) {
         return 1;
     }
     unbindFBO();
-
-    const std::filesystem::path dir = options.capturePath;
-    std::error_code fsError;
-    std::filesystem::create_directories(dir, fsError);
-    if (fsError) {
-        std::fprintf(stderr, "afterglow: cannot make the folder \"%s\": %s\n", dir.c_str(),
-                     fsError.message().c_str());
+    const std::unique_ptr<FrameSink> sink = openSink(options, width, height, error);
+    if (!sink) {
+        std::fprintf(stderr, "afterglow: %s\n", error.c_str());
         return 1;
     }
 
@@ -103,11 +160,15 @@ int runCapture(const Options& options) {
     for (long long i = 0; i < total; ++i) {
         drawFrame();
         readPictureRgb(width, height, rgb);
-        if (!writeNumberedPng(dir, i, width, height, rgb, error)) {
+        if (!sink->take(rgb, error)) {
             std::fprintf(stderr, "\nafterglow: %s\n", error.c_str());
             return 1;
         }
         progress.show(i + 1);
+    }
+    if (!sink->finish(error)) {
+        std::fprintf(stderr, "afterglow: %s\n", error.c_str());
+        return 1;
     }
     return 0;
 }

@@ -44,9 +44,13 @@ std::string usageText(const char* program) {
            "                     start of its scene, no sound) into FILE as PNG, then exit\n"
            "  --frames DIR       render offline and write every frame as DIR/frame000000.png,\n"
            "                     DIR/frame000001.png, ... (the folder is made), then exit\n"
-           "  --fps N            frames per second of music for --frames (default 60)\n"
-           "  --from MS          first frame of --frames at MS (default 0)\n"
-           "  --to MS            --frames ends before MS (default 243200)\n"
+           "  --capture FILE     render offline into a video with the music: raw frames go\n"
+           "                     to ffmpeg (on PATH); .mp4 is H.264 yuv420p with AAC sound\n"
+           "  --fps N            frames per second of music for --frames and --capture\n"
+           "                     (default 60)\n"
+           "  --from MS          first frame of a capture at MS (default 0); it starts from\n"
+           "                     the start of its scene, as a shot does\n"
+           "  --to MS            a capture ends before MS (default 243200)\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "\n"
@@ -92,12 +96,13 @@ ParseResult parseOptions(int argc, const char* const* argv) {
                 return fail("--shot: '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
             o.shotPath = argv[++i];
             o.shot = true;
-        } else if (arg == "--frames") {
-            if (!hasNext) return fail(std::string(arg) + " needs a folder name");
+        } else if (arg == "--frames" || arg == "--capture") {
+            const std::string what = arg == "--frames" ? " needs a folder name" : " needs a video file name";
+            if (!hasNext) return fail(std::string(arg) + what);
             if (o.capture != Options::Capture::Off) return fail(std::string(arg) + ": only one capture at a time");
-            o.capture = Options::Capture::Frames;
+            o.capture = arg == "--frames" ? Options::Capture::Frames : Options::Capture::Video;
             o.capturePath = argv[++i];
-            if (o.capturePath.empty()) return fail(std::string(arg) + " needs a folder name");
+            if (o.capturePath.empty()) return fail(std::string(arg) + what);
         } else if (arg == "--fps") {
             long fps = 0;
             if (!hasNext) return fail("--fps needs a number of frames per second");
@@ -142,7 +147,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
                         std::to_string(static_cast<long>(o.toMs)));
         o.windowed = true;
     } else if (spanGiven) {
-        result.warning = "--fps, --from and --to only apply to --frames; ignored";
+        result.warning = "--fps, --from and --to only apply to --frames and --capture; ignored";
     }
     if (o.shot) o.windowed = true;  // a shot is exactly the requested size
     return result;

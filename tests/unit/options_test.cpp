@@ -50,6 +50,8 @@ TEST(Options, RejectsWhatCannotBeUsedAndNamesIt) {
              {{"--frames", "d", "--from", "1000", "--to", "1000"}, "--to 1000"},
              {{"--frames", "d", "--shot", "1000", "x.png"}, "--shot"},
              {{"--frames", "d", "--frames", "e"}, "--frames"},
+             {{"--frames", "d", "--capture", "v.mp4"}, "--capture"},
+             {{"--capture"}, "--capture"},
          }) {
         const auto r = parse(args);
         EXPECT_NE(r.error.find(named), std::string::npos) << "error was: " << r.error;
@@ -80,6 +82,11 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_EQ(r.options.toMs, 1500.0);
     EXPECT_TRUE(r.options.windowed);
 
+    r = parse({"--capture", "out.mp4", "--to", "2000"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.capture, Options::Capture::Video);
+    EXPECT_EQ(r.options.capturePath, "out.mp4");
+
     r = parse({"--frames", "out"});  // the whole presentation at 60 fps
     EXPECT_EQ(r.options.captureFps, 60);
     EXPECT_EQ(r.options.fromMs, 0.0);
@@ -93,7 +100,7 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_TRUE(parse({"--help"}).options.help);
     EXPECT_TRUE(parse({"--version"}).options.version);
     const std::string usage = usageText("afterglow");
-    for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--frames", "--fps", "--from",
+    for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--frames", "--capture", "--fps", "--from",
                                "--to", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
