@@ -10,3 +10,5 @@ int crtRand() {
 }
 
 void setCrtRandState(uint32_t state) { crtState = state; }
+
+uint32_t crtRandState() { return crtState; }

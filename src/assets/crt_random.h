@@ -13,3 +13,5 @@ int crtRand();
 
 // The program starts at state 1; tests put the sequence back there.
 void setCrtRandState(uint32_t state);
+// Where the sequence stands, for putting it back later.
+uint32_t crtRandState();

@@ -21,6 +21,8 @@ float dampedWave(float t, float start, float end, int32_t cycles) {
 
 void seedRandom(uint32_t seed) { randomSeed = seed; }
 
+uint32_t randomState() { return randomSeed; }
+
 uint32_t nextRandom() {
     randomSeed = randomSeed * 12931u + 12131u;
     return randomSeed;

@@ -23,5 +23,7 @@ float dampedWave(float t, float start, float end, int32_t cycles);
 // Linear congruential sequence: seed = seed * 12931 + 12131 (mod 2^32).
 void seedRandom(uint32_t seed);
 uint32_t nextRandom();
+// The current seed: seedRandom(randomState()) later continues from here.
+uint32_t randomState();
 
 void swapVec3(Vec3& a, Vec3& b);

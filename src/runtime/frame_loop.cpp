@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "assets/crt_random.h"
+#include "assets/vec_math.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "runtime/music.h"
@@ -24,6 +26,10 @@ int fpsShown = 0;
 namespace {
 
 std::string shotPath;
+
+bool looping = false;
+uint32_t crtRandAtStart = 0;
+uint32_t randomAtStart = 0;
 
 void countFrame() {
     fpsAccumMs += frameDeltaMs;
@@ -66,6 +72,17 @@ void drawLetterbox() {
     glEnd();
 }
 
+// Back to the state of the first frame: every scene as its init left it,
+// both random sequences where start-up left them, the music at 0.
+void restartPresentation() {
+    for (const SceneEntry& scene : sceneTable) scene.reset();
+    setCrtRandState(crtRandAtStart);
+    seedRandom(randomAtStart);
+    seekMusic(-musicTimeMs);
+    fpsAccumMs = 0.0f;
+    framesCounted = 0;
+}
+
 void writeShot() {
     std::string error;
     if (!saveBackBufferPng(shotPath, windowWidth, windowHeight, error)) {
@@ -91,12 +108,12 @@ void stepFrame() {
 }
 
 void displayFrame() {
-    drawFrame();
+    if (!drawFrame()) return;
     if (!shotPath.empty()) writeShot();  // the back buffer, before the swap
     glutSwapBuffers();
 }
 
-void drawFrame() {
+bool drawFrame() {
     engine->shaders->unuse();
     stepFrame();
     showFrameRate();
@@ -107,9 +124,14 @@ void drawFrame() {
     checkGlErrorsInDebug(step.c_str());
 #endif
     // The frame past the end is drawn but never shown.
-    if (musicTimeMs > static_cast<float>(kPresentationEndMs)) quitProgram(0);
+    if (musicTimeMs > static_cast<float>(kPresentationEndMs)) {
+        if (!looping) quitProgram(0);
+        restartPresentation();
+        return false;
+    }
     drawLetterbox();
     checkGlErrorsInDebug("the letterbox bars");
+    return true;
 }
 
 void idleRedisplay() { glutPostRedisplay(); }
@@ -133,6 +155,12 @@ void mouseButton(int button, int state, int, int) {
     if (state != GLUT_UP) return;
     if (button == GLUT_LEFT_BUTTON) seekMusic(1000.0f);
     if (button == GLUT_RIGHT_BUTTON) seekMusic(-1000.0f);
+}
+
+void enableLoop() {
+    looping = true;
+    crtRandAtStart = crtRandState();
+    randomAtStart = randomState();
 }
 
 void requestShot(const std::string& path) { shotPath = path; }

@@ -24,8 +24,9 @@ int letterboxBottom();
 
 void displayFrame();
 // displayFrame without the swap: the whole picture, bars included, is in
-// the window target afterwards.
-void drawFrame();
+// the window target afterwards. Returns false for the frame past the end
+// when looping, which is never shown.
+bool drawFrame();
 void idleRedisplay();
 void reshape(int width, int height);
 void keyboard(unsigned char key, int x, int y);
@@ -38,6 +39,11 @@ void stepFrame();
 // Offline shot: the next drawn frame is read back and written to path as
 // PNG, then the program exits.
 void requestShot(const std::string& path);
+
+// From now on the end of the music starts the presentation again from 0
+// instead of ending the program. Call after initialize(): the random
+// sequences are put back to where they stand now.
+void enableLoop();
 
 // Ends the process: the one way out of the callbacks.
 [[noreturn]] void quitProgram(int code);

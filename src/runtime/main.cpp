@@ -103,6 +103,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < lead; ++i) stepFrame();
         requestShot(options.shotPath);
     } else {
+        if (options.loop) enableLoop();
         music.mode = options.silent ? ClockMode::Steady : ClockMode::Audio;
         music.startMs = options.startMs;
         startMusic(music);

@@ -40,6 +40,7 @@ std::string usageText(const char* program) {
            "  --windowed         a normal window of the given size instead of full screen\n"
            "  --start MS         begin at MS milliseconds of music\n"
            "  --silent           no sound: the clock runs on wall time\n"
+           "  --loop             at the end of the music start again from 0 (Esc still quits)\n"
            "  --shot MS FILE     render the frame at MS offline (fixed 60 fps clock from the\n"
            "                     start of its scene, no sound) into FILE as PNG, then exit\n"
            "  --frames DIR       render offline and write every frame as DIR/frame000000.png,\n"
@@ -84,6 +85,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             o.version = true;
         } else if (arg == "--windowed") {
             o.windowed = true;
+        } else if (arg == "--loop") {
+            o.loop = true;
         } else if (arg == "--silent") {
             o.silent = true;
         } else if (arg == "--start") {
@@ -140,6 +143,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
         o.height = static_cast<int>(h);
         if (sizes.size() > 2) result.warning = "extra argument '" + std::string(sizes[2]) + "' is ignored";
     }
+    if (o.loop && (o.shot || o.capture != Options::Capture::Off))
+        result.warning = "--loop only applies to playback; ignored";
     if (o.capture != Options::Capture::Off) {
         if (o.shot) return fail("--shot and a capture cannot run together");
         if (o.fromMs >= o.toMs)

@@ -25,6 +25,7 @@ struct Options {
     int captureFps = 60;
     double fromMs = 0.0;
     double toMs = kPresentationEndMs;
+    bool loop = false;        // start again from 0 at the end of the music
     bool help = false;
     bool version = false;
 };

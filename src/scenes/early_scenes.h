@@ -9,10 +9,12 @@ extern AseModel skyModel;
 
 void initScene0();
 void updateScene0();
+void resetScene0();
 void renderScene0();
 
 void initScene1();
 void updateScene1();
+void resetScene1();
 void renderScene1();
 float symbolAngle();
 float symbolShake();

@@ -53,6 +53,11 @@ void initScene0() {
     skyModel.load("models/pallo.ASE");
 }
 
+void resetScene0() {
+    dustParticles = ParticleSystem();
+    dustEmitted = false;
+}
+
 void updateScene0() {
     // The dust appears once, on the first frame past 5000 ms, and is never
     // reset (not even by a seek back).

@@ -45,8 +45,14 @@ void initScene1() {
         symbolTargetPaths[k].loadShape(file, 2 * k + 1);
         symbolTargetPaths[k].scale(1.0f);
     }
+    resetScene1();
+}
+
+void resetScene1() {
     fieldParticles = ParticleSystem();
     sparkParticles = ParticleSystem();
+    fieldEmitted = false;
+    sparkTimerMs = 0.0f;
 }
 
 float symbolAngle() { return sceneTimeMs() * 0.05f; }

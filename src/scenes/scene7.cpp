@@ -22,6 +22,9 @@ namespace {
 AseModel* cityModel = nullptr;
 AseModel* cityBackdrop = nullptr;
 ParticleSystem* cityDust = nullptr;
+// The dust as init filled it: its spawn draws come from the shared
+// sequence in start-up order, so a reset copies rather than emits again.
+ParticleSystem* cityDustAtStart = nullptr;
 
 constexpr float kDropStartMs = 161000;
 constexpr float kRingsStartMs = 163000;
@@ -46,7 +49,10 @@ void initScene7() {
     cityBackdrop->computeNormals();
     cityDust = new ParticleSystem();
     cityDust->emit(4, 10000, 200, 300, 400);  // only the pool's slots fill
+    cityDustAtStart = new ParticleSystem(*cityDust);
 }
+
+void resetScene7() { *cityDust = *cityDustAtStart; }
 
 // The dust moves only while this scene is on screen.
 void updateScene7() { cityDust->update(frameDeltaMs * 0.001f); }

@@ -4,6 +4,8 @@
 //   update - every stateful step of one frame: emissions, particle motion,
 //            timers, every draw from the random generators. Runs on every
 //            frame of the scene, drawn or not.
+//   reset  - puts back the state init left, so a loop to the start plays
+//            the scenes as the first pass did.
 //   render - draws the frame from that state (into the render target, then
 //            the passes); changes no state a later frame depends on.
 //
@@ -18,6 +20,7 @@ struct SceneEntry {
     void (*init)();
     void (*update)();
     void (*render)();
+    void (*reset)();
 };
 
 extern const SceneEntry sceneTable[kSceneCount];

@@ -40,6 +40,7 @@ int rosetteCount(float growth);
 // Scene 7: the falling city.
 void initScene7();
 void updateScene7();
+void resetScene7();
 void renderScene7();
 void drawScene7();
 float cityTravel();

@@ -2,9 +2,7 @@
 // endings, keys and the command line.
 #include <gtest/gtest.h>
 // After gtest: Xlib defines None and Bool as macros.
-#include <X11/Xlib.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
+#include "render/window_keys.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -110,19 +108,7 @@ void readTitleThenPressEscape(int, void* data) {
     Display* display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    Window target = 0;
-    while (!target && std::chrono::steady_clock::now() < deadline) {
-        Window root = 0, parent = 0, *children = nullptr;
-        unsigned int n = 0;
-        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &n);
-        for (unsigned int i = 0; i < n; ++i) {
-            XWindowAttributes attributes;
-            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
-                target = children[i];
-        }
-        if (children) XFree(children);
-        if (!target) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    const Window target = waitForWindow(display, deadline);
     ASSERT_NE(target, 0u) << "the window never appeared";
     while (std::chrono::steady_clock::now() < deadline) {
         char* name = nullptr;
@@ -133,11 +119,7 @@ void readTitleThenPressEscape(int, void* data) {
         if (!title->empty() && *title != "0") break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    XSetInputFocus(display, target, RevertToParent, CurrentTime);
-    const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
-    XTestFakeKeyEvent(display, escape, True, 0);
-    XTestFakeKeyEvent(display, escape, False, 0);
-    XFlush(display);
+    pressEscape(display, target);
     XCloseDisplay(display);
 }
 
@@ -152,6 +134,28 @@ TEST(Playback, TitleCountsFramesAndEscapeEndsWithZero) {
     EXPECT_GT(std::atoi(title.c_str()), 0) << title;
 }
 
+// Waits until the playback that began 200 ms before the end has passed it,
+// notes in *data whether the window is still there, then presses Esc.
+void waitPastTheEndThenPressEscape(int, void* data) {
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window target = waitForWindow(display, std::chrono::steady_clock::now() + std::chrono::seconds(60));
+    ASSERT_NE(target, 0u) << "the window never appeared";
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    *static_cast<bool*>(data) = waitForWindow(display, std::chrono::steady_clock::now() + std::chrono::seconds(1)) == target;
+    pressEscape(display, target);
+    XCloseDisplay(display);
+}
+
+TEST(Playback, LoopGoesOnPastTheEndUntilEscape) {
+    bool stillThere = false;
+    const ProcessResult r = runProcess({AFTERGLOW_BINARY, "--loop", "--windowed", "--silent", "--start", "243000"},
+                                       within(90), waitPastTheEndThenPressEscape, &stillThere);
+    EXPECT_TRUE(stillThere) << "the program ended at the end of the music";
+    EXPECT_FALSE(r.timedOut) << "Esc did not end the program";
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
 TEST(CommandLine, NoDisplayIsExplained) {
     ProcessOptions noDisplay = within(30);
     noDisplay.unsetEnv = {"DISPLAY"};
@@ -162,7 +166,7 @@ TEST(CommandLine, NoDisplayIsExplained) {
 
 TEST(CommandLine, BadArgumentsAreNamedWithExitCodeTwo) {
     for (const auto& [args, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--loop"}, "--loop"}}) {
+             {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--fullscreen"}, "--fullscreen"}}) {
         const ProcessResult r = afterglow(args);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find(named), std::string::npos) << r.err;

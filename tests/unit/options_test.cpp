@@ -97,10 +97,15 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_NE(r.warning.find("--fps"), std::string::npos);
     EXPECT_EQ(r.options.capture, Options::Capture::Off);
 
+    r = parse({"--loop", "--windowed"});
+    EXPECT_TRUE(r.options.loop);
+    EXPECT_TRUE(r.warning.empty());
+    EXPECT_NE(parse({"--loop", "--frames", "d"}).warning.find("--loop"), std::string::npos);
+
     EXPECT_TRUE(parse({"--help"}).options.help);
     EXPECT_TRUE(parse({"--version"}).options.version);
     const std::string usage = usageText("afterglow");
-    for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--frames", "--capture", "--fps", "--from",
+    for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--loop", "--frames", "--capture", "--fps", "--from",
                                "--to", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }

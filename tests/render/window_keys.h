@@ -1,0 +1,38 @@
+// Finding the program's window on the test display and pressing keys in it
+// through XTest, for the tests that need a running program to stop.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <thread>
+
+// The first viewable top-level window, waiting for one until deadline; 0 if
+// none appeared.
+inline Window waitForWindow(Display* display, std::chrono::steady_clock::time_point deadline) {
+    while (std::chrono::steady_clock::now() < deadline) {
+        Window root = 0, parent = 0, *children = nullptr, found = 0;
+        unsigned int n = 0;
+        XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &n);
+        for (unsigned int i = 0; i < n; ++i) {
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable)
+                found = children[i];
+        }
+        if (children) XFree(children);
+        if (found) return found;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return 0;
+}
+
+// Focuses target and presses and releases Esc.
+inline void pressEscape(Display* display, Window target) {
+    XSetInputFocus(display, target, RevertToParent, CurrentTime);
+    const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
+    XTestFakeKeyEvent(display, escape, True, 0);
+    XTestFakeKeyEvent(display, escape, False, 0);
+    XFlush(display);
+}
