@@ -1,0 +1,63 @@
+// A loop back to the start must replay the scenes as the first pass did.
+// Particle spawns draw from the shared crtRand sequence, so a scene whose
+// state was not put back (dust not emitted again, a pool still full) draws
+// a different number of times and leaves the sequence elsewhere.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "assets/crt_random.h"
+#include "assets/vec_math.h"
+#include "gfx/message_box.h"
+#include "runtime/music.h"
+#include "runtime/startup.h"
+#include "runtime/timeline.h"
+#include "scenes/scenes.h"
+#include "support/fixture_shaders.h"
+#include "support/gl_context.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// The state half of every frame from 0 to the end at 10 fps.
+void updateWholePresentation() {
+    musicTimeMs = 0;
+    for (int ms = 0; ms <= kPresentationEndMs; ms += 100) {
+        previousTimeMs = musicTimeMs;
+        musicTimeMs = static_cast<float>(ms);
+        frameDeltaMs = 100.0f;
+        sceneIndex = findSceneIndex();
+        sceneTable[sceneIndex].update();
+    }
+}
+
+TEST(SceneReset, SecondPassDrawsTheSameRandomsAsTheFirst) {
+    if (!ensureGlContext()) GTEST_SKIP() << "no display";
+    setMessageBoxesEnabled(false);
+    TempDir dir;
+    writeFixtureShaders(dir.path());
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    testing::internal::CaptureStdout();
+    initialize();
+    testing::internal::GetCapturedStdout();
+    std::filesystem::current_path(previous);
+    std::array<float, kSpectrumSize> bins{};
+    spectrumBins = bins.data();
+
+    const uint32_t crtAtStart = crtRandState();
+    const uint32_t randomAtStart = randomState();
+    updateWholePresentation();
+    const uint32_t crtAfterFirst = crtRandState();
+    const uint32_t randomAfterFirst = randomState();
+    ASSERT_NE(crtAfterFirst, crtAtStart) << "the particles drew nothing";
+
+    for (const SceneEntry& scene : sceneTable) scene.reset();
+    setCrtRandState(crtAtStart);
+    seedRandom(randomAtStart);
+    updateWholePresentation();
+    EXPECT_EQ(crtRandState(), crtAfterFirst);
+    EXPECT_EQ(randomState(), randomAfterFirst);
+}
+
+}  // namespace
