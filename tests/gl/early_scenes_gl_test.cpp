@@ -14,27 +14,14 @@
 #include "scenes/scenes.h"
 #include "support/fixture_shaders.h"
 #include "support/gl_context.h"
+#include "gl/scene_harness.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 TEST(EarlyScenes, EveryStretchDrawsWithoutAGlErrorEvenWithoutItsFiles) {
     if (!ensureGlContext()) GTEST_SKIP() << "no display";
-    setMessageBoxesEnabled(false);
-    TempDir dir;
-    writeFixtureShaders(dir.path());
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    testing::internal::CaptureStdout();
-    initialize();
-    testing::internal::GetCapturedStdout();
-    std::filesystem::current_path(previous);
-
-    std::array<float, kSpectrumSize> bins{};
-    bins.fill(0.05f);
-    spectrumBins = bins.data();
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    startUpWithFixtureShaders();
     // Times that reach every branch: the white opening, the logo, the veil,
     // the drop, each camera path, the glow blend; every symbols shot and
     // fade; the clouds' white end; each tunnel shot with and without the
@@ -43,13 +30,8 @@ TEST(EarlyScenes, EveryStretchDrawsWithoutAGlErrorEvenWithoutItsFiles) {
                            29001, 31000, 36500, 40000, 44000, 50600, 51500, 57500, 58299, 58400,
                            62000, 66000, 74000, 80000, 84500, 85200, 85301, 88000, 90800};
     for (float t : times) {
-        previousTimeMs = musicTimeMs;
-        musicTimeMs = t;
-        frameDeltaMs = 16.0f;
-        sceneIndex = findSceneIndex();
+        runFrameAt(t, 16.0f, true);
         ASSERT_LE(sceneIndex, 4);
-        sceneTable[sceneIndex].update();
-        sceneTable[sceneIndex].render();
         EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR}) << "at " << t << " ms";
     }
 }

@@ -14,29 +14,14 @@
 #include "scenes/scenes.h"
 #include "support/fixture_shaders.h"
 #include "support/gl_context.h"
+#include "gl/scene_harness.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 TEST(LateScenes, EveryStretchDrawsWithoutAGlErrorEvenWithoutItsFiles) {
     if (!ensureGlContext()) GTEST_SKIP() << "no display";
-    setMessageBoxesEnabled(false);
-    TempDir dir;
-    writeFixtureShaders(dir.path());
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
-    initialize();
-    testing::internal::GetCapturedStdout();
-    testing::internal::GetCapturedStderr();
-    std::filesystem::current_path(previous);
-
-    std::array<float, kSpectrumSize> bins{};
-    bins.fill(0.05f);
-    spectrumBins = bins.data();
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    startUpWithFixtureShaders();
     // Every ribbon section and both fades; the rings, the side flowers and
     // the burst; each city shot, the drop and the swell; each ship section,
     // the wobble and both fades; each piece shot, the tilt and the flash;
@@ -46,13 +31,8 @@ TEST(LateScenes, EveryStretchDrawsWithoutAGlErrorEvenWithoutItsFiles) {
                            182300, 186000, 189500, 193000, 196600, 200400, 204100, 207000, 207500, 211400,
                            215000, 218500, 222100, 225700, 229300, 236500, 236700, 238000, 242500, 243200};
     for (float t : times) {
-        previousTimeMs = musicTimeMs;
-        musicTimeMs = t;
-        frameDeltaMs = 16.0f;
-        sceneIndex = findSceneIndex();
+        runFrameAt(t, 16.0f, true);
         ASSERT_GE(sceneIndex, 5);
-        sceneTable[sceneIndex].update();
-        sceneTable[sceneIndex].render();
         EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR}) << "at " << t << " ms";
     }
 }

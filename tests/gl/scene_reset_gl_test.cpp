@@ -15,6 +15,7 @@
 #include "scenes/scenes.h"
 #include "support/fixture_shaders.h"
 #include "support/gl_context.h"
+#include "gl/scene_harness.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -22,28 +23,12 @@ namespace {
 // The state half of every frame from 0 to the end at 10 fps.
 void updateWholePresentation() {
     musicTimeMs = 0;
-    for (int ms = 0; ms <= kPresentationEndMs; ms += 100) {
-        previousTimeMs = musicTimeMs;
-        musicTimeMs = static_cast<float>(ms);
-        frameDeltaMs = 100.0f;
-        sceneIndex = findSceneIndex();
-        sceneTable[sceneIndex].update();
-    }
+    for (int ms = 0; ms <= kPresentationEndMs; ms += 100) runFrameAt(static_cast<float>(ms), 100.0f, false);
 }
 
 TEST(SceneReset, SecondPassDrawsTheSameRandomsAsTheFirst) {
     if (!ensureGlContext()) GTEST_SKIP() << "no display";
-    setMessageBoxesEnabled(false);
-    TempDir dir;
-    writeFixtureShaders(dir.path());
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    testing::internal::CaptureStdout();
-    initialize();
-    testing::internal::GetCapturedStdout();
-    std::filesystem::current_path(previous);
-    std::array<float, kSpectrumSize> bins{};
-    spectrumBins = bins.data();
+    startUpWithFixtureShaders();
 
     const uint32_t crtAtStart = crtRandState();
     const uint32_t randomAtStart = randomState();

@@ -1,0 +1,13 @@
+// Running the program's start-up and scenes inside a GL test: the real
+// initialize() in a scratch folder that holds only fixture shaders (so every
+// model and image is missing), then frames at chosen music times.
+#pragma once
+
+// Runs initialize() once with message boxes off and its console output
+// swallowed; the working directory is restored afterwards. Leaves a flat
+// spectrum in spectrumBins and no pending GL error.
+void startUpWithFixtureShaders();
+
+// One frame at music time ms after a frame of deltaMs: clock, scene index,
+// the scene's update, and its render too when draw is true.
+void runFrameAt(float ms, float deltaMs, bool draw);
