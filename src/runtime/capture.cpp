@@ -83,7 +83,7 @@ private:
 
 class VideoFile : public FrameSink {
 public:
-    bool begin(const VideoSpec& spec, std::string& error) { return video_.open(spec, error); }
+    bool begin(const VideoSettings& settings, std::string& error) { return video_.open(settings, error); }
     bool take(const std::vector<uint8_t>& rgb, std::string& error) override { return video_.write(rgb, error); }
     bool finish(std::string& error) override { return video_.close(error); }
 
@@ -97,20 +97,20 @@ std::unique_ptr<FrameSink> openSink(const Options& options, int width, int heigh
         if (!files->begin(error)) return nullptr;
         return files;
     }
-    VideoSpec spec;
-    spec.path = options.capturePath;
-    spec.width = width;
-    spec.height = height;
-    spec.fps = options.captureFps;
-    spec.fromMs = options.fromMs;
-    spec.toMs = options.toMs;
-    spec.audioPath = MusicConfig{}.path;
-    if (!std::filesystem::exists(spec.audioPath)) {
-        std::fprintf(stderr, "afterglow: \"%s\" is missing; the video has no sound\n", spec.audioPath.c_str());
-        spec.audioPath.clear();
+    VideoSettings settings;
+    settings.path = options.capturePath;
+    settings.width = width;
+    settings.height = height;
+    settings.fps = options.captureFps;
+    settings.fromMs = options.fromMs;
+    settings.toMs = options.toMs;
+    settings.audioPath = MusicConfig{}.path;
+    if (!std::filesystem::exists(settings.audioPath)) {
+        std::fprintf(stderr, "afterglow: \"%s\" is missing; the video has no sound\n", settings.audioPath.c_str());
+        settings.audioPath.clear();
     }
     auto video = std::make_unique<VideoFile>();
-    if (!video->begin(spec, error)) return nullptr;
+    if (!video->begin(settings, error)) return nullptr;
     return video;
 }
 

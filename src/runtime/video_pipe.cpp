@@ -30,20 +30,20 @@ bool takesH264(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> ffmpegArguments(const VideoSpec& spec) {
+std::vector<std::string> ffmpegArguments(const VideoSettings& settings) {
     std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
                                      "-f", "rawvideo", "-pix_fmt", "rgb24",
-                                     "-s", std::to_string(spec.width) + "x" + std::to_string(spec.height),
-                                     "-r", std::to_string(spec.fps), "-i", "-"};
-    if (!spec.audioPath.empty()) {
-        args.insert(args.end(), {"-ss", seconds(spec.fromMs), "-t", seconds(spec.toMs - spec.fromMs), "-i",
-                                 spec.audioPath, "-map", "0:v", "-map", "1:a"});
+                                     "-s", std::to_string(settings.width) + "x" + std::to_string(settings.height),
+                                     "-r", std::to_string(settings.fps), "-i", "-"};
+    if (!settings.audioPath.empty()) {
+        args.insert(args.end(), {"-ss", seconds(settings.fromMs), "-t", seconds(settings.toMs - settings.fromMs), "-i",
+                                 settings.audioPath, "-map", "0:v", "-map", "1:a"});
     }
-    if (takesH264(spec.path)) {
+    if (takesH264(settings.path)) {
         args.insert(args.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p"});
-        if (!spec.audioPath.empty()) args.insert(args.end(), {"-c:a", "aac"});
+        if (!settings.audioPath.empty()) args.insert(args.end(), {"-c:a", "aac"});
     }
-    args.push_back(spec.path);
+    args.push_back(settings.path);
     return args;
 }
 
@@ -51,10 +51,10 @@ VideoPipe::~VideoPipe() {
     if (pid_ >= 0) abandon();
 }
 
-bool VideoPipe::open(const VideoSpec& spec, std::string& error) {
+bool VideoPipe::open(const VideoSettings& settings, std::string& error) {
     // A dead ffmpeg must show up as a failed write, not end the program.
     std::signal(SIGPIPE, SIG_IGN);
-    path_ = spec.path;
+    path_ = settings.path;
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
@@ -63,7 +63,7 @@ bool VideoPipe::open(const VideoSpec& spec, std::string& error) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);  // dup2 clears close-on-exec
-    const std::vector<std::string> args = ffmpegArguments(spec);
+    const std::vector<std::string> args = ffmpegArguments(settings);
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);

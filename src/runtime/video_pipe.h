@@ -2,7 +2,7 @@
 // them with a span of the music into a video file.
 //
 //   VideoPipe video;
-//   if (!video.open(spec, error)) ...          // starts ffmpeg
+//   if (!video.open(settings, error)) ...          // starts ffmpeg
 //   while (...) if (!video.write(rgb, error)) ...  // rgb24, top row first
 //   if (!video.close(error)) ...               // waits for ffmpeg
 //
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-struct VideoSpec {
+struct VideoSettings {
     std::string path;       // the output; its extension picks the container
     int width = 0;
     int height = 0;
@@ -25,8 +25,8 @@ struct VideoSpec {
     double toMs = 0.0;
 };
 
-// The ffmpeg command line for spec (argv[0] is "ffmpeg", found on PATH).
-std::vector<std::string> ffmpegArguments(const VideoSpec& spec);
+// The ffmpeg command line for settings (argv[0] is "ffmpeg", found on PATH).
+std::vector<std::string> ffmpegArguments(const VideoSettings& settings);
 
 class VideoPipe {
 public:
@@ -35,7 +35,7 @@ public:
     VideoPipe& operator=(const VideoPipe&) = delete;
     ~VideoPipe();  // an unfinished video is abandoned: ffmpeg stopped, file removed
 
-    bool open(const VideoSpec& spec, std::string& error);
+    bool open(const VideoSettings& settings, std::string& error);
     bool write(const std::vector<uint8_t>& rgb, std::string& error);
     // Ends the input, waits for ffmpeg and checks its exit status.
     bool close(std::string& error);

@@ -17,15 +17,15 @@ std::string after(const std::vector<std::string>& args, const std::string& flag,
 }
 
 TEST(VideoPipe, FfmpegTakesRawFramesAndTheMatchingSpanOfMusic) {
-    VideoSpec spec;
-    spec.path = "out.mp4";
-    spec.width = 800;
-    spec.height = 600;
-    spec.fps = 25;
-    spec.audioPath = "demo.mp3";
-    spec.fromMs = 40000;
-    spec.toMs = 42500;
-    auto args = ffmpegArguments(spec);
+    VideoSettings settings;
+    settings.path = "out.mp4";
+    settings.width = 800;
+    settings.height = 600;
+    settings.fps = 25;
+    settings.audioPath = "demo.mp3";
+    settings.fromMs = 40000;
+    settings.toMs = 42500;
+    auto args = ffmpegArguments(settings);
     EXPECT_EQ(args.front(), "ffmpeg");
     EXPECT_EQ(args.back(), "out.mp4");
     EXPECT_EQ(after(args, "-s"), "800x600");
@@ -39,9 +39,9 @@ TEST(VideoPipe, FfmpegTakesRawFramesAndTheMatchingSpanOfMusic) {
     EXPECT_EQ(after(args, "-c:a"), "aac");
 
     // Other containers get ffmpeg's own codecs; no music, no audio input.
-    spec.path = "out.webm";
-    spec.audioPath.clear();
-    args = ffmpegArguments(spec);
+    settings.path = "out.webm";
+    settings.audioPath.clear();
+    args = ffmpegArguments(settings);
     EXPECT_EQ(after(args, "-c:v"), "");
     EXPECT_EQ(after(args, "-i", 1), "");
     EXPECT_EQ(after(args, "-ss"), "");
