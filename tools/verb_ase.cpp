@@ -2,7 +2,7 @@
 
 #include "assets/ase_model.h"
 #include "assets/ase_text.h"
-#include "inspect.h"
+#include "verbs.h"
 
 // Per mesh: a header line, its vertices as stored (program axes, relative
 // to the node) and its faces as read. The reader's progress goes to stderr

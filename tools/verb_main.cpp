@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "inspect.h"
+#include "verbs.h"
 
 namespace {
 

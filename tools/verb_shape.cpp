@@ -4,7 +4,7 @@
 
 #include "assets/ase_text.h"
 #include "assets/spline_path.h"
-#include "inspect.h"
+#include "verbs.h"
 
 namespace {
 

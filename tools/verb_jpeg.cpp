@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "assets/jpeg_decoder.h"
-#include "inspect.h"
+#include "verbs.h"
 
 // Decodes IN.jpg exactly as the program does and writes its RGB as binary
 // PPM. A refused file (broken, not baseline, too large) writes nothing.
