@@ -127,14 +127,7 @@ void drawScene3() {
     }
     shaders.unuse();
 
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    enableAlphaBlending();
-    engine->textures->bind(engine->texCloud);
+    beginTranslucentSheets(engine->texCloud);
     for (int k = 0; k < kTunnelSheets; ++k) {
         const float i = static_cast<float>(k);
         glPushMatrix();

@@ -217,14 +217,7 @@ void drawSpots(float beat) {
 
 // 30 translucent red sheets stacked from y = -10 to 280.
 void drawSmoke(float beat) {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    enableAlphaBlending();
-    engine->textures->bind(engine->texCloud);
+    beginTranslucentSheets(engine->texCloud);
     for (int n = 0; n < 30; ++n) {
         const float i = static_cast<float>(n);
         glPushMatrix();

@@ -58,6 +58,17 @@ void enableAlphaBlending() {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
+void beginTranslucentSheets(int textureIndex) {
+    glDisable(GL_LIGHTING);
+    glDisable(GL_LIGHT0);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    enableAlphaBlending();
+    engine->textures->bind(textureIndex);
+}
+
 // ---------------------------------------------------------------------------
 // Scenes 5 to 10.
 

@@ -58,6 +58,10 @@ void applyLightAndMaterial(const LightAndMaterial& settings);
 // translucent layer and 2D overlay uses.
 void enableAlphaBlending();
 
+// The state for stacked cloud or smoke sheets: lighting, culling and the
+// depth test off, alpha blending on, texturing on with textureIndex bound.
+void beginTranslucentSheets(int textureIndex);
+
 // ---------------------------------------------------------------------------
 // Scenes 5 to 10: point arithmetic and the B-pulse glow.
 
