@@ -1,7 +1,5 @@
 #include "runtime/capture.h"
 
-#include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -13,37 +11,11 @@
 #include "gfx/gl_extensions.h"
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
+#include "runtime/offline_run.h"
 #include "runtime/screenshot.h"
-#include "runtime/timeline.h"
 #include "runtime/video_pipe.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-// One line on stderr, rewritten in place: frames done, speed, time left.
-class Progress {
-public:
-    explicit Progress(long long total) : total_(total), start_(Clock::now()) {}
-
-    void show(long long done) {
-        const auto now = Clock::now();
-        // A terminal cannot keep up with hundreds of lines a second.
-        if (done < total_ && now - lastShown_ < std::chrono::milliseconds(250)) return;
-        lastShown_ = now;
-        const double seconds = std::chrono::duration<double>(now - start_).count();
-        const double fps = seconds > 0.0 ? done / seconds : 0.0;
-        const double left = fps > 0.0 ? (total_ - done) / fps : 0.0;
-        std::fprintf(stderr, "\rafterglow: frame %lld/%lld  %.1f fps  %.0f s left   ", done, total_, fps, left);
-        if (done == total_) std::fputc('\n', stderr);
-        std::fflush(stderr);
-    }
-
-private:
-    long long total_;
-    Clock::time_point start_;
-    Clock::time_point lastShown_{};
-};
 
 // Where the pictures go: numbered PNG files or an ffmpeg pipe.
 class FrameSink {
@@ -101,7 +73,7 @@ std::unique_ptr<FrameSink> openSink(const Options& options, int width, int heigh
     settings.path = options.capturePath;
     settings.width = width;
     settings.height = height;
-    settings.fps = options.captureFps;
+    settings.fps = options.offlineFps;
     settings.fromMs = options.fromMs;
     settings.toMs = options.toMs;
     settings.audioPath = MusicConfig{}.path;
@@ -115,18 +87,6 @@ std::unique_ptr<FrameSink> openSink(const Options& options, int width, int heigh
 }
 
 }  // namespace
-
-int leadInFrames(double ms, double fps) {
-    const double sceneStart = sceneStartMs[sceneIndexAt(static_cast<float>(ms))];
-    const double frameMs = 1000.0 / fps;
-    const int frames = static_cast<int>(std::ceil((ms - sceneStart) / frameMs - 1e-9)) - 1;
-    return frames > 0 ? frames : 0;
-}
-
-long long captureFrameCount(double fromMs, double toMs, int fps) {
-    const long long frames = std::llround((toMs - fromMs) * fps / 1000.0);
-    return frames > 0 ? frames : 1;
-}
 
 int runCapture(const Options& options) {
     const int width = displayWidth;
@@ -145,19 +105,17 @@ int runCapture(const Options& options) {
 
     // Like a shot, the span starts from the start of its scene so the
     // scenes' state is what it would be when playing.
-    const double fps = options.captureFps;
-    const int lead = leadInFrames(options.fromMs, fps);
-    MusicConfig music;
-    music.mode = ClockMode::Offline;
-    music.offlineFps = fps;
-    music.startMs = options.fromMs - lead * (1000.0 / fps);
-    startMusic(music);
-    for (int i = 0; i < lead; ++i) stepFrame();
-
-    const long long total = captureFrameCount(options.fromMs, options.toMs, options.captureFps);
+    startOfflineClock(options.fromMs, options.offlineFps);
+    takeOfflineInput(false);
+    const long long total = spanFrameCount(options.fromMs, options.toMs, options.offlineFps);
     Progress progress(total);
     std::vector<uint8_t> rgb;
     for (long long i = 0; i < total; ++i) {
+        if (offlineStopRequested()) {
+            std::fprintf(stderr, "\nafterglow: stopped by Esc after %lld of %lld frames%s\n", i, total,
+                         options.capture == Options::Capture::Video ? "; the unfinished video is removed" : "");
+            return 1;  // the sink's destructor abandons an unfinished video
+        }
         drawFrame();
         readPictureRgb(width, height, rgb);
         if (!sink->take(rgb, error)) {

@@ -10,9 +10,11 @@
 #include <string>
 
 #include "gfx/message_box.h"
+#include "runtime/benchmark.h"
 #include "runtime/capture.h"
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
+#include "runtime/offline_run.h"
 #include "runtime/options.h"
 #include "runtime/startup.h"
 #include "runtime/timeline.h"
@@ -76,6 +78,7 @@ int main(int argc, char** argv) {
 
     const bool capturing = options.capture != Options::Capture::Off;
     if (options.shot || capturing) setMessageBoxesEnabled(false);  // nobody is there to click
+    if (options.benchmark) allowSwapWithoutVsync();  // before the GL context exists
     glutInit(&argc, argv);
     XCloseDisplay(displayCheck);
     glutInitDisplayMode(kDisplayMode);
@@ -92,18 +95,14 @@ int main(int argc, char** argv) {
     reshape(windowWidth, windowHeight);
 
     if (capturing) quitProgram(runCapture(options));
+    if (options.benchmark) quitProgram(runBenchmark(options));
 
-    MusicConfig music;
     if (options.shot) {
-        const int lead = leadInFrames(options.shotMs, kOfflineFps);
-        music.mode = ClockMode::Offline;
-        music.offlineFps = kOfflineFps;
-        music.startMs = options.shotMs - lead * (1000.0 / kOfflineFps);
-        startMusic(music);
-        for (int i = 0; i < lead; ++i) stepFrame();
+        startOfflineClock(options.shotMs, kOfflineFps);
         requestShot(options.shotPath);
     } else {
         if (options.loop) enableLoop();
+        MusicConfig music;
         music.mode = options.silent ? ClockMode::Steady : ClockMode::Audio;
         music.startMs = options.startMs;
         startMusic(music);

@@ -47,11 +47,17 @@ std::string usageText(const char* program) {
            "                     DIR/frame000001.png, ... (the folder is made), then exit\n"
            "  --capture FILE     render offline into a video with the music: raw frames go\n"
            "                     to ffmpeg (on PATH); .mp4 is H.264 yuv420p with AAC sound\n"
-           "  --fps N            frames per second of music for --frames and --capture\n"
-           "                     (default 60)\n"
-           "  --from MS          first frame of a capture at MS (default 0); it starts from\n"
-           "                     the start of its scene, as a shot does\n"
-           "  --to MS            a capture ends before MS (default 243200)\n"
+           "                     (Esc stops it and removes the unfinished file)\n"
+           "  --benchmark        play offline as fast as the machine can, without waiting for\n"
+           "                     vertical sync, and print the start-up time, the GL renderer,\n"
+           "                     and per scene and in all: frames, mean fps, 1% low fps, worst\n"
+           "                     frame, fragments drawn and how close that is to the fill rate\n"
+           "  --json FILE        with --benchmark: also write the numbers to FILE as JSON\n"
+           "  --fps N            frames per second of music for --frames, --capture (default\n"
+           "                     60) and --benchmark (default 10)\n"
+           "  --from MS          first frame of an offline run at MS (default 0); it starts\n"
+           "                     from the start of its scene, as a shot does\n"
+           "  --to MS            an offline run ends before MS (default 243200)\n"
            "  --help             this text\n"
            "  --version          the version\n"
            "\n"
@@ -70,6 +76,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     Options& o = result.options;
     std::vector<const char*> sizes;
     bool spanGiven = false;  // --fps, --from or --to
+    bool fpsGiven = false;
 
     auto fail = [&](const std::string& message) {
         result.error = message;
@@ -106,14 +113,20 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             o.capture = arg == "--frames" ? Options::Capture::Frames : Options::Capture::Video;
             o.capturePath = argv[++i];
             if (o.capturePath.empty()) return fail(std::string(arg) + what);
+        } else if (arg == "--benchmark") {
+            o.benchmark = true;
+        } else if (arg == "--json") {
+            if (!hasNext) return fail("--json needs a file name");
+            o.benchmarkJsonPath = argv[++i];
+            if (o.benchmarkJsonPath.empty()) return fail("--json needs a file name");
         } else if (arg == "--fps") {
             long fps = 0;
             if (!hasNext) return fail("--fps needs a number of frames per second");
-            if (!parseInt(argv[++i], fps) || fps < 1 || fps > kMaxCaptureFps)
+            if (!parseInt(argv[++i], fps) || fps < 1 || fps > kMaxOfflineFps)
                 return fail("--fps: '" + std::string(argv[i]) + "' is not a whole number in 1.." +
-                            std::to_string(kMaxCaptureFps));
-            o.captureFps = static_cast<int>(fps);
-            spanGiven = true;
+                            std::to_string(kMaxOfflineFps));
+            o.offlineFps = static_cast<int>(fps);
+            fpsGiven = spanGiven = true;
         } else if (arg == "--from" || arg == "--to") {
             if (!hasNext) return fail(std::string(arg) + " needs a time in milliseconds");
             double& ms = arg == "--from" ? o.fromMs : o.toMs;
@@ -143,16 +156,19 @@ ParseResult parseOptions(int argc, const char* const* argv) {
         o.height = static_cast<int>(h);
         if (sizes.size() > 2) result.warning = "extra argument '" + std::string(sizes[2]) + "' is ignored";
     }
-    if (o.loop && (o.shot || o.capture != Options::Capture::Off))
-        result.warning = "--loop only applies to playback; ignored";
-    if (o.capture != Options::Capture::Off) {
-        if (o.shot) return fail("--shot and a capture cannot run together");
+    const bool capturing = o.capture != Options::Capture::Off;
+    if (o.benchmark && (o.shot || capturing)) return fail("--benchmark runs on its own, without --shot or a capture");
+    if (o.shot && capturing) return fail("--shot and a capture cannot run together");
+    if (o.loop && (o.shot || capturing || o.benchmark)) result.warning = "--loop only applies to playback; ignored";
+    if (!o.benchmarkJsonPath.empty() && !o.benchmark) result.warning = "--json only applies to --benchmark; ignored";
+    if (capturing || o.benchmark) {
+        if (!fpsGiven) o.offlineFps = o.benchmark ? kBenchmarkFps : kCaptureFps;
         if (o.fromMs >= o.toMs)
             return fail("--from " + std::to_string(static_cast<long>(o.fromMs)) + " must come before --to " +
                         std::to_string(static_cast<long>(o.toMs)));
-        o.windowed = true;
+        if (capturing) o.windowed = true;  // the picture is drawn off-screen at exactly the requested size
     } else if (spanGiven) {
-        result.warning = "--fps, --from and --to only apply to --frames and --capture; ignored";
+        result.warning = "--fps, --from and --to only apply to --frames, --capture and --benchmark; ignored";
     }
     if (o.shot) o.windowed = true;  // a shot is exactly the requested size
     return result;

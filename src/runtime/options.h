@@ -8,6 +8,12 @@
 
 #include "runtime/timeline.h"
 
+constexpr int kMinSize = 512;     // the full-screen passes need 512x512 of scratch area
+constexpr int kMaxSize = 16384;
+constexpr int kMaxOfflineFps = 1000;
+constexpr int kCaptureFps = 60;
+constexpr int kBenchmarkFps = 10;  // a whole run takes minutes on a software rasteriser
+
 struct Options {
     int width = 1024;
     int height = 768;
@@ -17,14 +23,20 @@ struct Options {
     bool shot = false;        // render one frame offline and write it
     double shotMs = 0.0;
     std::string shotPath;
-    // Offline capture of the span [fromMs, toMs) at captureFps: numbered PNG
+    // Offline capture of the span [fromMs, toMs) at offlineFps: numbered PNG
     // files in a folder, or a video through ffmpeg.
     enum class Capture { Off, Frames, Video };  // not None: Xlib defines that as a macro
     Capture capture = Capture::Off;
     std::string capturePath;  // the folder (Frames) or the video file (Video)
-    int captureFps = 60;
+    // Frames per second of music for the offline runs: 60 for a capture and
+    // 10 for a benchmark unless --fps says otherwise.
+    int offlineFps = kCaptureFps;
     double fromMs = 0.0;
     double toMs = kPresentationEndMs;
+    // Offline run of the span at offlineFps timing every frame; the report
+    // goes to stdout and, with a path, as JSON to benchmarkJsonPath.
+    bool benchmark = false;
+    std::string benchmarkJsonPath;
     bool loop = false;        // start again from 0 at the end of the music
     bool help = false;
     bool version = false;
@@ -38,7 +50,3 @@ struct ParseResult {
 
 ParseResult parseOptions(int argc, const char* const* argv);
 std::string usageText(const char* program);
-
-constexpr int kMinSize = 512;     // the full-screen passes need 512x512 of scratch area
-constexpr int kMaxSize = 16384;
-constexpr int kMaxCaptureFps = 1000;

@@ -2,6 +2,8 @@
 // screen, videos through ffmpeg and the ways ffmpeg can fail.
 #include <gtest/gtest.h>
 #include <unistd.h>
+// After gtest: Xlib defines None and Bool as macros.
+#include "render/window_keys.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,13 +17,14 @@
 
 namespace {
 
-ProcessResult afterglow(std::vector<std::string> args, std::vector<std::string> env = {}) {
+ProcessResult afterglow(std::vector<std::string> args, std::vector<std::string> env = {},
+                        void (*onRunning)(int, void*) = nullptr) {
     args.insert(args.begin(), AFTERGLOW_BINARY);
     ProcessOptions options;
     options.timeoutSec = 120;
     options.workingDir = AFTERGLOW_DATA_DIR;
     options.setEnv = std::move(env);
-    return runProcess(args, options);
+    return runProcess(args, options, onRunning);
 }
 
 // The full path of a program on PATH, or empty.
@@ -151,6 +154,17 @@ TEST(Capture, FfmpegFailingOrMissingEndsWithOneAndLeavesNoFile) {
     r = afterglow({"--capture", video.string(), "--from", "0", "--to", "100"}, {"PATH=" + (dir / "empty").string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("ffmpeg is not installed"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(video));
+}
+
+TEST(Capture, EscapeStopsAndRemovesTheUnfinishedVideo) {
+    if (onPath("ffmpeg").empty()) GTEST_SKIP() << "ffmpeg is needed (scripts/install-deps)";
+    TempDir dir;
+    const auto video = dir / "whole.mp4";  // all of it would take many minutes
+    const ProcessResult r = afterglow({"--capture", video.string()}, {}, pressEscapeOnceShown);
+    EXPECT_FALSE(r.timedOut) << "Esc did not stop the capture";
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("stopped by Esc"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(video));
 }
 

@@ -36,3 +36,13 @@ inline void pressEscape(Display* display, Window target) {
     XTestFakeKeyEvent(display, escape, False, 0);
     XFlush(display);
 }
+
+// For runProcess: once the program's window is on screen (within a minute),
+// presses Esc in it.
+inline void pressEscapeOnceShown(int, void*) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return;
+    const Window target = waitForWindow(display, std::chrono::steady_clock::now() + std::chrono::seconds(60));
+    if (target) pressEscape(display, target);
+    XCloseDisplay(display);
+}

@@ -52,6 +52,10 @@ TEST(Options, RejectsWhatCannotBeUsedAndNamesIt) {
              {{"--frames", "d", "--frames", "e"}, "--frames"},
              {{"--frames", "d", "--capture", "v.mp4"}, "--capture"},
              {{"--capture"}, "--capture"},
+             {{"--benchmark", "--capture", "v.mp4"}, "--benchmark"},
+             {{"--benchmark", "--shot", "1000", "x.png"}, "--benchmark"},
+             {{"--benchmark", "--json"}, "--json"},
+             {{"--benchmark", "--from", "5000", "--to", "4000"}, "--from 5000"},
          }) {
         const auto r = parse(args);
         EXPECT_NE(r.error.find(named), std::string::npos) << "error was: " << r.error;
@@ -77,7 +81,7 @@ TEST(Options, ExtrasAndShots) {
     ASSERT_TRUE(r.error.empty()) << r.error;
     EXPECT_EQ(r.options.capture, Options::Capture::Frames);
     EXPECT_EQ(r.options.capturePath, "out");
-    EXPECT_EQ(r.options.captureFps, 10);
+    EXPECT_EQ(r.options.offlineFps, 10);
     EXPECT_EQ(r.options.fromMs, 1000.0);
     EXPECT_EQ(r.options.toMs, 1500.0);
     EXPECT_TRUE(r.options.windowed);
@@ -88,7 +92,7 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_EQ(r.options.capturePath, "out.mp4");
 
     r = parse({"--frames", "out"});  // the whole presentation at 60 fps
-    EXPECT_EQ(r.options.captureFps, 60);
+    EXPECT_EQ(r.options.offlineFps, 60);
     EXPECT_EQ(r.options.fromMs, 0.0);
     EXPECT_EQ(r.options.toMs, 243200.0);
 
@@ -96,6 +100,21 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_TRUE(r.error.empty());
     EXPECT_NE(r.warning.find("--fps"), std::string::npos);
     EXPECT_EQ(r.options.capture, Options::Capture::Off);
+
+    // The benchmark paces the whole presentation at 10 fps unless told
+    // otherwise, and plays in the window like playback does.
+    r = parse({"--benchmark", "--json", "b.json"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_TRUE(r.options.benchmark);
+    EXPECT_EQ(r.options.benchmarkJsonPath, "b.json");
+    EXPECT_EQ(r.options.offlineFps, 10);
+    EXPECT_EQ(r.options.toMs, 243200.0);
+    EXPECT_FALSE(r.options.windowed);
+    r = parse({"--fps", "25", "--benchmark", "--from", "1000", "--to", "3000"});
+    EXPECT_TRUE(r.warning.empty()) << r.warning;
+    EXPECT_EQ(r.options.offlineFps, 25);
+    EXPECT_EQ(r.options.fromMs, 1000.0);
+    EXPECT_NE(parse({"--json", "b.json"}).warning.find("--json"), std::string::npos);
 
     r = parse({"--loop", "--windowed"});
     EXPECT_TRUE(r.options.loop);
@@ -106,7 +125,7 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_TRUE(parse({"--version"}).options.version);
     const std::string usage = usageText("afterglow");
     for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--loop", "--frames", "--capture", "--fps", "--from",
-                               "--to", "--help", "--version"})
+                               "--to", "--benchmark", "--json", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 

@@ -1,0 +1,272 @@
+#include "runtime/benchmark.h"
+
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "gfx/engine.h"
+#include "gfx/gl_extensions.h"
+#include "runtime/benchmark_report.h"
+#include "runtime/frame_loop.h"
+#include "runtime/offline_run.h"
+#include "runtime/timeline.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Where /proc cannot say when the process started, the moment the program
+// was loaded is the next best thing.
+const Clock::time_point programLoaded = Clock::now();
+
+double msBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// The kernel's start time of this process (clock ticks since boot) against
+// the boot clock: this also counts the dynamic loader, which runs before
+// anything of ours. Ticks are 10 ms on most systems.
+double msSinceProcessStart() {
+    const double sinceLoaded = msBetween(programLoaded, Clock::now());
+    std::ifstream statFile("/proc/self/stat");
+    std::string stat;
+    std::getline(statFile, stat);
+    // The command name in parentheses may hold spaces; the fields after it
+    // start with the third, and the start time is the 22nd.
+    const size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos) return sinceLoaded;
+    std::istringstream fields(stat.substr(nameEnd + 1));
+    std::string field;
+    for (int i = 3; i <= 22 && fields >> field; ++i) {
+    }
+    char* end = nullptr;
+    const unsigned long long ticks = std::strtoull(field.c_str(), &end, 10);
+    timespec now{};
+    const long ticksPerSecond = sysconf(_SC_CLK_TCK);
+    if (!fields || *end != '\0' || ticksPerSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0) return sinceLoaded;
+    const double age = now.tv_sec * 1000.0 + now.tv_nsec / 1e6 - ticks * 1000.0 / ticksPerSecond;
+    // A start time that disagrees with the load time by more than a tick
+    // comes from some other clock; do not trust it.
+    return age >= sinceLoaded && age < sinceLoaded + 1000.0 ? age : sinceLoaded;
+}
+
+bool hasGlxExtension(const char* extensions, const char* name) {
+    const size_t length = std::strlen(name);
+    for (const char* at = extensions; at && (at = std::strstr(at, name)); at += length) {
+        const bool starts = at == extensions || at[-1] == ' ';
+        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
+    }
+    return false;
+}
+
+// Sets the swap interval of the current context to 0 and says how.
+std::string freeSwapFromVsync() {
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    const char* extensions = display ? glXQueryExtensionsString(display, DefaultScreen(display)) : nullptr;
+    auto proc = [](const char* name) { return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)); };
+    if (hasGlxExtension(extensions, "GLX_EXT_swap_control")) {
+        using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
+        if (auto setInterval = reinterpret_cast<SwapIntervalExt>(proc("glXSwapIntervalEXT"))) {
+            setInterval(display, drawable, 0);
+            return "off (GLX_EXT_swap_control)";
+        }
+    }
+    if (hasGlxExtension(extensions, "GLX_MESA_swap_control")) {
+        using SwapIntervalMesa = int (*)(unsigned int);
+        auto setInterval = reinterpret_cast<SwapIntervalMesa>(proc("glXSwapIntervalMESA"));
+        if (setInterval && setInterval(0) == 0) return "off (GLX_MESA_swap_control)";
+    }
+    const char* mode = std::getenv("vblank_mode");
+    return std::string("left to the driver (no GLX swap control; vblank_mode=") + (mode ? mode : "unset") + ")";
+}
+
+// Fragments written between begin() and end(), through an occlusion query.
+class FragmentCounter {
+public:
+    FragmentCounter() {
+        if (GLEW_VERSION_1_5) glGenQueries(1, &query_);
+        wide_ = GLEW_VERSION_3_3 || GLEW_ARB_timer_query;
+    }
+    ~FragmentCounter() {
+        if (query_) glDeleteQueries(1, &query_);
+    }
+    FragmentCounter(const FragmentCounter&) = delete;
+    FragmentCounter& operator=(const FragmentCounter&) = delete;
+
+    bool available() const { return query_ != 0; }
+    void begin() {
+        if (query_) glBeginQuery(GL_SAMPLES_PASSED, query_);
+    }
+    // Waits for the count; -1 without a query.
+    double end() {
+        if (!query_) return -1.0;
+        glEndQuery(GL_SAMPLES_PASSED);
+        // A frame of a big picture with many layers can pass 2^32 fragments.
+        if (wide_) {
+            GLuint64 count = 0;
+            glGetQueryObjectui64v(query_, GL_QUERY_RESULT, &count);
+            return static_cast<double>(count);
+        }
+        GLuint count = 0;
+        glGetQueryObjectuiv(query_, GL_QUERY_RESULT, &count);
+        return count;
+    }
+
+private:
+    GLuint query_ = 0;
+    bool wide_ = false;
+};
+
+// Fragments per second for the cheapest kind of full-screen layer the
+// scenes draw: textured, blended quads over the whole render target. The
+// best of a few batches, after one to warm up.
+//
+// Sets and restores everything it touches (attributes, matrices); leaves
+// the window target bound.
+double calibrateFillRate(FragmentCounter& counter) {
+    if (!counter.available()) return -1.0;
+    constexpr int kTextureSize = 256;
+    constexpr int kQuadsPerBatch = 16;
+    constexpr int kBatches = 5;
+
+    // Texels that vary, so the sampler cannot shortcut anything.
+    std::vector<unsigned char> texels(kTextureSize * kTextureSize * 4);
+    for (size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<unsigned char>((i * 2654435761u) >> 24);
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, 1.0, 0.0, 1.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    engine->shaders->unuse();
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kTextureSize, kTextureSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    bindTextureFBO(glExtensions.fboColorTexture);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    glFinish();
+
+    double best = -1.0;
+    for (int batch = 0; batch <= kBatches; ++batch) {
+        const Clock::time_point start = Clock::now();
+        counter.begin();
+        glBegin(GL_QUADS);
+        for (int quad = 0; quad < kQuadsPerBatch; ++quad) {
+            glTexCoord2f(0.0f, 0.0f);
+            glVertex2f(0.0f, 0.0f);
+            glTexCoord2f(4.0f, 0.0f);
+            glVertex2f(1.0f, 0.0f);
+            glTexCoord2f(4.0f, 4.0f);
+            glVertex2f(1.0f, 1.0f);
+            glTexCoord2f(0.0f, 4.0f);
+            glVertex2f(0.0f, 1.0f);
+        }
+        glEnd();
+        const double fragments = counter.end();  // waits for the batch
+        const double seconds = msBetween(start, Clock::now()) / 1000.0;
+        if (batch > 0 && seconds > 0.0 && fragments / seconds > best) best = fragments / seconds;
+    }
+
+    unbindFBO();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+    glDeleteTextures(1, &texture);
+    return best;
+}
+
+bool writeFile(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    return static_cast<bool>(file);
+}
+
+}  // namespace
+
+void allowSwapWithoutVsync() { setenv("vblank_mode", "0", 0); }
+
+int runBenchmark(const Options& options) {
+    BenchmarkReport report;
+    report.width = displayWidth;
+    report.height = displayHeight;
+    report.fps = options.offlineFps;
+    report.fromMs = options.fromMs;
+    report.toMs = options.toMs;
+    report.framesPlanned = spanFrameCount(options.fromMs, options.toMs, options.offlineFps);
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    report.renderer = renderer ? reinterpret_cast<const char*>(renderer) : "unknown";
+    report.vsync = freeSwapFromVsync();
+
+    FragmentCounter counter;
+    startOfflineClock(options.fromMs, options.offlineFps);
+    takeOfflineInput(true);
+    // The window's first events (its real size when full screen) before
+    // any frame is timed.
+    offlineStopRequested();
+
+    std::vector<FrameSample> samples;
+    samples.reserve(static_cast<size_t>(report.framesPlanned));
+    Progress progress(report.framesPlanned);
+    for (long long i = 0; i < report.framesPlanned; ++i) {
+        if (offlineStopRequested()) {
+            report.stoppedEarly = true;
+            std::fputc('\n', stderr);
+            break;
+        }
+        // Each frame is finished before the next begins, so its time is its
+        // own and the fragment count is ready.
+        const Clock::time_point start = Clock::now();
+        counter.begin();
+        drawFrame();
+        const double fragments = counter.end();
+        glutSwapBuffers();
+        glFinish();
+        const Clock::time_point end = Clock::now();
+        if (i == 0) report.startupMs = msSinceProcessStart();
+        samples.push_back({sceneIndex, msBetween(start, end), fragments});
+        progress.show(i + 1);
+    }
+    report.windowWidth = windowWidth;
+    report.windowHeight = windowHeight;
+    report.fillRate = calibrateFillRate(counter);
+    summarizeFrames(report, samples);
+
+    std::fputs(benchmarkTable(report).c_str(), stdout);
+    std::fflush(stdout);
+    if (!options.benchmarkJsonPath.empty() && !writeFile(options.benchmarkJsonPath, benchmarkJson(report))) {
+        std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", options.benchmarkJsonPath.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}

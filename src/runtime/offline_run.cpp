@@ -1,0 +1,73 @@
+#include "runtime/offline_run.h"
+
+#include <GL/freeglut.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "runtime/frame_loop.h"
+#include "runtime/music.h"
+#include "runtime/timeline.h"
+
+namespace {
+
+bool stopRequested = false;
+
+void offlineKeyboard(unsigned char key, int, int) {
+    if (key == 27) stopRequested = true;
+}
+
+void drawNothing() {}
+void keepSize(int, int) {}
+
+}  // namespace
+
+int leadInFrames(double ms, double fps) {
+    const double sceneStart = sceneStartMs[sceneIndexAt(static_cast<float>(ms))];
+    const double frameMs = 1000.0 / fps;
+    const int frames = static_cast<int>(std::ceil((ms - sceneStart) / frameMs - 1e-9)) - 1;
+    return frames > 0 ? frames : 0;
+}
+
+long long spanFrameCount(double fromMs, double toMs, int fps) {
+    const long long frames = std::llround((toMs - fromMs) * fps / 1000.0);
+    return frames > 0 ? frames : 1;
+}
+
+void startOfflineClock(double ms, double fps) {
+    const int lead = leadInFrames(ms, fps);
+    MusicConfig music;
+    music.mode = ClockMode::Offline;
+    music.offlineFps = fps;
+    music.startMs = ms - lead * (1000.0 / fps);
+    startMusic(music);
+    for (int i = 0; i < lead; ++i) stepFrame();
+}
+
+void takeOfflineInput(bool followWindowSize) {
+    glutDisplayFunc(drawNothing);
+    glutIdleFunc(nullptr);
+    glutKeyboardFunc(offlineKeyboard);
+    glutMouseFunc(nullptr);
+    glutReshapeFunc(followWindowSize ? reshape : keepSize);
+}
+
+bool offlineStopRequested() {
+    glutMainLoopEvent();
+    return stopRequested;
+}
+
+Progress::Progress(long long total) : total_(total), start_(Clock::now()) {}
+
+void Progress::show(long long done) {
+    const auto now = Clock::now();
+    // A terminal cannot keep up with hundreds of lines a second.
+    if (done < total_ && now - lastShown_ < std::chrono::milliseconds(250)) return;
+    lastShown_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    const double fps = seconds > 0.0 ? done / seconds : 0.0;
+    const double left = fps > 0.0 ? (total_ - done) / fps : 0.0;
+    std::fprintf(stderr, "\rafterglow: frame %lld/%lld  %.1f fps  %.0f s left   ", done, total_, fps, left);
+    if (done == total_) std::fputc('\n', stderr);
+    std::fflush(stderr);
+}

@@ -1,0 +1,48 @@
+// What the offline runs (shot, frames, capture, benchmark) share: the clock
+// started so that a span's first frame has its scene's state behind it, the
+// frame count of a span, a progress line, and Esc.
+//
+//   startOfflineClock(fromMs, fps);
+//   takeOfflineInput(false);
+//   Progress progress(total);
+//   for (long long i = 0; i < total && !offlineStopRequested(); ++i) {
+//       drawFrame(); ...; progress.show(i + 1);
+//   }
+#pragma once
+
+#include <chrono>
+
+// Frames an offline run steps through without drawing before the frame at
+// ms, so that it starts from the start of that frame's scene: spaced
+// 1000 / fps so that the last one lands exactly on ms.
+int leadInFrames(double ms, double fps);
+
+// Frames in [fromMs, toMs) at fps, at least one.
+long long spanFrameCount(double fromMs, double toMs, int fps);
+
+// Starts the music on the offline clock at fps and steps through the
+// lead-in: the next drawn frame is at ms.
+void startOfflineClock(double ms, double fps);
+
+// From now on the window's events are the offline run's: Esc asks it to
+// stop, the mouse does nothing (a seek would break the fixed time step) and
+// the display callback draws nothing (the run draws its frames itself).
+// With followWindowSize, reshape still follows the window (the run draws
+// into it); otherwise the picture keeps its size.
+void takeOfflineInput(bool followWindowSize);
+
+// Handles pending window events; true once Esc has been pressed.
+bool offlineStopRequested();
+
+// One line on stderr, rewritten in place: frames done, speed, time left.
+class Progress {
+public:
+    explicit Progress(long long total);
+    void show(long long done);
+
+private:
+    using Clock = std::chrono::steady_clock;
+    long long total_;
+    Clock::time_point start_;
+    Clock::time_point lastShown_{};
+};
