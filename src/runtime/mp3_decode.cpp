@@ -2,9 +2,12 @@
 
 #include <mpg123.h>
 
-#include <cerrno>
-#include <cstring>
+#include <unistd.h>
+
+#include <cstdio>
 #include <memory>
+
+#include "assets/data_file.h"
 
 namespace {
 
@@ -19,14 +22,31 @@ struct HandleCloser {
     }
 };
 
+// The decoder leaves a descriptor it was given open.
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Encoders pad and trim a frame or two at the ends.
+constexpr long long kLengthSlackFrames = 2 * 1152;
+
+std::string seconds(long long frames, long rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", rate > 0 ? static_cast<double>(frames) / rate : 0.0);
+    return text;
+}
+
 }  // namespace
 
 DecodedMusic decodeMp3(const std::string& path) {
     DecodedMusic music;
-    if (FILE* probe = std::fopen(path.c_str(), "rb")) {
-        std::fclose(probe);
-    } else {
-        music.error = std::strerror(errno);
+    DataRead opened;
+    const FdCloser file{openDataFile(path.c_str(), DataKind::Music, opened)};
+    if (file.fd < 0) {
+        music.error = opened.problem;
         return music;
     }
 
@@ -45,7 +65,7 @@ DecodedMusic decodeMp3(const std::string& path) {
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
 
-    if (mpg123_open(mh, path.c_str()) != MPG123_OK) {
+    if (mpg123_open_fd(mh, file.fd) != MPG123_OK) {
         music.error = mpg123_strerror(mh);
         return music;
     }
@@ -87,6 +107,8 @@ DecodedMusic decodeMp3(const std::string& path) {
                 music.error = mpg123_strerror(mh);
                 return music;
             }
+            music.warning = std::string("damaged after ") + seconds(music.frames(), rate) + " (" + mpg123_strerror(mh) +
+                            "); the rest is silent";
             break;
         }
     }
@@ -95,5 +117,8 @@ DecodedMusic decodeMp3(const std::string& path) {
         return music;
     }
     music.sampleRate = static_cast<int>(rate);
+    if (music.warning.empty() && expected > 0 && music.frames() + kLengthSlackFrames < expected)
+        music.warning = "the music ends after " + seconds(music.frames(), rate) + " of the " + seconds(expected, rate) +
+                        " its header announces (the file is cut short); the rest is silent";
     return music;
 }
