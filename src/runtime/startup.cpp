@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "assets/ase_text.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "scenes/scenes.h"
@@ -86,6 +87,8 @@ void initialize() {
     engine->postFx = std::make_unique<PostFx>();
     engine->postFx->init(*engine->textures, GL_LINEAR);
     checkGlErrorsInDebug("the post-processing buffers");
+    // Several loaders read the same model files; each is read from disk once.
+    const AseFileCache modelFiles;
     for (int k = 0; k < kSceneCount; ++k) {
         sceneTable[k].init();
         const std::string step = "the loader of scene " + std::to_string(k);

@@ -171,21 +171,26 @@ TEST(AseBitmapFileName, CutsDirectoriesQuotesAndKeepsCase) {
 TEST(AseText, LongLinesComeInPiecesAndLongWordsAreCut) {
     TempDir dir;
     const std::string longWord(300, 'x');
-    writeTextFile(dir / "long.txt", std::string(400, 'a') + "\nshort " + longWord + " tail\n");
-    FILE* file = std::fopen((dir / "long.txt").c_str(), "r");
+    writeTextFile(dir / "long.txt", std::string(400, 'a') + "\nshort " + longWord + " tail\n" + "no line end");
+    const std::shared_ptr<const AseFile> file = openAseFile((dir / "long.txt").c_str());
     ASSERT_NE(file, nullptr);
+    AseText text(*file);
     char line[kAseLineSize];
-    ASSERT_TRUE(readLine(file, line));
+    ASSERT_TRUE(readLine(text, line));
     EXPECT_EQ(std::strlen(line), 255u);
-    ASSERT_TRUE(readLine(file, line));
+    ASSERT_TRUE(readLine(text, line));
     EXPECT_EQ(std::string(line), std::string(145, 'a') + "\n");
-    ASSERT_TRUE(readLine(file, line));
+    ASSERT_TRUE(readLine(text, line));
     splitLine(line);
     EXPECT_STREQ(lineWords[0], "short");
     EXPECT_EQ(std::string(lineWords[1]), std::string(249, 'x'));  // the line itself was cut at 255
-    ASSERT_TRUE(readLine(file, line));
-    EXPECT_FALSE(readLine(file, line));
-    std::fclose(file);
+    ASSERT_TRUE(readLine(text, line));
+    ASSERT_TRUE(readLine(text, line));
+    EXPECT_STREQ(line, "no line end");
+    EXPECT_FALSE(readLine(text, line));
+    text.rewind();
+    ASSERT_TRUE(readLine(text, line));
+    EXPECT_EQ(std::strlen(line), 255u);
 
     splitLine(("w " + std::string(254 + 10, 'y')).c_str());
     EXPECT_EQ(std::strlen(lineWords[1]), 254u);
