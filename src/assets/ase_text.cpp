@@ -102,7 +102,7 @@ std::shared_ptr<const AseFile> openAseFile(const char* path) {
     auto file = std::make_shared<AseFile>();
     const DataRead read = readDataFile(path, DataKind::Model, file->bytes);
     if (!read) {
-        reportFileProblem(name.empty() ? "(no name)" : name, read.problem + "; its models and paths stay empty");
+        reportFileProblem(name.empty() ? "(no name)" : name, read.problem, "its models and paths stay empty");
         return nullptr;
     }
     file->verdict = verdictOf(file->bytes);

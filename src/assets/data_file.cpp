@@ -147,12 +147,30 @@ int openDataFile(const char* path, DataKind kind, DataRead& outcome) {
     return fd;
 }
 
-void reportFileProblem(const std::string& path, const std::string& problem) {
-    // The music may be decoded beside the main thread's loading.
+namespace {
+
+bool problemsQuiet = false;
+
+// True the first time; the music may be decoded beside the main thread's
+// loading, so the record is locked.
+bool firstTime(const std::string& path, const std::string& problem) {
     static std::mutex mutex;
-    static std::set<std::string> reported;
+    static std::set<std::string> told;
     std::lock_guard<std::mutex> lock(mutex);
-    if (!reported.insert(path + '\n' + problem).second) return;
-    std::fprintf(stderr, "afterglow: %s: %s\n", path.c_str(), problem.c_str());
+    return told.insert(path + '\n' + problem).second;
+}
+
+}  // namespace
+
+void setFileProblemsQuiet(bool quiet) { problemsQuiet = quiet; }
+
+void reportFileProblem(const std::string& path, const std::string& problem, const std::string& consequence) {
+    if (problemsQuiet || !firstTime(path, problem)) return;
+    const std::string text = consequence.empty() ? problem : problem + "; " + consequence;
+    std::fprintf(stderr, "afterglow: %s: %s\n", path.c_str(), text.c_str());
     std::fflush(stderr);
+}
+
+void noteFileProblemTold(const std::string& path, const std::string& problem) {
+    if (!problemsQuiet) firstTime(path, problem);
 }

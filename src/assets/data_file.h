@@ -40,7 +40,12 @@ DataRead readDataFile(const char* path, DataKind kind, ByteBuffer& bytes);
 // ordinary file within the kind's limit (the caller closes it), or -1.
 int openDataFile(const char* path, DataKind kind, DataRead& outcome);
 
-// "afterglow: PATH: PROBLEM" on stderr, the first time this file has this
-// problem in the run: a file read by several loaders, or a fault met on
-// every frame, is named once.
-void reportFileProblem(const std::string& path, const std::string& problem);
+// "afterglow: PATH: PROBLEM; CONSEQUENCE" on stderr, the first time this
+// file has this problem in the run: a file read by several loaders, or a
+// fault met on every frame, is named once (with the first consequence).
+void reportFileProblem(const std::string& path, const std::string& problem, const std::string& consequence = {});
+// For a problem another message has told (a message box's console line):
+// it is not told again.
+void noteFileProblemTold(const std::string& path, const std::string& problem);
+// Fuzzing feeds millions of broken files: nothing is printed or kept then.
+void setFileProblemsQuiet(bool quiet);

@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,20 +15,22 @@
 
 namespace {
 
+constexpr const char* kStaysEmpty = "the texture stays empty";
+
 // Decodes what can be decoded. Missing only when the file cannot be
-// opened; a refused file or image gives an empty image, and every problem
-// is named on stderr (once per file and problem).
-ReadStatus decodeFile(const char* path, JpegImage& image) {
+// opened, which the caller reports; a refused file or image gives an empty
+// image. Every other problem is named on stderr here (once per file and
+// problem).
+DataRead decodeFile(const char* path, JpegImage& image) {
     image = JpegImage{};
     ByteBuffer bytes;
     const DataRead read = readDataFile(path, DataKind::Image, bytes);
-    if (read.status == ReadStatus::Refused)
-        reportFileProblem(path, read.problem + "; the texture stays empty");
-    if (!read) return read.status;
+    if (read.status == ReadStatus::Refused) reportFileProblem(path, read.problem, kStaysEmpty);
+    if (!read) return read;
     const JpegDecodeResult r = decodeJpeg(bytes.data(), bytes.size(), image);
     char text[200];
     if (!r.ok) {
-        reportFileProblem(path, r.reason + "; the texture stays empty");
+        reportFileProblem(path, r.reason, kStaysEmpty);
     } else if (r.dataEndsAtRow >= 0) {
         std::snprintf(text, sizeof text, "the image data ends at row %d of %d (the file is cut short)",
                       r.dataEndsAtRow, image.height);
@@ -36,7 +39,7 @@ ReadStatus decodeFile(const char* path, JpegImage& image) {
         std::snprintf(text, sizeof text, "damaged image data (%d bad codes)", r.corruptCodes);
         reportFileProblem(path, text);
     }
-    return ReadStatus::Read;
+    return read;
 }
 
 // Sets: level 0 of the bound GL_TEXTURE_2D, and the whole mipmap chain for
@@ -51,9 +54,9 @@ void upload(const char* path, const JpegImage& image, GLint internalFormat, int 
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSide);
     if (filter != kMipmapFilter && maxSide > 0 && (width > maxSide || height > maxSide)) {
         char text[160];
-        std::snprintf(text, sizeof text, "is %dx%d; this GL driver takes at most %d a side; the texture stays empty",
-                      width, height, static_cast<int>(maxSide));
-        reportFileProblem(path, text);
+        std::snprintf(text, sizeof text, "is %dx%d; this GL driver takes at most %d a side", width, height,
+                      static_cast<int>(maxSide));
+        reportFileProblem(path, text, kStaysEmpty);
         pixels = nullptr;
         width = height = 0;
     }
@@ -67,14 +70,17 @@ void upload(const char* path, const JpegImage& image, GLint internalFormat, int 
 
 bool loadJpegTexture(const char* path, int filter) {
     JpegImage image;
-    const ReadStatus status = decodeFile(path, image);
-    if (status == ReadStatus::Missing) {
+    const DataRead read = decodeFile(path, image);
+    if (read.status == ReadStatus::Missing) {
         char text[256];
         std::snprintf(text, sizeof text, "File %s not found!", path);
         showMessageBox(text, "Error");
+        // The box's console line names the file; an alpha load of it later
+        // need not again.
+        noteFileProblemTold(path, read.problem);
         return false;
     }
-    if (status == ReadStatus::Refused) return false;
+    if (!read) return false;
     // Internal format 3: the alpha bytes are dropped.
     upload(path, image, 3, filter);
     return true;
@@ -83,11 +89,14 @@ bool loadJpegTexture(const char* path, int filter) {
 bool loadJpegTextureWithAlpha(const char* colourPath, const char* alphaPath, int filter) {
     JpegImage alphaImage;
     // No box for these two: only a missing colour file of a plain load has one.
-    const ReadStatus alphaStatus = decodeFile(alphaPath, alphaImage);
-    if (alphaStatus == ReadStatus::Missing)
-        reportFileProblem(alphaPath, std::string("not found; ") + colourPath + ", which takes its alpha from it, stays empty");
+    const DataRead alphaRead = decodeFile(alphaPath, alphaImage);
+    if (alphaRead.status == ReadStatus::Missing)
+        reportFileProblem(alphaPath, alphaRead.problem,
+                          std::strcmp(alphaPath, colourPath) == 0
+                              ? std::string(kStaysEmpty)
+                              : std::string(colourPath) + ", which takes its alpha from it, stays empty");
     // An alpha image the decoder refused is named already.
-    if (alphaStatus != ReadStatus::Read || alphaImage.rgba.empty()) return false;
+    if (!alphaRead || alphaImage.rgba.empty()) return false;
     const int alphaWidth = alphaImage.width, alphaHeight = alphaImage.height;
     std::vector<uint8_t> alpha(static_cast<size_t>(alphaWidth) * alphaHeight);
     for (size_t i = 0; i < alpha.size(); ++i) {
@@ -97,16 +106,16 @@ bool loadJpegTextureWithAlpha(const char* colourPath, const char* alphaPath, int
     alphaImage = JpegImage{};
 
     JpegImage image;
-    const ReadStatus colourStatus = decodeFile(colourPath, image);
-    if (colourStatus == ReadStatus::Missing) reportFileProblem(colourPath, "not found; the texture stays empty");
-    if (colourStatus != ReadStatus::Read) return false;
+    const DataRead colourRead = decodeFile(colourPath, image);
+    if (colourRead.status == ReadStatus::Missing) reportFileProblem(colourPath, colourRead.problem, kStaysEmpty);
+    if (!colourRead) return false;
     // A colour image the decoder refused is empty and named already.
     if (!image.rgba.empty() && (image.width != alphaWidth || image.height != alphaHeight)) {
         // Pixel i of one would be some other place of the other: refused.
         char text[400];
-        std::snprintf(text, sizeof text, "its alpha image %s is %dx%d, the colour image %dx%d; the texture stays empty",
-                      alphaPath, alphaWidth, alphaHeight, image.width, image.height);
-        reportFileProblem(colourPath, text);
+        std::snprintf(text, sizeof text, "its alpha image %s is %dx%d, the colour image %dx%d", alphaPath, alphaWidth,
+                      alphaHeight, image.width, image.height);
+        reportFileProblem(colourPath, text, kStaysEmpty);
         image = JpegImage{};
     }
     for (size_t i = 0; i < alpha.size() && 4 * i < image.rgba.size(); ++i) image.rgba[4 * i + 3] = alpha[i];

@@ -98,14 +98,14 @@ unsigned int compileShader(const char* path, unsigned int type) {
     const std::optional<std::string> source = readTextFile(path, &problem);
     // The console output stays as it is; the line on stderr says which file
     // is at fault, once, however many programs share it.
-    if (!source) reportFileProblem(filePath(path), problem + "; its program is linked without it");
+    if (!source) reportFileProblem(filePath(path), problem, "its program is linked without it");
     if (source && shadersAvailable()) {
         shader = glCreateShader(type);
         const char* text = source->c_str();
         glShaderSource(shader, 1, &text, nullptr);
         glCompileShader(shader);
         if (!compiled(shader))
-            reportFileProblem(filePath(path), "does not compile (the log is on standard output); its program is not used");
+            reportFileProblem(filePath(path), "does not compile (the log is on standard output)", "its program is not used");
         checkGlErrorsInDebug(filePath(path).c_str());
     }
     printShaderLog(shader, path);
@@ -138,7 +138,8 @@ unsigned int linkProgram(const char* fragmentPath, const char* vertexPath) {
     // not link is named here.
     if (vertex && fragment && compiled(vertex) && compiled(fragment) && !usable(program))
         reportFileProblem(filePath(fragmentPath),
-                          "does not link with " + filePath(vertexPath) + " (the log is on standard output); the program is not used");
+                          "does not link with " + filePath(vertexPath) + " (the log is on standard output)",
+                          "the program is not used");
     return program;
 }
 
