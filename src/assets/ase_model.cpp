@@ -173,7 +173,8 @@ std::string faceProblems(const AseModel& model, size_t firstMesh) {
         for (uint32_t f = 0; f < model.meshes[m]->faces.size(); ++f)
             if (!model.meshes[m]->faceIsValid(f)) ++bad;
     if (bad == 0) return {};
-    return std::to_string(bad) + " faces point outside their vertex lists and are not drawn";
+    return bad == 1 ? "1 face points outside its vertex list and is not drawn"
+                    : std::to_string(bad) + " faces point outside their vertex lists and are not drawn";
 }
 
 }  // namespace

@@ -36,9 +36,9 @@ std::string sizeText(long long bytes) {
 
 // size < 0: it only showed while reading.
 std::string tooLarge(DataKind kind, long long size) {
-    const std::string limit = sizeText(static_cast<long long>(dataFileLimit(kind)));
-    if (size < 0) return "is larger than " + limit + ", the most " + kindName(kind) + " may be";
-    return "is " + sizeText(size) + "; " + kindName(kind) + " may be at most " + limit;
+    const std::string most = "the " + sizeText(static_cast<long long>(dataFileLimit(kind))) + " " + kindName(kind) + " may be";
+    if (size < 0) return "is larger than " + most;
+    return "is " + std::to_string(size) + " bytes, more than " + most;
 }
 
 // What a file that is not an ordinary one is, in words.

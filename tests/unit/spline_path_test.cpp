@@ -138,6 +138,27 @@ TEST_F(SplinePathTest, IndexCountsOnlyTheFirstLineOfEachObject) {
     expectPoint(missing.evaluate(0.5f), 0, 0, 0);
 }
 
+TEST_F(SplinePathTest, MissingCutAndEmptyShapesAreNamed) {
+    const std::string two = shapeObject({{{true, 0, 0, 0}, {true, 1, 0, 0}}}) + shapeObject({{{true, 2, 0, 0}}});
+    const std::string name = (dir / "shape.ase").string() + ": ";
+    const auto said = [&](const std::string& text, std::vector<int> indices) {
+        testing::internal::CaptureStderr();
+        for (int index : indices) load(text, index);
+        std::string s = testing::internal::GetCapturedStderr();
+        for (size_t at; (at = s.find(name)) != std::string::npos;) s.replace(at, name.size(), "");
+        return s;
+    };
+    EXPECT_EQ(said(two, {0}), "");
+    // However many shapes are asked for beyond the end, one line.
+    EXPECT_EQ(said(two, {2, 3, 7}),
+              "afterglow: has only 2 shape objects, fewer than the program reads; the paths beyond stay at the origin\n");
+    EXPECT_EQ(said(two, {1}), "afterglow: shape 1 has no segment (fewer than two knots); its path stays at the origin\n");
+    EXPECT_EQ(said("*SHAPEOBJECT {\n*SHAPE_LINE 0 {\n*SHAPE_VERTEXCOUNT 9\n*SHAPE_VERTEX_KNOT 0 1 2 3\n}\n}\n", {0}),
+              "afterglow: shape 0 announces more vertices than the file holds\n");
+    EXPECT_EQ(said(two.substr(0, two.size() / 2), {0, 1}),
+              "afterglow: ends inside an open block (the file is cut short); what comes before is read\n");
+}
+
 // One segment of n control points: x = i / d, y = (i / d)^2 and a wavy z,
 // with d = n - 1. Bernstein sums reproduce x as u and y as
 // u^2 + u (1 - u) / d; z is checked against de Casteljau in long double.
