@@ -192,8 +192,11 @@ Vec3 SplinePath::evaluate(float t) const {
     const BezierSegment& segment = segments[static_cast<size_t>(index)];
     if (segment.points.empty()) return {};
     // At u = 1 the incremental weights would divide by zero; the curve ends
-    // at its last point.
-    if (u == 1.0) return segment.points.back();
+    // at its last point (+ 0 gives a computed end's zero sign: 0, not -0).
+    if (u == 1.0) {
+        const Vec3& end = segment.points.back();
+        return {end.x + 0.0f, end.y + 0.0f, end.z + 0.0f};
+    }
     Vec3 p;
     if (segment.points.size() <= kDirectDegree + 1 && bernstein(segment, u, p)) return p;
     return scaledBernstein(segment, u);
