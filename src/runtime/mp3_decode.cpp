@@ -49,6 +49,11 @@ DecodedMusic decodeMp3(const std::string& path) {
         music.error = opened.problem;
         return music;
     }
+    if (::lseek(file.fd, 0, SEEK_END) == 0) {
+        music.error = "is empty";
+        return music;
+    }
+    ::lseek(file.fd, 0, SEEK_SET);
 
     int err = MPG123_OK;
     std::unique_ptr<mpg123_handle, HandleCloser> handle(mpg123_new(nullptr, &err));
@@ -119,6 +124,6 @@ DecodedMusic decodeMp3(const std::string& path) {
     music.sampleRate = static_cast<int>(rate);
     if (music.warning.empty() && expected > 0 && music.frames() + kLengthSlackFrames < expected)
         music.warning = "the music ends after " + seconds(music.frames(), rate) + " of the " + seconds(expected, rate) +
-                        " its header announces (the file is cut short); the rest is silent";
+                        " its header announces (the file is cut short, or its header wrong); the rest is silent";
     return music;
 }
