@@ -1,5 +1,6 @@
 #include "assets/ase_text.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
