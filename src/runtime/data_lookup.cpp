@@ -11,11 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The build says where an installed copy lies: AFTERGLOW_DATA_FROM_BIN
-// relative to the installed executable's folder (so a copy installed under
-// any prefix finds its own), AFTERGLOW_INSTALLED_DATA_DIR under the prefix it
-// was configured for.
-
 fs::path executablePath() {
     std::error_code ec;
     fs::path path = fs::read_symlink("/proc/self/exe", ec);
@@ -50,6 +45,10 @@ bool holdsData(const fs::path& folder) {
     return fs::exists(folder / "demo.mp3", ec) || fs::is_directory(folder / "Textures", ec);
 }
 
+// The build says where an installed copy lies: AFTERGLOW_DATA_FROM_BIN
+// relative to the installed executable's folder (so a copy installed under
+// any prefix finds its own), AFTERGLOW_INSTALLED_DATA_DIR under the prefix it
+// was configured for.
 std::vector<fs::path> dataFolderCandidates(const fs::path& executable) {
     std::vector<fs::path> candidates;
     if (!executable.empty()) {
