@@ -12,6 +12,7 @@
 #include "gfx/message_box.h"
 #include "runtime/benchmark.h"
 #include "runtime/capture.h"
+#include "runtime/data_lookup.h"
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
 #include "runtime/offline_run.h"
@@ -58,12 +59,12 @@ void openWindow(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const ParseResult parsed = parseOptions(argc, argv);
+    ParseResult parsed = parseOptions(argc, argv);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "afterglow: %s\nTry 'afterglow --help' for more information.\n", parsed.error.c_str());
         return 2;
     }
-    const Options& options = parsed.options;
+    Options& options = parsed.options;
     if (options.help) {
         std::fputs(usageText(argv[0]).c_str(), stdout);
         return 0;
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
+    if (!enterDataFolder(options)) return 1;
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
 

@@ -93,8 +93,9 @@ TEST(Playback, EndsByItselfAfterTheLastFrame) {
 
 TEST(Playback, WithoutMusicSaysSoOnceAndStillEnds) {
     TempDir empty;
-    const ProcessResult r =
-        afterglow({"--start", "242600", "--windowed"}, within(60, empty.path().string()));
+    ProcessOptions options = within(60, empty.path().string());
+    options.setEnv = {"AFTERGLOW_DATA_DIR=" + empty.path().string()};  // not the data beside the program
+    const ProcessResult r = afterglow({"--start", "242600", "--windowed"}, options);
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(count(r.err, "demo.mp3"), 1u) << r.err;
