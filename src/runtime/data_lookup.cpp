@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "install_paths.h"
 #include "runtime/options.h"
 
 namespace fs = std::filesystem;
