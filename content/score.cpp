@@ -63,6 +63,10 @@ const Span kRisers[] = {{26000, 29000},   {54000, 58300},   {88000, 90900},
 const Span kFalls[] = {{161000, 163000}};
 // Snare rolls that land on the event at their end.
 const Span kRolls[] = {{54800, 58300}, {145500, 149000}};
+// Drops that a swell and a roll run into: the whole mix holds its breath
+// for an eighth before them, so the hit comes out of near silence instead
+// of out of the swell's loudest moment.
+const double kBreaths[] = {58300.0, 149000.0};
 
 // --- Time --------------------------------------------------------------
 
@@ -421,6 +425,20 @@ void swellOpening(Buffer& pad) {
     }
 }
 
+// Near silence (-30 dB) from an eighth before an event up to its frame;
+// the hit itself starts at full level.
+void holdBreath(Buffer& master, double eventMs) {
+    const long long from = frameAt(eventMs - kBeatMs / 2), to = frameAt(eventMs);
+    const long long ramp = frameAt(15.0);
+    const double floor = dbToGain(-30.0);
+    for (long long i = std::max(0LL, from); i < std::min(to, master.frames()); ++i) {
+        const double x = std::min(1.0, static_cast<double>(i - from) / ramp);
+        const float gain = static_cast<float>(1.0 + (floor - 1.0) * x);
+        master.samples[2 * i] *= gain;
+        master.samples[2 * i + 1] *= gain;
+    }
+}
+
 void fadeOut(Buffer& master, double fromMs) {
     const long long from = frameAt(fromMs);
     const long long length = master.frames() - from;
@@ -496,6 +514,7 @@ std::vector<float> renderScore() {
     for (Buffer* bus : {&b.bass, &b.drums, &b.pad, &b.melodic, &delayed}) release(*bus);
     mix.mixIn(reverb(reverbSend, {0.8f, 0.5f}), 0.8f);
     release(reverbSend);
+    for (double at : kBreaths) holdBreath(mix, at);
     fadeOut(mix, kMusicLengthMs - 4000.0);
 
     return master(mix).samples;

@@ -1,6 +1,7 @@
 // The generated demo.mp3 as the program and the viewer get it: its length,
 // an audible onset on every sync event and on the beats, the low band the
-// scenes pulse with, its loudness, and the picture of the track.
+// scenes pulse with, its loudness and energy curve, and the picture of the
+// track.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -59,6 +60,18 @@ public:
         for (long long h = ms - kGap - kBefore; h < ms - kGap; ++h) before += energy_[h];
         for (long long h = ms; h < ms + kAfter; ++h) after += energy_[h];
         return 10.0 * std::log10((after / kAfter + 1e-12) / (before / kBefore + 1e-12));
+    }
+
+    // How many dB the afterMs after a time lie above the beforeMs before it:
+    // whether an event stands out of what led into it, not only its first
+    // milliseconds.
+    double riseDb(long long ms, long long afterMs, long long beforeMs) const {
+        auto mean = [this](long long from, long long to) {
+            double sum = 0.0;
+            for (long long h = std::max(0LL, from); h < std::min<long long>(to, energy_.size()); ++h) sum += energy_[h];
+            return sum / static_cast<double>(to - from) + 1e-12;
+        };
+        return 10.0 * std::log10(mean(ms, ms + afterMs) / mean(ms - beforeMs, ms));
     }
 
     // The strongest onset within ±tolerance of a time, and where it is.
@@ -129,6 +142,23 @@ TEST_F(DemoMusic, EverySyncEventIsAStrongOnsetOnItsMillisecond) {
     check(syncTrackA, kTrackACount, "A");
     check(syncTrackB, kTrackBCount, "B");
     std::printf("weakest sync onset: %.1f dB at %d ms\n", weakest, weakestAt);
+}
+
+// A swell or a cymbal's wash that runs into an event hides it even where
+// its first milliseconds rise: the 60 ms after it must stand out of the
+// 100 ms before.
+TEST_F(DemoMusic, EverySyncEventStandsOutOfWhatLedIntoIt) {
+    double weakest = 100.0;
+    int weakestAt = 0;
+    for (const int* table : {syncTrackA, syncTrackB}) {
+        const int count = table == syncTrackA ? kTrackACount : kTrackBCount;
+        for (int i = 0; i < count - 1 && table[i] < kPresentationEndMs; ++i) {
+            const double rise = onsets->riseDb(table[i], 60, 100);
+            if (rise < weakest) weakest = rise, weakestAt = table[i];
+            EXPECT_GE(rise, kStrongDb) << (table == syncTrackA ? "A" : "B") << " event at " << table[i] << " ms";
+        }
+    }
+    std::printf("weakest rise over the 100 ms before an event: %.1f dB at %d ms\n", weakest, weakestAt);
 }
 
 bool nearAnEvent(double ms, double beforeMs, double afterMs) {
