@@ -10,6 +10,7 @@
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "runtime/music.h"
+#include "runtime/quit_signals.h"
 #include "runtime/screenshot.h"
 #include "runtime/timeline.h"
 #include "scenes/scenes.h"
@@ -108,6 +109,7 @@ void stepFrame() {
 }
 
 void displayFrame() {
+    if (quitSignal()) quitProgram(0);
     if (!drawFrame()) return;
     if (!shotPath.empty()) writeShot();  // the back buffer, before the swap
     glutSwapBuffers();
@@ -134,7 +136,11 @@ bool drawFrame() {
     return true;
 }
 
-void idleRedisplay() { glutPostRedisplay(); }
+void idleRedisplay() {
+    // Also here: a window that is not shown is not redrawn.
+    if (quitSignal()) quitProgram(0);
+    glutPostRedisplay();
+}
 
 void reshape(int width, int height) {
     windowWidth = width;
@@ -166,6 +172,7 @@ void enableLoop() {
 void requestShot(const std::string& path) { shotPath = path; }
 
 void quitProgram(int code) {
+    if (const int signal = quitSignal()) code = signalExitCode(signal);
     stopMusic();
     std::fflush(stdout);
     std::fflush(stderr);

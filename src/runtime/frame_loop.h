@@ -45,5 +45,7 @@ void requestShot(const std::string& path);
 // sequences are put back to where they stand now.
 void enableLoop();
 
-// Ends the process: the one way out of the callbacks.
+// Ends the process: the one way out of the callbacks. The audio device is
+// closed first; after SIGINT, SIGTERM or SIGHUP the exit code is the
+// signal's (runtime/quit_signals.h) whatever code says.
 [[noreturn]] void quitProgram(int code);

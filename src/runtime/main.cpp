@@ -16,6 +16,7 @@
 #include "runtime/music.h"
 #include "runtime/offline_run.h"
 #include "runtime/options.h"
+#include "runtime/quit_signals.h"
 #include "runtime/startup.h"
 #include "runtime/timeline.h"
 
@@ -58,6 +59,7 @@ void openWindow(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    installQuitSignals();
     const ParseResult parsed = parseOptions(argc, argv);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "afterglow: %s\nTry 'afterglow --help' for more information.\n", parsed.error.c_str());
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
 
     initialize();
     reshape(windowWidth, windowHeight);
+    if (quitSignal()) quitProgram(0);  // asked during start-up: no music, no capture
 
     if (capturing) quitProgram(runCapture(options));
     if (options.benchmark) quitProgram(runBenchmark(options));
