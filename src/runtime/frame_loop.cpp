@@ -32,6 +32,10 @@ bool looping = false;
 uint32_t crtRandAtStart = 0;
 uint32_t randomAtStart = 0;
 
+// Set by quitProgram: the toolkit's own clean-up at exit destroys the
+// window too, and that close must not start a second exit.
+bool leaving = false;
+
 void countFrame() {
     fpsAccumMs += frameDeltaMs;
     framesCounted += 1;
@@ -157,6 +161,10 @@ void keyboard(unsigned char key, int, int) {
     if (key == 27) quitProgram(0);
 }
 
+void windowClosed() {
+    if (!leaving) quitProgram(0);
+}
+
 void mouseButton(int button, int state, int, int) {
     if (state != GLUT_UP) return;
     if (button == GLUT_LEFT_BUTTON) seekMusic(1000.0f);
@@ -172,6 +180,7 @@ void enableLoop() {
 void requestShot(const std::string& path) { shotPath = path; }
 
 void quitProgram(int code) {
+    leaving = true;
     if (const int signal = quitSignal()) code = signalExitCode(signal);
     stopMusic();
     std::fflush(stdout);

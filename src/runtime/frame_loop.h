@@ -30,6 +30,8 @@ bool drawFrame();
 void idleRedisplay();
 void reshape(int width, int height);
 void keyboard(unsigned char key, int x, int y);
+// The window manager's close (WM_DELETE_WINDOW): the same end as Esc.
+void windowClosed();
 void mouseButton(int button, int state, int x, int y);
 
 // The state half of a frame (clock, scene index, frame counter, the scene's

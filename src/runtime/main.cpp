@@ -19,6 +19,7 @@
 #include "runtime/quit_signals.h"
 #include "runtime/startup.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -38,22 +39,6 @@ Display* openDisplayCheck() {
     Display* display = XOpenDisplay(name);
     if (!display) std::fprintf(stderr, "afterglow: cannot open display \"%s\"\n", name);
     return display;
-}
-
-void openWindow(const Options& options) {
-    if (!options.windowed) {
-        char mode[64];
-        std::snprintf(mode, sizeof mode, "%dx%d:32@60", windowWidth, windowHeight);
-        glutGameModeString(mode);
-        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) && glutEnterGameMode() != 0) return;
-        std::fprintf(stderr, "afterglow: display mode %s is not available; using a full-screen window instead\n", mode);
-    }
-    // Without a window manager the default position (-1, -1) is taken
-    // literally; (0, 0) keeps the whole window on screen.
-    glutInitWindowPosition(0, 0);
-    glutInitWindowSize(windowWidth, windowHeight);
-    glutCreateWindow("0");
-    if (!options.windowed) glutFullScreen();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "runtime/music.h"
 #include "runtime/quit_signals.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ void takeOfflineInput(bool followWindowSize) {
 }
 
 bool offlineStopRequested() {
+    if (takeWindowCloseRequest()) stopCause = "closing the window";
     glutMainLoopEvent();
     if (const int signal = quitSignal()) stopCause = signalName(signal);
     return stopCause != nullptr;
