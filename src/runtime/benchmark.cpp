@@ -251,6 +251,7 @@ int runBenchmark(const Options& options) {
         counter.begin();
         drawFrame();
         const double fragments = counter.end();
+        presentFrame();
         glutSwapBuffers();
         glFinish();
         const Clock::time_point end = Clock::now();

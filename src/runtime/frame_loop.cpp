@@ -9,6 +9,7 @@
 #include "assets/vec_math.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
+#include "gfx/picture_fit.h"
 #include "runtime/music.h"
 #include "runtime/quit_signals.h"
 #include "runtime/screenshot.h"
@@ -35,6 +36,17 @@ uint32_t randomAtStart = 0;
 // Set by quitProgram: the toolkit's own clean-up at exit destroys the
 // window too, and that close must not start a second exit.
 bool leaving = false;
+
+// While the window is not the picture's size, each frame is drawn at the
+// picture's size off-screen and presentFrame() fits it into the window;
+// the window's real size waits here meanwhile.
+struct Fitting {
+    bool active = false;
+    int width = 0;
+    int height = 0;
+} fitting;
+
+bool drawPicture();
 
 void countFrame() {
     fpsAccumMs += frameDeltaMs;
@@ -90,7 +102,7 @@ void restartPresentation() {
 
 void writeShot() {
     std::string error;
-    if (!saveBackBufferPng(shotPath, windowWidth, windowHeight, error)) {
+    if (!saveBackBufferPng(shotPath, displayWidth, displayHeight, error)) {
         std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", shotPath.c_str(), error.c_str());
         quitProgram(1);
     }
@@ -115,11 +127,39 @@ void stepFrame() {
 void displayFrame() {
     if (quitSignal()) quitProgram(0);
     if (!drawFrame()) return;
-    if (!shotPath.empty()) writeShot();  // the back buffer, before the swap
+    if (!shotPath.empty()) writeShot();  // the picture itself: before it is fitted or swapped
+    presentFrame();
     glutSwapBuffers();
 }
 
 bool drawFrame() {
+    fitting.active = (windowWidth != displayWidth || windowHeight != displayHeight) && !windowTargetIsOffscreen() &&
+                     beginFittedPicture(displayWidth, displayHeight);
+    if (!fitting.active) return drawPicture();
+    fitting.width = windowWidth;
+    fitting.height = windowHeight;
+    windowWidth = displayWidth;
+    windowHeight = displayHeight;
+    const bool shown = drawPicture();
+    windowWidth = fitting.width;
+    windowHeight = fitting.height;
+    if (!shown) {
+        setWindowTarget(0);
+        fitting.active = false;
+    }
+    return shown;
+}
+
+void presentFrame() {
+    if (!fitting.active) return;
+    endFittedPicture(windowWidth, windowHeight);
+    fitting.active = false;
+}
+
+namespace {
+
+// The frame into whatever the window target is.
+bool drawPicture() {
     engine->shaders->unuse();
     stepFrame();
     showFrameRate();
@@ -139,6 +179,8 @@ bool drawFrame() {
     checkGlErrorsInDebug("the letterbox bars");
     return true;
 }
+
+}  // namespace
 
 void idleRedisplay() {
     // Also here: a window that is not shown is not redrawn.

@@ -24,9 +24,14 @@ int letterboxBottom();
 
 void displayFrame();
 // displayFrame without the swap: the whole picture, bars included, is in
-// the window target afterwards. Returns false for the frame past the end
-// when looping, which is never shown.
+// the window target afterwards, at the display size. Returns false for the
+// frame past the end when looping, which is never shown. When the window
+// has another size the picture is drawn off-screen, and presentFrame()
+// must follow before the swap.
 bool drawFrame();
+// Lays the picture drawFrame() drew off-screen into the window, scaled to
+// fit; nothing when the window is the picture's size.
+void presentFrame();
 void idleRedisplay();
 void reshape(int width, int height);
 void keyboard(unsigned char key, int x, int y);
