@@ -73,8 +73,11 @@ void endFittedPicture(int width, int height) {
     glDisable(GL_FOG);
     glDisable(GL_BLEND);
     glViewport(0, 0, width, height);
+    // Black around the picture; the scenes' clear colour stays theirs.
+    glPushAttrib(GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
+    glPopAttrib();
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -98,4 +101,9 @@ void endFittedPicture(int width, int height) {
     glTexCoord2f(0.0f, 0.0f);
     glVertex2f(x0, y1);
     glEnd();
+    // The state the bars leave at the end of every other frame, so the next
+    // frame starts the same whether it is fitted or not.
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(0.0f, 0.0f, 0.0f);
 }

@@ -21,9 +21,10 @@ bool beginFittedPicture(int width, int height);
 
 // Window target back to the window's own framebuffer, cleared to black,
 // and the picture drawn into it scaled to fit a window of width x height.
-// Leaves: that framebuffer bound, viewport the whole window, a pixel
-// projection with y down, depth test, culling, lighting, fog and blending
-// off, 2D texturing on with the picture bound, colour white.
+// Leaves what the letterbox bars leave: that framebuffer bound, viewport
+// the whole window, a pixel projection with y down, depth test, culling,
+// lighting, fog, blending and 2D texturing off, no texture bound, colour
+// black.
 void endFittedPicture(int width, int height);
 
 // Where a picture of pictureW x pictureH lands in a window of
