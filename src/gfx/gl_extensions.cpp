@@ -134,12 +134,7 @@ void GlExtensions::createRenderTarget() {
     // attached: this tells whether the driver can do framebuffers at all.
     stopUnlessFramebufferComplete(checkFramebufferStatus(GL_FRAMEBUFFER_EXT));
 
-    glGenTextures(1, &fboColorTexture);
-    glBindTexture(GL_TEXTURE_2D, fboColorTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    fboColorTexture = makeLinearTexture(GL_CLAMP);
     glTexImage2D(GL_TEXTURE_2D, 0, 4, kRenderTargetSize, kRenderTargetSize, 0, GL_RGB, GL_FLOAT, nullptr);
     bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
 }
@@ -165,6 +160,17 @@ void unbindFBO() {
 void bindWindowTarget() { glExtensions.bindFramebuffer(GL_FRAMEBUFFER_EXT, windowTarget); }
 
 bool windowTargetIsOffscreen() { return windowTarget != 0; }
+
+unsigned int makeLinearTexture(unsigned int wrap) {
+    unsigned int texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    return texture;
+}
 
 unsigned int makeOffscreenFramebuffer(int width, int height, unsigned int colourTexture, std::string& error) {
     GlExtensions& x = glExtensions;

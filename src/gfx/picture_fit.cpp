@@ -17,12 +17,9 @@ int pictureHeight = 0;
 bool cannotFit = false;
 
 bool makePicture(int width, int height) {
-    glGenTextures(1, &pictureTexture);
-    glBindTexture(GL_TEXTURE_2D, pictureTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    // Clamped to its edge: GL_CLAMP would blend the border colour into the
+    // outermost pixels when scaled.
+    pictureTexture = makeLinearTexture(GL_CLAMP_TO_EDGE);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     std::string error;
     pictureFbo = makeOffscreenFramebuffer(width, height, pictureTexture, error);

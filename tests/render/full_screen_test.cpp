@@ -69,6 +69,11 @@ struct Watch {
     int barRows = 0;
     Area within;
     int margin = 0;
+    // When set: once the picture is whole, the window is resized to this
+    // and the picture is watched again as expected in fitted.
+    int resizeWidth = 0, resizeHeight = 0;
+    Area fitted;
+    int fittedBarRows = 0;
     std::string problem = "the window never appeared";
     RgbImage screen;
 };
@@ -92,6 +97,16 @@ void watchPictureThenPressEscape(int, void* data) {
     const Window target = waitForWindow(display, Clock::now() + std::chrono::seconds(60));
     if (target) {
         grabUntilPictureIsWhole(display, watch);
+        if (watch.problem.empty() && watch.resizeWidth) {
+            XResizeWindow(display, target, watch.resizeWidth, watch.resizeHeight);
+            XSync(display, False);
+            watch.within = {0, 0, watch.resizeWidth, watch.resizeHeight};
+            watch.area = watch.fitted;
+            watch.barRows = watch.fittedBarRows;
+            watch.margin = 2;  // the scaled bars' edges blend
+            grabUntilPictureIsWhole(display, watch);
+            if (!watch.problem.empty()) watch.problem = "resized: " + watch.problem;
+        }
         pressEscape(display, target);
     }
     XCloseDisplay(display);
@@ -127,39 +142,19 @@ TEST(FullScreen, ScreensWithoutTheModeGetTheWholePictureLetterboxedForThem) {
     }
 }
 
-// The window as it was asked for, then resized by the test as a user
-// would: the picture shrinks to fit, whole and undistorted.
-void watchWindowThenResizeIt(int, void* data) {
-    Watch& watch = *static_cast<Watch*>(data);
-    Display* display = XOpenDisplay(watch.display.c_str());
-    if (!display) return;
-    const Window target = waitForWindow(display, Clock::now() + std::chrono::seconds(60));
-    if (target) {
-        grabUntilPictureIsWhole(display, watch);
-        if (watch.problem.empty()) {
-            // 800x600 fitted into 1000x500: 666x500 from x = 167, its bars
-            // scaled from 75 rows to 62.5.
-            XResizeWindow(display, target, 1000, 500);
-            XSync(display, False);
-            watch.area = {167, 0, 666, 500};
-            watch.barRows = 62;
-            watch.within = {0, 0, 1000, 500};
-            watch.margin = 2;
-            grabUntilPictureIsWhole(display, watch);
-            if (!watch.problem.empty()) watch.problem = "resized: " + watch.problem;
-        }
-        pressEscape(display, target);
-    }
-    XCloseDisplay(display);
-}
-
 TEST(Windowed, KeepsItsSizeAndAResizedWindowShowsTheWholePicture) {
     OwnXServer server(1280, 1024);
     ASSERT_TRUE(server.ok()) << "Xvfb did not start";
     const Area window{0, 0, 800, 600};
     Watch watch(server, window, 75);
+    // Then resized as a user would: 800x600 fitted into 1000x500 is 666x500
+    // from x = 167, its bars scaled from 75 rows to 62.5.
+    watch.resizeWidth = 1000;
+    watch.resizeHeight = 500;
+    watch.fitted = {167, 0, 666, 500};
+    watch.fittedBarRows = 62;
     const ProcessResult r = runProcess({AFTERGLOW_BINARY, "800", "600", "--windowed", "--silent", "--start", "100000"},
-                                       on(server), watchWindowThenResizeIt, &watch);
+                                       on(server), watchPictureThenPressEscape, &watch);
     EXPECT_EQ(watch.problem, "");
     EXPECT_FALSE(r.timedOut) << "Esc did not end the program";
     EXPECT_EQ(r.exitCode, 0) << r.err;
