@@ -17,8 +17,10 @@
 #include "runtime/music.h"
 #include "runtime/offline_run.h"
 #include "runtime/options.h"
+#include "runtime/quit_signals.h"
 #include "runtime/startup.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -40,25 +42,10 @@ Display* openDisplayCheck() {
     return display;
 }
 
-void openWindow(const Options& options) {
-    if (!options.windowed) {
-        char mode[64];
-        std::snprintf(mode, sizeof mode, "%dx%d:32@60", windowWidth, windowHeight);
-        glutGameModeString(mode);
-        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) && glutEnterGameMode() != 0) return;
-        std::fprintf(stderr, "afterglow: display mode %s is not available; using a full-screen window instead\n", mode);
-    }
-    // Without a window manager the default position (-1, -1) is taken
-    // literally; (0, 0) keeps the whole window on screen.
-    glutInitWindowPosition(0, 0);
-    glutInitWindowSize(windowWidth, windowHeight);
-    glutCreateWindow("0");
-    if (!options.windowed) glutFullScreen();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
+    installQuitSignals();
     ParseResult parsed = parseOptions(argc, argv);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "afterglow: %s\nTry 'afterglow --help' for more information.\n", parsed.error.c_str());
@@ -95,6 +82,7 @@ int main(int argc, char** argv) {
 
     initialize();
     reshape(windowWidth, windowHeight);
+    if (quitSignal()) quitProgram(0);  // asked during start-up: no music, no capture
 
     if (capturing) quitProgram(runCapture(options));
     if (options.benchmark) quitProgram(runBenchmark(options));

@@ -111,15 +111,7 @@ void readTitleThenPressEscape(int, void* data) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     const Window target = waitForWindow(display, deadline);
     ASSERT_NE(target, 0u) << "the window never appeared";
-    while (std::chrono::steady_clock::now() < deadline) {
-        char* name = nullptr;
-        if (XFetchName(display, target, &name) && name) {
-            *title = name;
-            XFree(name);
-        }
-        if (!title->empty() && *title != "0") break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    *title = waitForFrameCount(display, target, deadline);
     pressEscape(display, target);
     XCloseDisplay(display);
 }
