@@ -1,8 +1,10 @@
 // The later scenes through the real program at a few chosen frames: the
-// fades that open and close them and the ring ship's orange ground.
+// fades that open and close them, the ring ship's orange ground and the
+// credits legible at the default size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "support/png_read.h"
 #include "support/process.h"
@@ -53,6 +55,29 @@ TEST(LateScenes, RingShipGroundIsOrangeWhereNothingIsDrawn) {
     EXPECT_GT(p[0], 200);
     EXPECT_GT(p[0], p[1] + 20);
     EXPECT_GT(p[1], p[2] + 80);
+}
+
+TEST(LateScenes, EveryCreditsLineIsLegibleAt1024x768) {
+    TempDir dir;
+    // 3.3 s into the credits: the wobble is over and the fade not begun.
+    const RgbImage image = shotAt(240000, dir);
+    ASSERT_EQ(image.width, 1024);
+    // Bands of rows that hold bright pixels: the mark, the title and each
+    // line. A band thinner than 4 rows is a rule, not text.
+    std::vector<int> heights;
+    int run = 0;
+    for (int y = kBandTop; y <= kBandBottom; ++y) {
+        bool bright = false;
+        for (int x = 0; y < kBandBottom && x < image.width && !bright; ++x) bright = image.at(x, y)[1] > 160;
+        if (bright) {
+            ++run;
+        } else {
+            if (run >= 4) heights.push_back(run);
+            run = 0;
+        }
+    }
+    EXPECT_GE(heights.size(), 5u);
+    for (int h : heights) EXPECT_GE(h, 14) << "a line of text too small to read";
 }
 
 TEST(LateScenes, PieceEndsInWhiteAndCreditsEndInBlack) {
