@@ -154,25 +154,76 @@ AseScene symbolsScene() {
 
 // --- The cloud tunnel ---------------------------------------------------
 
-// The title's mark: a ring with a core and a thin tilted outer ring, about
-// 10 units across, facing +z.
+// Bold letters for the tunnel's models, in the program's xy plane with y up,
+// built as overlapping prisms (none needs a hole): legs and bars as
+// polygons, bowls and the C as rings cut open. Every outline winds
+// counter-clockwise.
+
+// A band round (cx, cy) between radii inner and outer from angle `from` to
+// `to` (degrees, counter-clockwise), with straight runs of `reach` to the
+// left off both ends when the ends point left (the bowls of a B).
+Outline arcBand(float cx, float cy, float inner, float outer, float fromDeg, float toDeg, float reach = 0) {
+    const int steps = 20;
+    Outline o;
+    auto at = [&](float r, int k) {
+        const float a = (fromDeg + (toDeg - fromDeg) * static_cast<float>(k) / steps) * kPi / 180.0f;
+        return Point2{cx + r * std::cos(a), cy + r * std::sin(a)};
+    };
+    if (reach > 0) o.push_back({cx - reach, cy - outer});
+    for (int k = 0; k <= steps; ++k) o.push_back(at(outer, k));
+    if (reach > 0) {
+        o.push_back({cx - reach, cy + outer});
+        o.push_back({cx - reach, cy + inner});
+    }
+    for (int k = steps; k >= 0; --k) o.push_back(at(inner, k));
+    if (reach > 0) o.push_back({cx - reach, cy - inner});
+    return o;
+}
+
+Outline box2(float x0, float y0, float x1, float y1) { return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}; }
+
+// "ABC" in a bold face: 20 units wide, 7.5 tall, 2.6 deep, centred on the
+// origin and facing -z. Big enough to hold the frame as a copy drifts past the camera,
+// small enough that no camera move of the tunnel runs into one.
+Mesh abcLetters() {
+    const float h = 7.5f, w = 1.7f;  // letter height, stroke width
+    std::vector<Outline> parts;
+    // A: two legs meeting in a flat apex, and the bar.
+    parts.push_back({{0, 0}, {1.6f, 0}, {3.6f, h}, {2.4f, h}});
+    parts.push_back({{4.4f, 0}, {6.0f, 0}, {3.6f, h}, {2.4f, h}});
+    parts.push_back(box2(1.0f, 1.6f, 5.0f, 2.6f));
+    // B: the stem and two bowls, the lower one a little fuller; their bars
+    // are thinner than the stem, as in a printed B, so both counters stay
+    // open.
+    const float bx = 7.0f, bar = 1.15f;
+    parts.push_back(box2(bx, 0, bx + w, h));
+    const float upper = 2.07f, lower = 2.26f;
+    parts.push_back(arcBand(bx + 2.6f, h - upper, upper - bar, upper, -90, 90, 2.6f - w * 0.5f));
+    parts.push_back(arcBand(bx + 3.0f, lower, lower - bar, lower, -90, 90, 3.0f - w * 0.5f));
+    // C: a ring open to the right.
+    parts.push_back(arcBand(16.25f, h * 0.5f, h * 0.5f - w, h * 0.5f, 42, 318));
+    Mesh letters;
+    const float depth = 2.6f;
+    for (const Outline& part : parts) {
+        Mesh m = extrudeOutline(part, depth);
+        translate(m, -10.0f, -h * 0.5f, -depth * 0.5f);
+        append(letters, m);
+    }
+    // Turned half round y: the word reads from -z, where the first and
+    // longest shots look from.
+    for (Point3& v : letters.vertices) v = {-v.x, v.y, -v.z};
+    return letters;
+}
+
+// Polished letters: the material's image is the sphere map the tunnel's
+// shader reflects, so they read as black-and-white chrome.
 AseScene abcScene() {
     AseScene scene;
     scene.sceneName = "abc";
-    scene.materials.push_back({"gloss", "", {0.9f, 0.9f, 0.9f}});
-    Mesh mark = makeTorus(3.6f, 0.9f, 48, 16);
-    append(mark, makeSphere(1.8f, 24, 12));
-    Mesh halo = makeTorus(5.0f, 0.25f, 48, 8);
-    // Tilt the halo about x so it crosses the ring.
-    for (Point3& v : halo.vertices) {
-        const float y = v.y * 0.94f - v.z * 0.34f;
-        const float z = v.y * 0.34f + v.z * 0.94f;
-        v.y = y;
-        v.z = z;
-    }
-    append(mark, halo);
-    meshToFile(mark);
-    scene.objects.push_back({"mark", {}, std::move(mark), 0});
+    scene.materials.push_back({"chrome", "pallo3.jpg", {0.9f, 0.9f, 0.9f}});
+    Mesh letters = abcLetters();
+    meshToFile(letters);
+    scene.objects.push_back({"letters", {}, std::move(letters), 0});
     return scene;
 }
 

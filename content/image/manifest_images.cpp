@@ -155,7 +155,7 @@ Image paintCloud() {
         const float r = 2 * std::hypot(u - 0.5f, v - 0.5f);
         // Separate puffs with clear gaps: thirty of these sheets stack in the
         // cloud tunnel, and the models there must show through them.
-        const float level = 0.9f * smoothStep(0.44f, 0.82f, n) * (1 - smoothStep(0.35f, 0.95f, r));
+        const float level = 0.9f * smoothStep(0.46f, 0.84f, n) * (1 - smoothStep(0.35f, 0.95f, r));
         return Rgb{level, level, level};
     });
     return toImage(c, ImageKind::Grey);
