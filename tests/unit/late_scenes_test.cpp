@@ -241,22 +241,49 @@ TEST_F(LateModels, CityHasManyVerticesBeyondTwelveUnits) {
     EXPECT_LT(widest, 15.0f);
 }
 
-TEST_F(LateModels, RingShipHasItsNamedPartsInTheirSizes) {
+TEST_F(LateModels, RingShipIsASphereInThreeRingsTurningAboutIt) {
     AseModel ship;
     ship.load(file("alus.ASE").c_str(), nullptr);
-    auto extent = [&](const char* name) {
-        const int m = ship.findMesh(name);
-        EXPECT_GE(m, 0) << name;
+    const int sphere = ship.findMesh("\"sphere\"");
+    ASSERT_GE(sphere, 0);
+    const Vec3 centre = ship.meshes[sphere]->nodePos;
+    // Vertices are stored about the node's pivot, which the rings turn about.
+    auto extent = [&](int m) {
         float r = 0;
-        if (m >= 0)
-            for (const Vec3& v : ship.meshes[m]->vertices) r = std::max(r, std::hypot(v.x, v.y, v.z));
+        for (const Vec3& v : ship.meshes[m]->vertices) r = std::max(r, std::hypot(v.x, v.y, v.z));
         return r;
     };
-    EXPECT_LT(extent("\"sphere\""), 10.0f);
+    EXPECT_GT(extent(sphere), 8.0f);
+    EXPECT_LT(extent(sphere), 14.0f);
     for (const char* ring : {"\"ring_01\"", "\"ring_02\"", "\"ring_03\""}) {
-        const float r = extent(ring);
-        EXPECT_GT(r, 20.0f) << ring;
-        EXPECT_LT(r, 48.0f) << ring;
+        const int m = ship.findMesh(ring);
+        ASSERT_GE(m, 0) << ring;
+        EXPECT_EQ(ship.meshes[m]->nodePos.x, centre.x) << ring;
+        EXPECT_EQ(ship.meshes[m]->nodePos.y, centre.y) << ring;
+        EXPECT_EQ(ship.meshes[m]->nodePos.z, centre.z) << ring;
+        EXPECT_GT(extent(m), extent(sphere) + 4) << ring;
+        EXPECT_LT(extent(m), 40.0f) << ring;
+    }
+    // Every eye of the scene keeps clear of the sphere and within 340 units
+    // of it; anything else keeps farther off, where it can never come
+    // between an eye and the sphere.
+    const float events[] = {178200, 182200, 185800, 189300, 192800, 196500, 200300, 204000, 207500};
+    for (int k = 0; k < 8; ++k) {
+        for (float t = events[k]; t < events[k + 1]; t += 50) {
+            const Vec3 eye = shipShot(k, (t - events[k]) * 0.0002f, t - events[0]).eye;
+            const float d = std::hypot(eye.x - centre.x, eye.y - centre.y, eye.z - centre.z);
+            EXPECT_GT(d, extent(sphere) + 6) << "section " << k << " at " << t;
+            EXPECT_LT(d, 340.0f) << "section " << k << " at " << t;
+        }
+    }
+    for (int m = 0; m < ship.meshCount(); ++m) {
+        const std::string name = ship.meshes[m]->nodeName;
+        if (name == "\"sphere\"" || name.rfind("\"ring_", 0) == 0) continue;
+        for (const Vec3& v : ship.meshes[m]->vertices) {
+            const Vec3 w{v.x + ship.meshes[m]->nodePos.x, v.y + ship.meshes[m]->nodePos.y,
+                         v.z + ship.meshes[m]->nodePos.z};
+            ASSERT_GT(std::hypot(w.x - centre.x, w.y - centre.y, w.z - centre.z), 380.0f) << name;
+        }
     }
 }
 
