@@ -21,20 +21,24 @@ void turn(Mesh& mesh, float aboutXDeg, float aboutZDeg) {
 // --- The flower stems ----------------------------------------------------
 
 // The scene scales the stems by 0.3 and reads flower 0 up to parameter 6.6,
-// flowers 1 and 2 up to 4.1: nine knots, eight segments each. Each rises
-// from its root in a widening spiral, all within about 30 units of the
-// origin (after scaling) and up to about 30 high.
+// flowers 1 and 2 up to 4.1: nine knots, eight segments each. The camera
+// circles 40 to 50 units out, first 40 and then 100 up, looking at a tip:
+// so the stems climb steeply towards it in loose spirals (flower 0 to about
+// 64 units, the others to about 56), which keeps the watched tip 40 to 60
+// units from the eye, where a rosette spans a tenth of the picture. A
+// rosette every twentieth of a segment, each over three units across, makes
+// a closed chain: the stem.
 constexpr float kStemScale = 0.3f;
 
 std::vector<Point3> stemPoints(float rootX, float rootY, float phase, float turnRate, float rise) {
     std::vector<Point3> points;
     for (int k = 0; k < 9; ++k) {
         const float s = static_cast<float>(k);
-        const float r = 2.6f * s;
+        const float r = 3.0f + 1.2f * s;
         const float a = phase + turnRate * s;
         // Exporter axes: z is up.
         points.push_back({(rootX + r * std::cos(a)) / kStemScale, (rootY + r * std::sin(a)) / kStemScale,
-                          rise * s * (1.0f - 0.035f * s) / kStemScale});
+                          rise * s * (1.0f - 0.02f * s) / kStemScale});
     }
     return points;
 }
@@ -42,9 +46,9 @@ std::vector<Point3> stemPoints(float rootX, float rootY, float phase, float turn
 AseScene flowerScene() {
     AseScene scene;
     scene.sceneName = "kukka";
-    scene.shapes.push_back({"stem_main", {smoothPath(stemPoints(0, 0, 0.0f, 0.85f, 5.0f))}});
-    scene.shapes.push_back({"stem_left", {smoothPath(stemPoints(-9, 6, 2.2f, -0.8f, 5.5f))}});
-    scene.shapes.push_back({"stem_right", {smoothPath(stemPoints(8, -7, 4.0f, 0.75f, 5.0f))}});
+    scene.shapes.push_back({"stem_main", {smoothPath(stemPoints(-3, 0, 0.0f, 0.8f, 11.0f))}});
+    scene.shapes.push_back({"stem_left", {smoothPath(stemPoints(-13, 9, 2.2f, -0.7f, 15.0f))}});
+    scene.shapes.push_back({"stem_right", {smoothPath(stemPoints(12, -9, 4.0f, 0.7f, 15.0f))}});
     return scene;
 }
 

@@ -228,6 +228,9 @@ struct NebulaPalette {
     Rgb cloudB;
     Rgb glow;
     uint32_t seed;
+    // A luminous haze below the horizon (black for none): dark things on the
+    // ground (decals, spots, the flowers seen from above) stand out on it.
+    Rgb floor{};
 };
 
 // A sky in longitude (across) and latitude (down, north at the top), painted
@@ -246,6 +249,12 @@ Image paintNebula(const NebulaPalette& p) {
         const float bright = smoothStep(0.55f, 0.8f, density) * smoothStep(0.45f, 0.75f, filaments);
         Rgb colour = p.space + mix(p.cloudA, p.cloudB, smoothStep(0.3f, 0.7f, hue)) * cloud;
         colour = colour + p.glow * (bright * 0.8f);
+        // The haze rises from the nadir to a little below the horizon and is
+        // stirred by the same clouds.
+        if (p.floor.r + p.floor.g + p.floor.b > 0) {
+            const float below = smoothStep(0.05f, 0.45f, -dz);
+            colour = mix(colour, p.floor * (0.7f + 0.4f * density), below * 0.8f);
+        }
         // Stars: one candidate per cell of a 3D grid around the sphere.
         const float scale = 160;
         const float sx = dx * scale, sy = dy * scale, sz = dz * scale;
@@ -285,8 +294,10 @@ const std::vector<Painter>& painters() {
          [](std::string&) { return paintGlow(64, {1, 1, 1}, {0.55f, 0.85f, 1}, {0.1f, 0.3f, 0.9f}); }},
         {"nebula2.jpg",
          [](std::string&) {
-             return paintNebula({{0.04f, 0.01f, 0.02f}, {0.42f, 0.06f, 0.08f}, {0.62f, 0.4f, 0.1f},
-                                 {0.9f, 0.75f, 0.5f}, 202});
+             // Amber clouds on near-black, not red: the flowers' deep red and
+             // the piece's dull red smoke must stand out against it.
+             return paintNebula({{0.03f, 0.015f, 0.02f}, {0.42f, 0.2f, 0.06f}, {0.6f, 0.42f, 0.12f},
+                                 {0.9f, 0.75f, 0.5f}, 202, {0.78f, 0.42f, 0.16f}});
          }},
         {"white_512.jpg", [](std::string&) { return flat(512, 1); }},
         {"ring.jpg", [](std::string&) { return paintRing(); }},

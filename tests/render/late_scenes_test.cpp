@@ -1,6 +1,7 @@
 // The later scenes through the real program at a few chosen frames: the
-// fades that open and close them, the ring ship's orange ground and the
-// credits legible at the default size.
+// fades that open and close them, the ring ship's orange ground, the
+// piece's backdrop darkening and brightening, and the credits legible at the
+// default size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -55,6 +56,31 @@ TEST(LateScenes, RingShipGroundIsOrangeWhereNothingIsDrawn) {
     EXPECT_GT(p[0], 200);
     EXPECT_GT(p[0], p[1] + 20);
     EXPECT_GT(p[1], p[2] + 80);
+}
+
+// Median grey level of the picture band: the backdrop, which fills most of
+// it.
+int medianInBand(const RgbImage& image) {
+    std::vector<int> levels;
+    for (int y = kBandTop; y < kBandBottom; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const uint8_t* p = image.at(x, y);
+            levels.push_back((p[0] + p[1] + p[2]) / 3);
+        }
+    std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
+    return levels[levels.size() / 2];
+}
+
+TEST(LateScenes, PieceBackdropDarkensAndBrightensVisibly) {
+    TempDir dir;
+    // Before and after 225600 in the same shot, then late in the
+    // brightening from 233200 (before the final flash).
+    const int lit = medianInBand(shotAt(224500, dir));
+    const int dimmed = medianInBand(shotAt(227500, dir));
+    const int brightened = medianInBand(shotAt(235200, dir));
+    EXPECT_GT(lit, 80);
+    EXPECT_LT(3 * dimmed, lit);
+    EXPECT_GT(brightened, 3 * dimmed);
 }
 
 TEST(LateScenes, EveryCreditsLineIsLegibleAt1024x768) {
