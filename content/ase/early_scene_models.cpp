@@ -94,18 +94,25 @@ Outline chevron(float size) {
     return {{-s, -s}, {0, -0.2f * s}, {s, -s}, {s, -0.3f * s}, {0, s}, {-s, -0.3f * s}};
 }
 
-// A glyph standing in the program's xy plane, facing +z, extruded 24 deep
-// about z = 0 and turned so its top points away from the wheel's centre.
-Mesh glyph(const Outline& outline, float angleDeg, float radius) {
-    const float a = angleDeg * kPi / 180.0f;
-    const float turn = a - kPi / 2;
-    Outline placed;
-    for (const Point2& p : outline) {
-        placed.push_back({p.x * std::cos(turn) - p.y * std::sin(turn) + radius * std::cos(a),
-                          p.x * std::sin(turn) + p.y * std::cos(turn) + radius * std::sin(a)});
+// A glyph extruded 12 deep about its own plane, scaled, and stood at
+// `distance` from the origin along `direction`, facing out along it with its
+// top turned towards +y.
+Mesh glyph(const Outline& outline, float scale, Point3 direction, float distance) {
+    Outline scaled;
+    for (const Point2& p : outline) scaled.push_back({p.x * scale, p.y * scale});
+    Mesh m = extrudeOutline(scaled, 12.0f);
+    translate(m, 0, 0, -6.0f);
+    const float len = std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
+    const Point3 n = {direction.x / len, direction.y / len, direction.z / len};
+    // Up is +y made square to n; right completes the frame (right x up = n).
+    Point3 u = {-n.y * n.x, 1 - n.y * n.y, -n.y * n.z};
+    const float ul = std::sqrt(u.x * u.x + u.y * u.y + u.z * u.z);
+    u = {u.x / ul, u.y / ul, u.z / ul};
+    const Point3 r = {u.y * n.z - u.z * n.y, u.z * n.x - u.x * n.z, u.x * n.y - u.y * n.x};
+    for (Point3& v : m.vertices) {
+        v = {v.x * r.x + v.y * u.x + (v.z + distance) * n.x, v.x * r.y + v.y * u.y + (v.z + distance) * n.y,
+             v.x * r.z + v.y * u.z + (v.z + distance) * n.z};
     }
-    Mesh m = extrudeOutline(placed, 24.0f);
-    translate(m, 0, 0, -12.0f);
     return m;
 }
 
@@ -114,36 +121,42 @@ AseScene symbolsScene() {
     scene.sceneName = "symbols";
     scene.materials.push_back({"symbol", "", {0.8f, 0.8f, 0.85f}});
 
-    // A wheel of eight glyphs, radius 170, about a ring with a core: the
-    // whole turns about the program's z axis through the origin.
+    // The model turns about the program's z axis through the origin, and the
+    // ground is the plane y = 0 through that axis: whatever lies below the
+    // axis at a moment is under the ground, whatever the model. So there is
+    // no hub to sink half into the floor: eight glyphs ride a wide circle
+    // about the axis, and the cameras, lifted over the ground, frame the top
+    // of that circle, where two or three glyphs at a time hang 100 to 250
+    // units above the ground and sail across the picture as the model turns.
     const std::vector<Outline> outlines = {
         star(5, 48, 20), cross(42, 14), regular(3, 46, 90), regular(4, 40, 45),
         chevron(38),     regular(6, 40, 0), star(4, 48, 16), regular(4, 42, 0),
     };
     Mesh wheel;
-    for (size_t k = 0; k < outlines.size(); ++k)
-        append(wheel, glyph(outlines[k], 90.0f + 45.0f * static_cast<float>(k), 170.0f));
-    // The builders' torus and sphere lie about their own z axis, which in
-    // program axes is already the wheel's axis.
-    Mesh ring = makeTorus(70, 12, 48, 12);
-    append(wheel, ring);
-    append(wheel, makeSphere(32, 24, 12));
+    for (size_t k = 0; k < outlines.size(); ++k) {
+        const float a = (22.5f + 45.0f * static_cast<float>(k)) * kPi / 180.0f;
+        // Facing +z, the way the cameras look, each turned to its own angle
+        // so the circle does not read as a ring of cut-outs.
+        Mesh g = glyph(outlines[k], 1.05f, {0.25f * std::sin(3.0f * a), 0.2f * std::cos(2.0f * a), 1}, 0);
+        translate(g, 205 * std::cos(a), 205 * std::sin(a), 40 * std::sin(2.0f * a));
+        append(wheel, g);
+    }
     meshToFile(wheel);
     scene.objects.push_back({"symbols", {}, std::move(wheel), 0});
 
     // Eye and target paths of the three shots, each run from 0 to about 3.
-    // The wheel's hub stands at the origin; the camera stays above the
-    // ground and in front of the wheel, 450 to 600 out, and the spark column
-    // at x = -380 stays in the frame of the first two shots.
+    // The eyes stay 400 to 520 out and 220 to 320 up, looking a little down
+    // at the top of the circle; the first two shots lean left far enough to
+    // catch the spark column at x = -380 rising from the ground.
     const std::vector<std::vector<Point3>> eyes = {
-        {{230, 60, 530}, {120, 85, 520}, {20, 110, 500}, {-90, 130, 480}},
-        {{-520, 50, 300}, {-440, 80, 400}, {-340, 110, 460}, {-240, 140, 480}},
-        {{-320, 300, 420}, {-120, 240, 470}, {120, 200, 470}, {320, 170, 420}},
+        {{230, 250, 470}, {120, 265, 460}, {20, 280, 445}, {-90, 290, 425}},
+        {{-470, 230, 280}, {-390, 250, 370}, {-300, 270, 420}, {-210, 285, 440}},
+        {{-300, 320, 380}, {-110, 300, 430}, {110, 290, 430}, {300, 280, 380}},
     };
     const std::vector<std::vector<Point3>> targets = {
-        {{-60, 80, 0}, {-40, 90, 0}, {-20, 100, 0}, {0, 105, 0}},
-        {{-180, 110, 0}, {-120, 105, 0}, {-60, 100, 0}, {-20, 100, 0}},
-        {{0, 90, 0}, {0, 95, 0}, {0, 100, 0}, {0, 100, 0}},
+        {{-110, 150, 0}, {-80, 160, 0}, {-50, 170, 0}, {-20, 175, 0}},
+        {{-190, 150, 0}, {-140, 160, 0}, {-80, 170, 0}, {-30, 175, 0}},
+        {{0, 160, 0}, {0, 170, 0}, {0, 175, 0}, {0, 175, 0}},
     };
     for (int k = 0; k < 3; ++k) {
         scene.shapes.push_back(pathShape("eye" + std::to_string(k + 1), eyes[k], 1.0f));
