@@ -22,12 +22,13 @@ void turn(Mesh& mesh, float aboutXDeg, float aboutZDeg) {
 
 // The scene scales the stems by 0.3 and reads flower 0 up to parameter 6.6,
 // flowers 1 and 2 up to 4.1: nine knots, eight segments each. The camera
-// circles 40 to 50 units out, first 40 and then 100 up, looking at a tip:
-// so the stems climb steeply towards it in loose spirals (flower 0 to about
-// 64 units, the others to about 56), which keeps the watched tip 40 to 60
-// units from the eye, where a rosette spans a tenth of the picture. A
-// rosette every twentieth of a segment, each over three units across, makes
-// a closed chain: the stem.
+// first circles 40 units out and 40 up, watching flower 0's growing tip,
+// then rises to 60 and swings 10 to 90 units out: so the stems climb
+// steeply in loose spirals (flower 0 to about 64 units, the others to about
+// 56), which keeps the watched tip about 50 units from the eye and later
+// lifts the flowers up into the camera's view instead of leaving them on
+// the ground far below it. A rosette every twentieth of a segment, each
+// over three units across, makes a closed chain: the stem.
 constexpr float kStemScale = 0.3f;
 
 std::vector<Point3> stemPoints(float rootX, float rootY, float phase, float turnRate, float rise) {
@@ -115,10 +116,10 @@ constexpr Point3 kShipCentre = {0, 60, 32};  // exporter axes: program (0, 32, -
 
 void moveTo(Mesh& mesh, Point3 p) { translate(mesh, p.x, p.y, p.z); }
 
-// Small beads and rings drifting far around the ship, 400 to 900 units out:
+// Small beads and rings scattered far round the ship, 400 to 900 units out:
 // one section looks away from the ship altogether and others start with it
 // behind the camera, and these give the orange ground depth and motion
-// there. Every eye stays within 330 units of the ship and every view of the
+// there. Every eye stays within 340 units of the ship and every view of the
 // sphere is from within 240, so none of them can come between an eye and
 // the sphere.
 Mesh driftField() {

@@ -210,9 +210,9 @@ protected:
     TempDir dir;
 };
 
-// The camera circles 40 to 50 units out and 40, later 100, up: the stems
-// climb towards it so the tip it watches stays near, and stay inside its
-// circle.
+// The camera circles 40 units out and 40 up, later 60 up and wider: the
+// stems climb towards it so the tip it watches stays near, and stay inside
+// its first circle.
 TEST_F(LateModels, FlowerStemsClimbTowardsTheOrbitingCamera) {
     for (int i = 0; i < 3; ++i) {
         SplinePath stem;
