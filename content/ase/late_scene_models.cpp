@@ -112,7 +112,7 @@ AseScene cityScene() {
 // (0, 15, -50) and pass within 20 units of the origin, so the ship sits 32
 // up and 60 back (program axes), more than 20 units from every eye. Each
 // ring's pivot is the sphere's centre, so the rings turn about the sphere;
-// they stay within 28 units of it, inside the 30 and more at which the
+// they stay within 26 units of it, inside the 27 and more at which the
 // later sections' eyes pass, so none of them sweeps through a camera there.
 constexpr Point3 kShipCentre = {0, 60, 32};  // exporter axes: program (0, 32, -60)
 
@@ -160,7 +160,7 @@ AseScene shipScene() {
     const RingShape rings[] = {
         {"ring_01", 15.5f, 1.3f, 15, 0},
         {"ring_02", 19.5f, 1.5f, 70, 30},
-        {"ring_03", 26, 2.0f, -40, -50},
+        {"ring_03", 24, 1.8f, -40, -50},
     };
     for (const RingShape& r : rings) {
         Mesh ring = makeTorus(r.radius, r.tube, 96, 14);
