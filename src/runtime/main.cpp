@@ -17,6 +17,7 @@
 #include "runtime/offline_run.h"
 #include "runtime/options.h"
 #include "runtime/startup.h"
+#include "runtime/startup_report.h"
 #include "runtime/timeline.h"
 
 namespace {
@@ -55,6 +56,17 @@ void openWindow(const Options& options) {
     if (!options.windowed) glutFullScreen();
 }
 
+// The first frame of playback, then the start-up report: the frame is
+// finished before the time is taken, so it counts until it is on screen.
+void displayFirstFrameThenReport() {
+    displayFrame();
+    glFinish();
+    startupLap(StartupStep::FirstFrame);
+    std::fputs(("\n" + startupTable(startupReport())).c_str(), stdout);
+    std::fflush(stdout);
+    glutDisplayFunc(displayFrame);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,6 +84,7 @@ int main(int argc, char** argv) {
         std::printf("afterglow %s\n", AFTERGLOW_VERSION);
         return 0;
     }
+    startupLap(StartupStep::ProgramLoad);
     if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
@@ -90,8 +103,9 @@ int main(int argc, char** argv) {
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
     glutMouseFunc(mouseButton);
+    startupLap(StartupStep::Context);
 
-    initialize();
+    initialize([](StartupStep step) { startupLap(step); });
     reshape(windowWidth, windowHeight);
 
     if (capturing) quitProgram(runCapture(options));
@@ -106,6 +120,8 @@ int main(int argc, char** argv) {
         music.mode = options.silent ? ClockMode::Steady : ClockMode::Audio;
         music.startMs = options.startMs;
         startMusic(music);
+        startupLap(StartupStep::MusicStart);
+        if (options.startupReport) glutDisplayFunc(displayFirstFrameThenReport);
     }
     glutMainLoop();
     return 0;
