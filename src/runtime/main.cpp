@@ -13,7 +13,9 @@
 #include "runtime/benchmark.h"
 #include "runtime/capture.h"
 #include "runtime/frame_loop.h"
+#include "runtime/loading_bar.h"
 #include "runtime/music.h"
+#include "runtime/music_preload.h"
 #include "runtime/offline_run.h"
 #include "runtime/options.h"
 #include "runtime/startup.h"
@@ -85,6 +87,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     startupLap(StartupStep::ProgramLoad);
+
+    // The music decodes on its own thread from here while the window opens
+    // and everything else loads; startMusic() (or an offline run's clock)
+    // waits for it. Anything that changes the working directory must come
+    // before this line.
+    beginMusicDecode(MusicConfig{}.path);
+
     if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
@@ -105,7 +114,13 @@ int main(int argc, char** argv) {
     glutMouseFunc(mouseButton);
     startupLap(StartupStep::Context);
 
-    initialize([](StartupStep step) { startupLap(step); });
+    LoadingBar loadingBar(initializeStepCount());
+    initialize([&loadingBar](StartupStep step) {
+        startupLap(step);
+        loadingBar.stepDone();
+        startupLap(StartupStep::LoadingBar);
+    });
+    loadingBar.finish();
     reshape(windowWidth, windowHeight);
 
     if (capturing) quitProgram(runCapture(options));
