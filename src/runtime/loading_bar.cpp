@@ -71,11 +71,15 @@ void drawLoadingBar(int done, int total) {
 
 void LoadingBar::stepDone() {
     done_ += 1;
-    if (shown_ && Clock::now() - lastShown_ < kMinInterval) return;
+    const Clock::time_point start = Clock::now();
+    if (shown_ && start - lastShown_ < std::max<Clock::duration>(kMinInterval, kIntervalPerShowing * lastCost_)) return;
     drawLoadingBar(done_, total_);
     glutSwapBuffers();
-    shown_ = true;
     lastShown_ = Clock::now();
+    // The first showing also sets up the window's buffers in the driver:
+    // a one-time cost that says nothing about the next.
+    if (shown_) lastCost_ = lastShown_ - start;
+    shown_ = true;
 }
 
 void LoadingBar::finish() {
