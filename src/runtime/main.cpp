@@ -13,6 +13,7 @@
 #include "runtime/benchmark.h"
 #include "runtime/capture.h"
 #include "runtime/frame_loop.h"
+#include "runtime/huge_pages.h"
 #include "runtime/loading_bar.h"
 #include "runtime/music.h"
 #include "runtime/music_preload.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv) {
         std::printf("afterglow %s\n", AFTERGLOW_VERSION);
         return 0;
     }
+    restartWithHugePages(argv);
     startupLap(StartupStep::ProgramLoad);
 
     // The music decodes on its own thread from here while the window opens
