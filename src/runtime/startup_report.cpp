@@ -94,7 +94,7 @@ std::string startupTable(const StartupReport& r) {
                    formatText("on its own thread from the start; %.0f of it hidden behind the rest",
                               r.decodeHiddenMs()));
     else
-        out += "  music decode                  -   not on its own thread: counted in the music start\n";
+        out += formatText("  %-24s%7s   %s\n", "music decode", "-", "not on its own thread: counted in the music start");
     return out;
 }
 
