@@ -70,7 +70,10 @@ std::string usageText(const char* program) {
            "  AFTERGLOW_HIDE_GL_EXTENSIONS=NAME,...\n"
            "                     for testing: the start-up checks take every GL extension,\n"
            "                     framebuffer entry point or version (GL_VERSION_2_0) whose\n"
-           "                     name contains a NAME as missing\n";
+           "                     name contains a NAME as missing\n"
+           "  GLIBC_TUNABLES     unless it names glibc.malloc.hugetlb, the program starts\n"
+           "                     itself again once with glibc.malloc.hugetlb=1 added, for\n"
+           "                     huge pages (=0 keeps ordinary pages)\n";
 }
 
 ParseResult parseOptions(int argc, const char* const* argv) {
