@@ -69,6 +69,13 @@ void drawLoadingBar(int done, int total) {
     endClears();
 }
 
+void LoadingBar::begin() {
+    drawLoadingBar(done_, total_);
+    glutSwapBuffers();
+    lastShown_ = Clock::now();
+    shown_ = true;
+}
+
 void LoadingBar::stepDone() {
     done_ += 1;
     const Clock::time_point start = Clock::now();
@@ -76,9 +83,7 @@ void LoadingBar::stepDone() {
     drawLoadingBar(done_, total_);
     glutSwapBuffers();
     lastShown_ = Clock::now();
-    // The first showing also sets up the window's buffers in the driver:
-    // a one-time cost that says nothing about the next.
-    if (shown_) lastCost_ = lastShown_ - start;
+    lastCost_ = lastShown_ - start;
     shown_ = true;
 }
 

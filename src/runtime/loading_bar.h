@@ -3,6 +3,7 @@
 // rectangle while the assets load.
 //
 //   LoadingBar bar(initializeStepCount());
+//   bar.begin();    // as soon as the window is open: the empty bar
 //   initialize([&](StartupStep) { bar.stepDone(); });
 //   bar.finish();   // before the first frame: the window is black again
 //
@@ -25,9 +26,13 @@ public:
     static constexpr int kIntervalPerShowing = 4;
 
     explicit LoadingBar(int totalSteps) : total_(totalSteps) {}
+    // Draws and shows the empty bar. The first swap of a window also sets up
+    // its buffers in the driver, a one-time cost the first frame would pay
+    // otherwise.
+    void begin();
     // One more step done: the bar is drawn and shown, unless it was shown
-    // less than kMinInterval, or four times what the last showing took, ago.
-    // The first step is always shown.
+    // less than kMinInterval, or four times what the last showing after
+    // begin() took, ago.
     void stepDone();
     // Clears the back buffer to black, as the window was before the bar.
     void finish();

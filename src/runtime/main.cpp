@@ -116,8 +116,10 @@ int main(int argc, char** argv) {
     glutKeyboardFunc(keyboard);
     glutMouseFunc(mouseButton);
     startupLap(StartupStep::Context);
-
     LoadingBar loadingBar(initializeStepCount());
+    loadingBar.begin();
+    startupLap(StartupStep::FirstSwap);
+
     initialize([&loadingBar](StartupStep step) {
         startupLap(step);
         loadingBar.stepDone();

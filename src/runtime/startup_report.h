@@ -18,6 +18,7 @@
 enum class StartupStep {
     ProgramLoad,  // process start to main: the dynamic loader, static set-up
     Context,      // the toolkit, the window and the GL context: the driver's start
+    FirstSwap,    // an empty loading bar shown: the driver sets up the window's buffers
     GlChecks,     // GLEW and the OpenGL 2.0 test
     Shaders,
     Texture,      // one manifest image
@@ -31,6 +32,7 @@ enum class StartupStep {
 struct StartupReport {
     double programLoadMs = 0.0;
     double contextMs = 0.0;
+    double firstSwapMs = 0.0;
     double glChecksMs = 0.0;
     double shadersMs = 0.0;
     double texturesMs = 0.0;

@@ -51,7 +51,7 @@ TEST(StartupReportRun, PlaybackPrintsEveryStepOnceAfterTheUsualConsoleOutput) {
 
     const std::string table = out.substr(report - 1);
     double parts = 0.0;
-    for (const char* name : {"program load", "GL context and driver", "GL checks", "shaders", "textures",
+    for (const char* name : {"program load", "GL context and driver", "first swap", "GL checks", "shaders", "textures",
                              "render target, passes", "models", "loading bar", "music start", "first frame"}) {
         const double ms = rowValue(table, name);
         EXPECT_GE(ms, 0.0) << name << " is missing from:\n" << table;
