@@ -222,7 +222,7 @@ int runBenchmark(const Options& options) {
         if (i == 0) {
             startupLap(StartupStep::FirstFrame);
             report.startup = startupReport();
-            report.startupMs = report.startup.totalMs();
+            report.startupMs = report.startup.wall.total();
         }
         samples.push_back({sceneIndex, msBetween(start, end), fragments});
         progress.show(i + 1);

@@ -25,46 +25,71 @@ double msBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+double threadCpuMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
+}
+
 StartupReport report;
 std::optional<Clock::time_point> lastLap;
+double lastLapCpuMs = 0.0;
 
-std::string row(const char* name, double ms, const std::string& note = {}) {
-    return formatText("  %-24s%7.0f", name, ms) + (note.empty() ? "" : "   " + note) + "\n";
+void charge(StartupTimes& times, StartupStep step, double ms) {
+    switch (step) {
+    case StartupStep::ProgramLoad: times.programLoad += ms; break;
+    case StartupStep::Context: times.context += ms; break;
+    case StartupStep::FirstSwap: times.firstSwap += ms; break;
+    case StartupStep::GlChecks: times.glChecks += ms; break;
+    case StartupStep::Shaders: times.shaders += ms; break;
+    case StartupStep::Texture: times.textures += ms; break;
+    case StartupStep::Passes: times.passes += ms; break;
+    case StartupStep::Scene: times.scenes.push_back(ms); break;
+    case StartupStep::LoadingBar: times.loadingBar += ms; break;
+    case StartupStep::MusicStart: times.musicStart += ms; break;
+    case StartupStep::FirstFrame: times.firstFrame += ms; break;
+    }
+}
+
+// One row: the step's name, its wall and processor milliseconds, a note.
+std::string row(const char* name, double wallMs, double cpuMs, const std::string& note = {}) {
+    return formatText("  %-24s%7.0f%7.0f", name, wallMs, cpuMs) + (note.empty() ? "" : "   " + note) + "\n";
+}
+
+std::string jsonTimes(const StartupTimes& t, const std::string& indent) {
+    std::string scenes;
+    for (size_t k = 0; k < t.scenes.size(); ++k) scenes += (k ? ", " : "") + jsonNumber(t.scenes[k]);
+    const std::string next = ",\n" + indent + " ";
+    return "{\"programLoad\": " + jsonNumber(t.programLoad) + ", \"context\": " + jsonNumber(t.context) +
+           ", \"firstSwap\": " + jsonNumber(t.firstSwap) + ", \"glChecks\": " + jsonNumber(t.glChecks) + next +
+           "\"shaders\": " + jsonNumber(t.shaders) + ", \"textures\": " + jsonNumber(t.textures) +
+           ", \"passes\": " + jsonNumber(t.passes) + ", \"models\": " + jsonNumber(t.models()) + next +
+           "\"scenes\": [" + scenes + "]" + next + "\"loadingBar\": " + jsonNumber(t.loadingBar) +
+           ", \"musicStart\": " + jsonNumber(t.musicStart) + ", \"firstFrame\": " + jsonNumber(t.firstFrame) +
+           ", \"total\": " + jsonNumber(t.total()) + ", \"own\": " + jsonNumber(t.own()) + "}";
 }
 
 }  // namespace
 
-double StartupReport::modelsMs() const { return std::accumulate(sceneMs.begin(), sceneMs.end(), 0.0); }
+double StartupTimes::models() const { return std::accumulate(scenes.begin(), scenes.end(), 0.0); }
 
-double StartupReport::totalMs() const {
-    return programLoadMs + contextMs + firstSwapMs + glChecksMs + shadersMs + texturesMs + passesMs + modelsMs() + loadingBarMs +
-           musicStartMs + firstFrameMs;
+double StartupTimes::total() const {
+    return programLoad + context + firstSwap + glChecks + shaders + textures + passes + models() + loadingBar +
+           musicStart + firstFrame;
 }
 
-double StartupReport::ownMs() const { return totalMs() - contextMs; }
+double StartupTimes::own() const { return total() - context; }
 
 double StartupReport::decodeHiddenMs() const { return decodeMs < 0.0 ? -1.0 : std::max(0.0, decodeMs - decodeWaitMs); }
 
 void startupLap(StartupStep step) {
     const Clock::time_point now = Clock::now();
-    const double ms = lastLap ? msBetween(*lastLap, now) : msSinceProcessStart();
+    const double cpuNow = threadCpuMs();
+    charge(report.wall, step, lastLap ? msBetween(*lastLap, now) : msSinceProcessStart());
+    charge(report.cpu, step, cpuNow - lastLapCpuMs);  // the thread's time counts from the process start
+    if (step == StartupStep::Texture) report.textureCount += 1;
     lastLap = now;
-    switch (step) {
-    case StartupStep::ProgramLoad: report.programLoadMs += ms; break;
-    case StartupStep::Context: report.contextMs += ms; break;
-    case StartupStep::FirstSwap: report.firstSwapMs += ms; break;
-    case StartupStep::GlChecks: report.glChecksMs += ms; break;
-    case StartupStep::Shaders: report.shadersMs += ms; break;
-    case StartupStep::Texture:
-        report.texturesMs += ms;
-        report.textureCount += 1;
-        break;
-    case StartupStep::Passes: report.passesMs += ms; break;
-    case StartupStep::Scene: report.sceneMs.push_back(ms); break;
-    case StartupStep::LoadingBar: report.loadingBarMs += ms; break;
-    case StartupStep::MusicStart: report.musicStartMs += ms; break;
-    case StartupStep::FirstFrame: report.firstFrameMs += ms; break;
-    }
+    lastLapCpuMs = cpuNow;
 }
 
 void noteMusicDecode(double decodeMs, double waitMs) {
@@ -75,43 +100,39 @@ void noteMusicDecode(double decodeMs, double waitMs) {
 StartupReport startupReport() { return report; }
 
 std::string startupTable(const StartupReport& r) {
-    std::string out = "start-up, milliseconds\n";
-    out += row("program load", r.programLoadMs, "process start to main: the dynamic loader");
-    out += row("GL context and driver", r.contextMs, "the toolkit, the window, the GL driver's start");
-    out += row("first swap", r.firstSwapMs, "an empty loading bar; the driver sets up the window's buffers");
-    out += row("GL checks", r.glChecksMs);
-    out += row("shaders", r.shadersMs);
-    out += row("textures", r.texturesMs, std::to_string(r.textureCount) + " images");
-    out += row("render target, passes", r.passesMs);
-    out += row("models", r.modelsMs(), "the scene loaders:");
-    for (size_t k = 0; k < r.sceneMs.size(); ++k)
-        out += formatText("    scene %-16zu%7.0f\n", k, r.sceneMs[k]);
-    out += row("loading bar", r.loadingBarMs);
-    out += row("music start", r.musicStartMs, formatText("%.0f of it waiting for the music decode", r.decodeWaitMs));
-    out += row("first frame", r.firstFrameMs, "drawn and shown");
-    out += row("total", r.totalMs(), "process start to the first frame shown");
-    out += row("ours", r.ownMs(), "the total less the GL context and driver");
+    const StartupTimes& w = r.wall;
+    const StartupTimes& c = r.cpu;
+    std::string out = "start-up, milliseconds           wall    cpu (of the main thread)\n";
+    out += row("program load", w.programLoad, c.programLoad, "process start to main: the dynamic loader");
+    out += row("GL context and driver", w.context, c.context, "the toolkit, the window, the GL driver's start");
+    out += row("first swap", w.firstSwap, c.firstSwap, "an empty loading bar; the driver sets up the window's buffers");
+    out += row("GL checks", w.glChecks, c.glChecks);
+    out += row("shaders", w.shaders, c.shaders);
+    out += row("textures", w.textures, c.textures, std::to_string(r.textureCount) + " images");
+    out += row("render target, passes", w.passes, c.passes);
+    out += row("models", w.models(), c.models(), "the scene loaders:");
+    for (size_t k = 0; k < w.scenes.size(); ++k)
+        out += formatText("    scene %-16zu%7.0f%7.0f\n", k, w.scenes[k], k < c.scenes.size() ? c.scenes[k] : 0.0);
+    out += row("loading bar", w.loadingBar, c.loadingBar);
+    out += row("music start", w.musicStart, c.musicStart,
+               formatText("%.0f of it waiting for the music decode", r.decodeWaitMs));
+    out += row("first frame", w.firstFrame, c.firstFrame, "drawn and shown");
+    out += row("total", w.total(), c.total(), "process start to the first frame shown");
+    out += row("ours", w.own(), c.own(), "the total less the GL context and driver");
     if (r.decodeMs >= 0.0)
-        out += row("music decode", r.decodeMs,
-                   formatText("on its own thread from the start; %.0f of it hidden behind the rest",
-                              r.decodeHiddenMs()));
+        out += formatText("  %-24s%7.0f          on its own thread from the start; %.0f of it hidden behind the rest\n",
+                          "music decode", r.decodeMs, r.decodeHiddenMs());
     else
-        out += formatText("  %-24s%7s   %s\n", "music decode", "-", "not on its own thread: counted in the music start");
+        out += formatText("  %-24s%7s          %s\n", "music decode", "-", "not on its own thread: counted in the music start");
     return out;
 }
 
 std::string startupJson(const StartupReport& r, const std::string& indent) {
-    std::string scenes;
-    for (size_t k = 0; k < r.sceneMs.size(); ++k) scenes += (k ? ", " : "") + jsonNumber(r.sceneMs[k]);
     const std::string next = ",\n" + indent + " ";
-    return "{\"programLoadMs\": " + jsonNumber(r.programLoadMs) + ", \"contextMs\": " + jsonNumber(r.contextMs) +
-           ", \"firstSwapMs\": " + jsonNumber(r.firstSwapMs) + ", \"glChecksMs\": " + jsonNumber(r.glChecksMs) + next + "\"shadersMs\": " + jsonNumber(r.shadersMs) +
-           ", \"texturesMs\": " + jsonNumber(r.texturesMs) + ", \"textureCount\": " + std::to_string(r.textureCount) +
-           ", \"passesMs\": " + jsonNumber(r.passesMs) + next + "\"modelsMs\": " + jsonNumber(r.modelsMs()) +
-           ", \"sceneMs\": [" + scenes + "]" + next + "\"loadingBarMs\": " + jsonNumber(r.loadingBarMs) +
-           ", \"musicStartMs\": " + jsonNumber(r.musicStartMs) + ", \"firstFrameMs\": " + jsonNumber(r.firstFrameMs) +
-           next + "\"totalMs\": " + jsonNumber(r.totalMs()) + ", \"ownMs\": " + jsonNumber(r.ownMs()) + next +
-           "\"musicDecodeMs\": " + jsonNumber(r.decodeMs) + ", \"musicDecodeWaitMs\": " + jsonNumber(r.decodeWaitMs) +
+    return "{\"wallMs\": " + jsonTimes(r.wall, indent + " ") + next +
+           "\"mainThreadCpuMs\": " + jsonTimes(r.cpu, indent + " ") + next +
+           "\"textureCount\": " + std::to_string(r.textureCount) + ", \"musicDecodeMs\": " + jsonNumber(r.decodeMs) +
+           ", \"musicDecodeWaitMs\": " + jsonNumber(r.decodeWaitMs) +
            ", \"musicDecodeHiddenMs\": " + jsonNumber(r.decodeHiddenMs()) + "}";
 }
 

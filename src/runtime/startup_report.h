@@ -5,7 +5,7 @@
 //   ... work ...; startupLap(StartupStep::Context);
 //   ... every later step the same way, up to
 //   startupLap(StartupStep::FirstFrame);      // the first frame is shown
-//   const StartupReport r = startupReport();
+//   const StartupReport r = startupReport();    // r.wall.total() ...
 //   std::fputs(startupTable(r).c_str(), stdout);
 //
 // Each lap charges the time since the previous one to its step, so the steps
@@ -29,32 +29,42 @@ enum class StartupStep {
     FirstFrame,   // drawing and showing the first frame
 };
 
+// Milliseconds in each step, by one clock.
+struct StartupTimes {
+    double programLoad = 0.0;
+    double context = 0.0;
+    double firstSwap = 0.0;
+    double glChecks = 0.0;
+    double shaders = 0.0;
+    double textures = 0.0;
+    double passes = 0.0;
+    std::vector<double> scenes;  // one per scene loader, in order
+    double loadingBar = 0.0;
+    double musicStart = 0.0;
+    double firstFrame = 0.0;
+
+    double models() const;  // the scene loaders together
+    double total() const;   // process start to the first frame shown
+    double own() const;     // the total less the GL context and driver
+};
+
 struct StartupReport {
-    double programLoadMs = 0.0;
-    double contextMs = 0.0;
-    double firstSwapMs = 0.0;
-    double glChecksMs = 0.0;
-    double shadersMs = 0.0;
-    double texturesMs = 0.0;
+    StartupTimes wall;  // what the viewer waits
+    // The main thread's processor time in the same steps: what the steps
+    // cost on a machine with nothing else to do (the driver's rasterising
+    // threads and the music worker are not in it).
+    StartupTimes cpu;
     int textureCount = 0;
-    double passesMs = 0.0;
-    std::vector<double> sceneMs;  // one per scene loader, in order
-    double loadingBarMs = 0.0;
-    double musicStartMs = 0.0;
-    double firstFrameMs = 0.0;
     // The music decode on its own thread; < 0 when the music was decoded
     // where it was needed instead.
     double decodeMs = -1.0;
     double decodeWaitMs = 0.0;  // how long the music start waited for it
 
-    double modelsMs() const;
-    double totalMs() const;        // process start to the first frame shown
-    double ownMs() const;          // the total less the GL driver's start
-    double decodeHiddenMs() const; // the decode less the wait for it
+    double decodeHiddenMs() const;  // the decode less the wait for it
 };
 
 // Charges the time since the previous lap (for the first, since the process
-// started) to step.
+// started) to step. Called from the main thread only.
 void startupLap(StartupStep step);
 // Called by the music when it has the decoded file: how long the worker
 // took, and how long the caller waited for it (< 0: no worker).

@@ -76,8 +76,8 @@ TEST(Benchmark, ShortSpanAcrossASceneChangeReportsEveryField) {
                             "\"stoppedEarly\": false", "\"startupMs\": ", "\"renderer\": \"llvmpipe", "\"fillRate\": ",
                             "\"scene\": 2, \"frames\": 6", "\"scene\": 3, \"frames\": 4", "\"total\": {\"frames\": 10",
                             "\"onePercentLowFps\": ", "\"worstFrameMs\": ", "\"fragmentsPerFrame\": ",
-                            "\"fillFloorMs\": ", "\"frameToFloor\": ", "\"startup\": {\"programLoadMs\": ",
-                            "\"sceneMs\": [", "\"firstFrameMs\": ", "\"musicDecodeMs\": "})
+                            "\"fillFloorMs\": ", "\"frameToFloor\": ", "\"startup\": {\"wallMs\": {\"programLoad\": ",
+                            "\"mainThreadCpuMs\": {", "\"scenes\": [", "\"firstFrame\": ", "\"musicDecodeMs\": "})
         EXPECT_NE(text.find(key), std::string::npos) << key << " is missing from:\n" << text;
     EXPECT_EQ(text.find("null"), std::string::npos) << "llvmpipe counts fragments:\n" << text;
 }
