@@ -24,23 +24,22 @@ TEST(InitializeSteps, EveryStepOnceInOrderWithTheWindowBoundAndABarDrawnAtEach) 
     setMessageBoxesEnabled(false);
     TempDir dir;
     writeFixtureShaders(dir.path());
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    while (glGetError() != GL_NO_ERROR) {
-    }
-
     std::vector<StartupStep> steps;
     std::vector<GLint> framebuffers;
-    testing::internal::CaptureStdout();
-    initialize([&](StartupStep step) {
-        steps.push_back(step);
-        GLint bound = -1;
-        if (GLEW_EXT_framebuffer_object) glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
-        framebuffers.push_back(bound);
-        drawLoadingBar(static_cast<int>(steps.size()), initializeStepCount());
-    });
-    const std::string out = testing::internal::GetCapturedStdout();
-    std::filesystem::current_path(previous);
+    std::string out;
+    {
+        const WorkingDir inDir(dir.path());
+        glGetError();  // whatever came before is not ours
+        testing::internal::CaptureStdout();
+        initialize([&](StartupStep step) {
+            steps.push_back(step);
+            GLint bound = -1;
+            if (GLEW_EXT_framebuffer_object) glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
+            framebuffers.push_back(bound);
+            drawLoadingBar(static_cast<int>(steps.size()), initializeStepCount());
+        });
+        out = testing::internal::GetCapturedStdout();
+    }
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
     EXPECT_NE(out.find("\ninitialize()\n"), std::string::npos) << out;
 

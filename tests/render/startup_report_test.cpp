@@ -11,6 +11,7 @@
 
 #include "support/fixture_shaders.h"
 #include "support/process.h"
+#include "support/report_rows.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -31,13 +32,6 @@ size_t count(const std::string& text, const std::string& what) {
     return n;
 }
 
-// The number of the report's row name; -1 when there is none.
-double rowValue(const std::string& text, const std::string& name) {
-    std::smatch match;
-    if (!std::regex_search(text, match, std::regex("\\n  " + name + " +([0-9]+)"))) return -1.0;
-    return std::stod(match[1].str());
-}
-
 TEST(StartupReportRun, PlaybackPrintsEveryStepOnceAfterTheUsualConsoleOutput) {
     const ProcessResult r = afterglow({"--windowed", "--silent", "--start", "243000", "--startup-report"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -53,28 +47,27 @@ TEST(StartupReportRun, PlaybackPrintsEveryStepOnceAfterTheUsualConsoleOutput) {
     double parts = 0.0;
     for (const char* name : {"program load", "GL context and driver", "first swap", "GL checks", "shaders", "textures",
                              "render target, passes", "models", "loading bar", "music start", "first frame"}) {
-        const double ms = rowValue(table, name);
+        const double ms = reportNumber(table, name);
         EXPECT_GE(ms, 0.0) << name << " is missing from:\n" << table;
         parts += ms;
     }
     for (int k = 0; k < 11; ++k)
-        EXPECT_GE(rowValue(table, "  scene " + std::to_string(k)), 0.0) << "scene " << k << ":\n" << table;
+        EXPECT_GE(reportNumber(table, "  scene " + std::to_string(k)), 0.0) << "scene " << k << ":\n" << table;
     EXPECT_NE(table.find("14 images"), std::string::npos) << table;
     // Rounded rows: the total is their sum within a millisecond each.
-    const double total = rowValue(table, "total");
+    const double total = reportNumber(table, "total");
     EXPECT_NEAR(total, parts, 10.0) << table;
-    EXPECT_NEAR(rowValue(table, "ours"), total - rowValue(table, "GL context and driver"), 1.0) << table;
+    EXPECT_NEAR(reportNumber(table, "ours"), total - reportNumber(table, "GL context and driver"), 1.0) << table;
     // One thread cannot spend more processor time than time passes (the
     // start time is known to a clock tick).
-    std::smatch cpu;
-    ASSERT_TRUE(std::regex_search(table, cpu, std::regex("\\n  total +[0-9]+ +([0-9]+)"))) << table;
-    EXPECT_GT(std::stod(cpu[1].str()), 0.0) << table;
-    EXPECT_LE(std::stod(cpu[1].str()), total + 10.0) << table;
+    const double cpu = reportNumber(table, "total", 1);
+    EXPECT_GT(cpu, 0.0) << table;
+    EXPECT_LE(cpu, total + 10.0) << table;
     // The worker decoded the build's music while the rest loaded.
-    EXPECT_GT(rowValue(table, "music decode"), 0.0) << table;
+    EXPECT_GT(reportNumber(table, "music decode"), 0.0) << table;
     std::smatch hidden;
     ASSERT_TRUE(std::regex_search(table, hidden, std::regex("([0-9]+) of it hidden"))) << table;
-    EXPECT_LE(std::stod(hidden[1].str()), rowValue(table, "music decode") + 1.0) << table;
+    EXPECT_LE(std::stod(hidden[1].str()), reportNumber(table, "music decode") + 1.0) << table;
 }
 
 TEST(StartupMusic, AnUndecodableFileIsSaidOnceAndPlaybackAndShotsGoOn) {
