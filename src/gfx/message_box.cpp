@@ -1,9 +1,9 @@
 #include "gfx/message_box.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
-
-#include "runtime/sdl_library.h"
 
 namespace {
 bool boxesEnabled = true;
@@ -18,7 +18,6 @@ void showMessageBox(const char* text, const char* caption, MessageIcon icon) {
     std::fflush(stderr);
     if (!boxesEnabled || std::getenv("AFTERGLOW_NO_MESSAGE_BOX")) return;
     const Uint32 flags = icon == MessageIcon::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_WARNING;
-    // Without a window system (or SDL) no box can be shown; the console
-    // line stands.
-    if (const SdlLibrary* sdl = loadSdl()) sdl->ShowSimpleMessageBox(flags, caption, text, nullptr);
+    // Without a window system no box can be shown; the console line stands.
+    SDL_ShowSimpleMessageBox(flags, caption, text, nullptr);
 }

@@ -94,14 +94,13 @@ int main(int argc, char** argv) {
     // and everything else loads; startMusic() (or an offline run's clock)
     // waits for it. Anything that changes the working directory must come
     // before this line.
-    const bool capturing = options.capture != Options::Capture::Off;
-    const bool playsSound = !options.silent && !options.shot && !capturing && !options.benchmark;
-    beginMusicDecode(MusicConfig{}.path, playsSound);
+    beginMusicDecode(MusicConfig{}.path);
 
     if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
 
+    const bool capturing = options.capture != Options::Capture::Off;
     if (options.shot || capturing) setMessageBoxesEnabled(false);  // nobody is there to click
     if (options.benchmark) allowSwapWithoutVsync();  // before the GL context exists
     glutInit(&argc, argv);

@@ -1,5 +1,6 @@
 #include "runtime/music.h"
 
+#include <SDL.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,7 +12,6 @@
 #include "runtime/clock_math.h"
 #include "runtime/mp3_decode.h"
 #include "runtime/music_preload.h"
-#include "runtime/sdl_library.h"
 #include "runtime/timeline.h"
 
 float musicTimeMs = 0.0f;
@@ -62,7 +62,6 @@ struct MusicState {
 
 MusicState state;
 float spectrumStorage[kSpectrumSize];
-const SdlLibrary* sdl = nullptr;  // set once a device is to be opened; every device call goes through it
 
 void audioCallback(void* userdata, Uint8* stream, int len) {
     auto* feed = static_cast<AudioFeed*>(userdata);
@@ -96,7 +95,7 @@ void enterSteady(double positionMs) {
 
 void fallBackToSteady(const char* why) {
     std::fprintf(stderr, "afterglow: %s; the music clock continues silently\n", why);
-    if (state.device) sdl->PauseAudioDevice(state.device, 1);
+    if (state.device) SDL_PauseAudioDevice(state.device, 1);
     enterSteady(state.smoothedMs);
 }
 
@@ -118,16 +117,11 @@ auto withStderrQuiet(Fn fn) {
 }
 
 bool openAudioDevice() {
-    sdl = loadSdl();
-    if (!sdl) {
-        std::fprintf(stderr, "afterglow: no audio (%s); the music clock runs silently\n", sdlLoadError().c_str());
+    if (withStderrQuiet([] { return SDL_InitSubSystem(SDL_INIT_AUDIO); }) != 0) {
+        std::fprintf(stderr, "afterglow: no audio (%s); the music clock runs silently\n", SDL_GetError());
         return false;
     }
-    if (withStderrQuiet([] { return sdl->InitSubSystem(SDL_INIT_AUDIO); }) != 0) {
-        std::fprintf(stderr, "afterglow: no audio (%s); the music clock runs silently\n", sdl->GetError());
-        return false;
-    }
-    const char* driver = sdl->GetCurrentAudioDriver();
+    const char* driver = SDL_GetCurrentAudioDriver();
     if (driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0)) {
         // These drivers sleep whole milliseconds per buffer and drift by
         // several percent: no use as a clock.
@@ -142,9 +136,9 @@ bool openAudioDevice() {
     want.callback = audioCallback;
     want.userdata = &state.feed;
     SDL_AudioSpec have{};
-    state.device = withStderrQuiet([&] { return sdl->OpenAudioDevice(nullptr, 0, &want, &have, 0); });
+    state.device = withStderrQuiet([&] { return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0); });
     if (state.device == 0) {
-        std::fprintf(stderr, "afterglow: no audio device (%s); the music clock runs silently\n", sdl->GetError());
+        std::fprintf(stderr, "afterglow: no audio device (%s); the music clock runs silently\n", SDL_GetError());
         return false;
     }
     return true;
@@ -154,9 +148,9 @@ double steadyPositionMs() { return state.steadyBaseMs + (wallSeconds() - state.s
 
 double audioPositionMs() {
     const double now = wallSeconds();
-    sdl->LockAudioDevice(state.device);
+    SDL_LockAudioDevice(state.device);
     const AudioFeed feed = state.feed;
-    sdl->UnlockAudioDevice(state.device);
+    SDL_UnlockAudioDevice(state.device);
 
     const double stepMs = (now - state.lastUpdateSec) * 1000.0;
     state.lastUpdateSec = now;
@@ -207,11 +201,11 @@ void moveTo(double ms) {
     case ClockMode::Audio: {
         const long long frame = static_cast<long long>(ms * state.music.sampleRate / 1000.0);
         const double now = wallSeconds();
-        sdl->LockAudioDevice(state.device);
+        SDL_LockAudioDevice(state.device);
         state.feed.readFrame = frame;
         state.feed.queuedFrame = frame + kBufferFrames;
         state.feed.queuedAtSec = now;
-        sdl->UnlockAudioDevice(state.device);
+        SDL_UnlockAudioDevice(state.device);
         state.smoothedMs = ms;
         state.lastTargetMs = ms;
         state.lastUpdateSec = now;
@@ -242,7 +236,7 @@ int startMusic(const MusicConfig& config) {
         state.feed.frames = state.music.frames();
         moveTo(startMs);
         state.openedAtSec = wallSeconds();
-        sdl->PauseAudioDevice(state.device, 0);
+        SDL_PauseAudioDevice(state.device, 0);
     } else if (state.mode == ClockMode::Steady) {
         enterSteady(startMs);
     }
@@ -275,7 +269,7 @@ void seekMusic(float deltaMs) {
 }
 
 void stopMusic() {
-    if (state.device) sdl->CloseAudioDevice(state.device);
+    if (state.device) SDL_CloseAudioDevice(state.device);
     state.device = 0;
 }
 

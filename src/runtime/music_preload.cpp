@@ -6,7 +6,6 @@
 #include <system_error>
 #include <thread>
 
-#include "runtime/sdl_library.h"
 #include "runtime/startup_report.h"
 
 namespace {
@@ -37,18 +36,17 @@ void stopWorkerAtExit() {
 
 }  // namespace
 
-void beginMusicDecode(const std::string& path, bool forPlayback) {
+void beginMusicDecode(const std::string& path) {
     if (worker.thread.joinable()) return;
     static const bool handlerSet = std::atexit(stopWorkerAtExit) == 0;
     if (!handlerSet) return;  // no safe way out for a worker: decode later instead
     worker.path = path;
     worker.stop = false;
     try {
-        worker.thread = std::thread([forPlayback] {
+        worker.thread = std::thread([] {
             const Clock::time_point start = Clock::now();
             worker.result = decodeMp3(worker.path, &worker.stop);
             worker.decodeMs = msBetween(start, Clock::now());
-            if (forPlayback && !worker.stop) loadSdl();
         });
     } catch (const std::system_error&) {
         // No thread to be had: the music start decodes the file itself.

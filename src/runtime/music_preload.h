@@ -1,7 +1,7 @@
 // The music decoded on a worker thread while the window opens and the assets
 // load, so that the decode costs the start-up nothing where a core is free.
 //
-//   beginMusicDecode("demo.mp3", true);                 // early in main, once
+//   beginMusicDecode("demo.mp3");                       // early in main, once
 //   ...
 //   DecodedMusic music = takeDecodedMusic("demo.mp3");  // where the music starts
 //
@@ -13,11 +13,9 @@
 
 #include "runtime/mp3_decode.h"
 
-// Starts decoding path (relative to the working directory as it is now);
-// with forPlayback the worker then loads the sound library too, so opening
-// the device does not wait for it. A second call while the first is pending
-// does nothing.
-void beginMusicDecode(const std::string& path, bool forPlayback = false);
+// Starts decoding path (relative to the working directory as it is now).
+// A second call while the first is pending does nothing.
+void beginMusicDecode(const std::string& path);
 
 // The decode of path: the worker's, waited for, when it decodes that file
 // and has not been taken yet; otherwise decoded here and now. The worker's
