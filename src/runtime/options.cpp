@@ -53,6 +53,8 @@ std::string usageText(const char* program) {
            "                     and per scene and in all: frames, mean fps, 1% low fps, worst\n"
            "                     frame, fragments drawn and how close that is to the fill rate\n"
            "  --json FILE        with --benchmark: also write the numbers to FILE as JSON\n"
+           "  --startup-report   once the first frame is shown, print how long each step of\n"
+           "                     the start-up took in milliseconds (--benchmark always does)\n"
            "  --fps N            frames per second of music for --frames, --capture (default\n"
            "                     60) and --benchmark (default 10)\n"
            "  --from MS          first frame of an offline run at MS (default 0); it starts\n"
@@ -73,6 +75,9 @@ std::string usageText(const char* program) {
            "                     for testing: the start-up checks take every GL extension,\n"
            "                     framebuffer entry point or version (GL_VERSION_2_0) whose\n"
            "                     name contains a NAME as missing\n"
+           "  GLIBC_TUNABLES     unless it names glibc.malloc.hugetlb, the program starts\n"
+           "                     itself again once with glibc.malloc.hugetlb=1 added, for\n"
+           "                     huge pages (=0 keeps ordinary pages)\n"
            "\n"
            "files:\n"
            "  demo.mp3, Textures/, shaders/, models/\n"
@@ -130,6 +135,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             o.capture = arg == "--frames" ? Options::Capture::Frames : Options::Capture::Video;
             o.capturePath = argv[++i];
             if (o.capturePath.empty()) return fail(std::string(arg) + what);
+        } else if (arg == "--startup-report") {
+            o.startupReport = true;
         } else if (arg == "--benchmark") {
             o.benchmark = true;
         } else if (arg == "--json") {
@@ -178,6 +185,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     if (o.shot && capturing) return fail("--shot and a capture cannot run together");
     if (o.loop && (o.shot || capturing || o.benchmark)) result.warning = "--loop only applies to playback; ignored";
     if (!o.benchmarkJsonPath.empty() && !o.benchmark) result.warning = "--json only applies to --benchmark; ignored";
+    if (o.startupReport && (o.shot || capturing))
+        result.warning = "--startup-report only applies to playback and --benchmark; ignored";
     if (capturing || o.benchmark) {
         if (!fpsGiven) o.offlineFps = o.benchmark ? kBenchmarkFps : kCaptureFps;
         if (o.fromMs >= o.toMs)

@@ -16,3 +16,17 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Makes dir the working directory until it goes out of scope.
+class WorkingDir {
+public:
+    explicit WorkingDir(const std::filesystem::path& dir) : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(dir);
+    }
+    ~WorkingDir() { std::filesystem::current_path(previous_); }
+    WorkingDir(const WorkingDir&) = delete;
+    WorkingDir& operator=(const WorkingDir&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};

@@ -116,6 +116,11 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_EQ(r.options.fromMs, 1000.0);
     EXPECT_NE(parse({"--json", "b.json"}).warning.find("--json"), std::string::npos);
 
+    r = parse({"--startup-report", "--windowed"});
+    EXPECT_TRUE(r.options.startupReport);
+    EXPECT_TRUE(r.warning.empty()) << r.warning;
+    EXPECT_NE(parse({"--startup-report", "--shot", "1000", "x.png"}).warning.find("--startup-report"), std::string::npos);
+
     r = parse({"--loop", "--windowed"});
     EXPECT_TRUE(r.options.loop);
     EXPECT_TRUE(r.warning.empty());
@@ -125,7 +130,7 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_TRUE(parse({"--version"}).options.version);
     const std::string usage = usageText("afterglow");
     for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--loop", "--frames", "--capture", "--fps", "--from",
-                               "--to", "--benchmark", "--json", "--help", "--version"})
+                               "--to", "--benchmark", "--json", "--startup-report", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
