@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         std::printf("afterglow %s\n", AFTERGLOW_VERSION);
         return 0;
     }
-    if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
+    for (const std::string& warning : parsed.warnings) std::fprintf(stderr, "afterglow: %s\n", warning.c_str());
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
 
