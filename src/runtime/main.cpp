@@ -73,6 +73,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (const std::string& warning : parsed.warnings) std::fprintf(stderr, "afterglow: %s\n", warning.c_str());
+    std::string outputError;
+    if (!offlineOutputsUsable(options, outputError)) {
+        std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
+        return 1;
+    }
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
 
