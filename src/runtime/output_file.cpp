@@ -132,7 +132,7 @@ bool outputFileUsable(const std::string& target, std::string& error) {
     return probe.begin(error);
 }
 
-bool writeOutputText(const std::string& target, const std::string& text, std::string& error) {
+bool writeOutputStream(const std::string& target, const std::function<bool(FILE*)>& write, std::string& error) {
     OutputFile out(target);
     if (!out.begin(error)) return false;
     FILE* file = std::fopen(out.path().c_str(), "wb");
@@ -140,11 +140,18 @@ bool writeOutputText(const std::string& target, const std::string& text, std::st
         error = std::strerror(errno);
         return false;
     }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    errno = 0;
+    const bool written = write(file);
     const int writeError = errno;
     if (std::fclose(file) != 0 || !written) {
-        error = std::strerror(written ? errno : writeError);
+        const int why = written ? errno : writeError;
+        error = why ? std::strerror(why) : "cannot write the file";
         return false;
     }
     return out.commit(error);
+}
+
+bool writeOutputText(const std::string& target, const std::string& text, std::string& error) {
+    return writeOutputStream(
+        target, [&](FILE* file) { return std::fwrite(text.data(), 1, text.size(), file) == text.size(); }, error);
 }

@@ -17,6 +17,8 @@
 // an error from anywhere) are removed then too.
 #pragma once
 
+#include <cstdio>
+#include <functional>
 #include <string>
 
 class OutputFile {
@@ -48,5 +50,10 @@ private:
 // (a temporary file made and removed again); false with the reason.
 bool outputFileUsable(const std::string& target, std::string& error);
 
-// Writes text to target through an OutputFile; false with the reason.
+// Writes target through an OutputFile as a stdio stream: write() returns
+// false when it failed, with errno saying why where it can. Commits once
+// the stream is closed cleanly; false with the reason.
+bool writeOutputStream(const std::string& target, const std::function<bool(FILE*)>& write, std::string& error);
+
+// writeOutputStream with text.
 bool writeOutputText(const std::string& target, const std::string& text, std::string& error);

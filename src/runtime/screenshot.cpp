@@ -3,7 +3,6 @@
 #include <GL/glew.h>
 #include <png.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -44,22 +43,7 @@ bool writePngRgb(const std::string& path, int width, int height, const std::vect
         error = "bad image size";
         return false;
     }
-    OutputFile out(path);
-    if (!out.begin(error)) return false;
-    FILE* file = std::fopen(out.path().c_str(), "wb");
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
-    errno = 0;
-    const bool encoded = encodePng(file, width, height, rgb);
-    const int encodeError = errno;
-    if (std::fclose(file) != 0 || !encoded) {
-        const int why = encoded ? errno : encodeError;
-        error = why ? std::strerror(why) : "PNG encoding failed";
-        return false;
-    }
-    return out.commit(error);
+    return writeOutputStream(path, [&](FILE* file) { return encodePng(file, width, height, rgb); }, error);
 }
 
 void readPictureRgb(int width, int height, std::vector<uint8_t>& rgb) {
