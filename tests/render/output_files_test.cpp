@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 
 #include "support/process.h"
@@ -42,13 +41,6 @@ ProcessResult afterglowWritingAtMost(long bytes, WhenTooLarge when, std::vector<
     return runProcess(args, options);
 }
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 // The names in dir that do not start with a dot.
 std::vector<std::string> visibleFiles(const fs::path& dir) {
     std::vector<std::string> names;
@@ -70,17 +62,17 @@ TEST(OutputFiles, KilledWhileWritingLeavesThePreviousFileWhole) {
     TempDir dir;
     // A picture is some 20 kB, a report of one frame over 700 bytes.
     const fs::path picture = dir / "shot.png";
-    put(picture, "the previous shot");
+    putFile(picture, "the previous shot");
     ProcessResult r = afterglowWritingAtMost(4000, WhenTooLarge::Killed, {"--shot", "1000", picture.string()});
     ASSERT_EQ(r.signal, SIGXFSZ) << "not killed while writing: exit " << r.exitCode << "\n" << r.err;
-    EXPECT_EQ(contents(picture), "the previous shot");
+    EXPECT_EQ(fileContents(picture), "the previous shot");
 
     const fs::path report = dir / "bench.json";
-    put(report, "{}");
+    putFile(report, "{}");
     r = afterglowWritingAtMost(400, WhenTooLarge::Killed,
                                {"--windowed", "--benchmark", "--to", "100", "--json", report.string()});
     ASSERT_EQ(r.signal, SIGXFSZ) << "not killed while writing: exit " << r.exitCode << "\n" << r.err;
-    EXPECT_EQ(contents(report), "{}");
+    EXPECT_EQ(fileContents(report), "{}");
     EXPECT_EQ(visibleFiles(dir.path()), (std::vector<std::string>{"bench.json", "shot.png"}));
 }
 
@@ -88,37 +80,37 @@ TEST(OutputFiles, AFailedRunRemovesNothingButItsOwnUnfinishedFile) {
     TempDir dir;
     const fs::path frames = dir / "frames";
     fs::create_directory(frames);
-    put(frames / "notes.txt", "not a frame");
-    put(frames / "frame000000.png", "an earlier run's frame");
+    putFile(frames / "notes.txt", "not a frame");
+    putFile(frames / "frame000000.png", "an earlier run's frame");
     ProcessResult r = afterglowWritingAtMost(4000, WhenTooLarge::WriteFails,
                                              {"--frames", frames.string(), "--from", "1000", "--to", "1010"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("frame000000.png\": File too large"), std::string::npos) << r.err;
     EXPECT_EQ(fileCount(frames), 2u) << "the unfinished frame was left behind";
-    EXPECT_EQ(contents(frames / "notes.txt"), "not a frame");
-    EXPECT_EQ(contents(frames / "frame000000.png"), "an earlier run's frame");
+    EXPECT_EQ(fileContents(frames / "notes.txt"), "not a frame");
+    EXPECT_EQ(fileContents(frames / "frame000000.png"), "an earlier run's frame");
 
     if (!onPath("ffmpeg")) GTEST_SKIP() << "ffmpeg is needed (scripts/install-deps)";
     // ffmpeg knows no container for .txt and stops before it writes a byte.
     const fs::path notes = dir / "notes.txt";
-    put(notes, "my notes");
+    putFile(notes, "my notes");
     r = afterglow({"--capture", notes.string(), "--fps", "10", "--from", "0", "--to", "300"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("ffmpeg"), std::string::npos) << r.err;
-    EXPECT_EQ(contents(notes), "my notes");
+    EXPECT_EQ(fileContents(notes), "my notes");
 
     const fs::path video = dir / "earlier.mp4";
-    put(video, "an earlier video");
+    putFile(video, "an earlier video");
     r = afterglow({"--capture", video.string(), "--from", "0", "--to", "100"}, {"PATH=" + (dir / "empty").string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("ffmpeg is not installed"), std::string::npos) << r.err;
-    EXPECT_EQ(contents(video), "an earlier video");
+    EXPECT_EQ(fileContents(video), "an earlier video");
     EXPECT_EQ(fileCount(dir.path()), 3u) << "a temporary file was left behind";
 }
 
 TEST(OutputFiles, TargetsThatCannotBeWrittenAreRefusedBeforeAnyWork) {
     TempDir dir;
-    put(dir / "file", "");
+    putFile(dir / "file", "");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--windowed", "--benchmark", "--json", (dir / "missing" / "b.json").string()}, "No such file or directory"},
         {{"--shot", "1000", dir.path().string()}, "Is a directory"},

@@ -19,13 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string contents(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void put(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 std::vector<std::string> names(const fs::path& dir) {
     std::vector<std::string> all;
     for (const auto& entry : fs::directory_iterator(dir)) all.push_back(entry.path().filename());
@@ -36,7 +29,7 @@ std::vector<std::string> names(const fs::path& dir) {
 TEST(OutputFile, TheTargetChangesOnlyOnCommitAndKeepsItsPermissions) {
     TempDir dir;
     const fs::path target = dir / "shot.png";
-    put(target, "old");
+    putFile(target, "old");
     chmod(target.c_str(), 0640);
     std::ifstream reader(target, std::ios::binary);  // someone still reading the old file
 
@@ -45,11 +38,11 @@ TEST(OutputFile, TheTargetChangesOnlyOnCommitAndKeepsItsPermissions) {
     ASSERT_TRUE(out.begin(error)) << error;
     EXPECT_NE(out.path(), target.string());
     EXPECT_EQ(fs::path(out.path()).extension(), ".png") << "ffmpeg picks the container by it";
-    put(out.path(), "new");
-    EXPECT_EQ(contents(target), "old") << "written before it was complete";
+    putFile(out.path(), "new");
+    EXPECT_EQ(fileContents(target), "old") << "written before it was complete";
     ASSERT_TRUE(out.commit(error)) << error;
 
-    EXPECT_EQ(contents(target), "new");
+    EXPECT_EQ(fileContents(target), "new");
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(reader), {}), "old") << "the old file was overwritten in place";
     struct stat st = {};
     ASSERT_EQ(stat(target.c_str(), &st), 0);
@@ -61,14 +54,14 @@ TEST(OutputFile, WithoutCommitNothingChangesAndNothingIsLeft) {
     TempDir dir;
     std::string error;
     {
-        put(dir / "notes.txt", "mine");
+        putFile(dir / "notes.txt", "mine");
         OutputFile out((dir / "notes.txt").string());
         ASSERT_TRUE(out.begin(error)) << error;
-        put(out.path(), "half a vid");
+        putFile(out.path(), "half a vid");
         OutputFile fresh((dir / "new.mp4").string());
         ASSERT_TRUE(fresh.begin(error)) << error;
     }
-    EXPECT_EQ(contents(dir / "notes.txt"), "mine");
+    EXPECT_EQ(fileContents(dir / "notes.txt"), "mine");
     EXPECT_EQ(names(dir.path()), std::vector<std::string>{"notes.txt"});
 
     // Ending the process from anywhere removes what is still unfinished.
@@ -91,16 +84,16 @@ TEST(OutputFile, WithoutCommitNothingChangesAndNothingIsLeft) {
 TEST(OutputFile, LinksAreFollowedDevicesWrittenInPlaceFoldersRefused) {
     TempDir dir;
     std::string error;
-    put(dir / "real.png", "old");
+    putFile(dir / "real.png", "old");
     fs::create_symlink(dir / "real.png", dir / "link.png");
     {
         OutputFile out((dir / "link.png").string());
         ASSERT_TRUE(out.begin(error)) << error;
-        put(out.path(), "new");
+        putFile(out.path(), "new");
         ASSERT_TRUE(out.commit(error)) << error;
     }
     EXPECT_TRUE(fs::is_symlink(dir / "link.png"));
-    EXPECT_EQ(contents(dir / "real.png"), "new");
+    EXPECT_EQ(fileContents(dir / "real.png"), "new");
 
     {
         OutputFile out("/dev/null");
