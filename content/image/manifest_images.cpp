@@ -298,3 +298,13 @@ bool writeManifestImages(const std::filesystem::path& dir, std::string& error) {
     }
     return true;
 }
+
+// The mark alone on the night blue of the opening sky, with a warm halo: an
+// icon reads at small sizes where the word would not.
+Image paintIcon(int size) {
+    const float s = static_cast<float>(size);
+    Canvas c(size, size, {0.02f, 0.03f, 0.07f});
+    addBlob(c, s / 2, s / 2, s * 0.5f, {0.5f, 0.24f, 0.06f}, 1.6f);
+    paintMark(c, s / 2, s / 2, s * 0.34f);
+    return toImage(c, ImageKind::Colour);
+}

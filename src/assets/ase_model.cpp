@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "assets/ase_text.h"
+#include "assets/data_files.h"
 #include "assets/engine_textures.h"
 #include "gfx/texture_manager.h"
 
@@ -167,7 +168,7 @@ void AseModel::load(const char* path, TextureManager* textureManager) {
     textures = textureManager;
     File file(path && path[0] ? std::fopen(path, "r") : nullptr);
     if (!file) {
-        std::fprintf(stderr, "File %s not found!\n", path ? path : "(no name)");
+        if (!inMissingDataFolder(path)) std::fprintf(stderr, "File %s not found!\n", path ? path : "(no name)");
         return;
     }
     const FileSurvey survey = surveyFile(file.get());

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "assets/data_files.h"
 #include "assets/jpeg_decoder.h"
 #include "gfx/message_box.h"
 #include "gfx/texture_manager.h"
@@ -44,6 +45,7 @@ void upload(const JpegImage& image, GLint internalFormat, int filter) {
 bool loadJpegTexture(const char* path, int filter) {
     JpegImage image;
     if (!decodeFile(path, image)) {
+        if (inMissingDataFolder(path)) return false;  // said once for the folder
         char text[256];
         std::snprintf(text, sizeof text, "File %s not found!", path);
         showMessageBox(text, "Error");

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "assets/ase_text.h"
+#include "assets/data_files.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ bool bernstein(const BezierSegment& segment, double u, Vec3& result) {
 void SplinePath::loadShape(const char* path, int shapeIndex) {
     std::unique_ptr<FILE, FileCloser> file(path && path[0] ? std::fopen(path, "r") : nullptr);
     if (!file) {
-        std::fprintf(stderr, "File %s not found!\n", path ? path : "(no name)");
+        if (!inMissingDataFolder(path)) std::fprintf(stderr, "File %s not found!\n", path ? path : "(no name)");
         return;
     }
     char line[kAseLineSize];

@@ -21,6 +21,7 @@
 #include "runtime/frame_loop.h"
 #include "runtime/offline_run.h"
 #include "runtime/output_file.h"
+#include "runtime/quit_signals.h"
 #include "runtime/timeline.h"
 
 namespace {
@@ -233,6 +234,7 @@ int runBenchmark(const Options& options) {
     for (long long i = 0; i < report.framesPlanned; ++i) {
         if (offlineStopRequested()) {
             report.stoppedEarly = true;
+            report.stopCause = offlineStopCause();
             std::fputc('\n', stderr);
             break;
         }
@@ -242,6 +244,7 @@ int runBenchmark(const Options& options) {
         counter.begin();
         drawFrame();
         const double fragments = counter.end();
+        presentFrame();
         glutSwapBuffers();
         glFinish();
         const Clock::time_point end = Clock::now();
@@ -251,7 +254,9 @@ int runBenchmark(const Options& options) {
     }
     report.windowWidth = windowWidth;
     report.windowHeight = windowHeight;
-    report.fillRate = calibrateFillRate(counter);
+    // Asked by signal to stop: the frames so far, without the seconds the
+    // fill-rate measurement takes.
+    if (!quitSignal()) report.fillRate = calibrateFillRate(counter);
     summarizeFrames(report, samples);
 
     std::fputs(benchmarkTable(report).c_str(), stdout);

@@ -120,8 +120,9 @@ std::string benchmarkTable(const BenchmarkReport& r) {
     // After the start-up lines on the same stream, which need not end a line.
     std::string out = "\nafterglow benchmark\n";
     out += format("  picture      %dx%d in a %dx%d window\n", r.width, r.height, r.windowWidth, r.windowHeight);
+    const std::string stopped = r.stoppedEarly ? ", stopped early by " + r.stopCause : "";
     out += format("  clock        offline, %d frames per second of music, %.0f to %.0f ms (%lld frames%s)\n", r.fps,
-                  r.fromMs, r.toMs, r.framesPlanned, r.stoppedEarly ? ", stopped early by Esc" : "");
+                  r.fromMs, r.toMs, r.framesPlanned, stopped.c_str());
     out += format("  start-up     %.0f ms (process start to the first frame shown)\n", r.startupMs);
     out += "  GL renderer  " + r.renderer + "\n";
     out += "  vsync        " + r.vsync + "\n";

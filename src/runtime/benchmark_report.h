@@ -38,7 +38,8 @@ struct BenchmarkReport {
     double fromMs = 0.0;
     double toMs = 0.0;
     long long framesPlanned = 0;
-    bool stoppedEarly = false;  // Esc before the end of the span
+    bool stoppedEarly = false;  // before the end of the span, by stopCause
+    std::string stopCause = "Esc";
     double startupMs = 0.0;     // process start to the first frame shown
     std::string renderer;
     std::string vsync;          // how the swap was freed from vertical sync

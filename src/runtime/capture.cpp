@@ -132,7 +132,7 @@ int runCapture(const Options& options) {
     std::vector<uint8_t> rgb;
     for (long long i = 0; i < total; ++i) {
         if (offlineStopRequested()) {
-            std::fprintf(stderr, "\nafterglow: stopped by Esc after %lld of %lld frames%s\n", i, total,
+            std::fprintf(stderr, "\nafterglow: stopped by %s after %lld of %lld frames%s\n", offlineStopCause(), i, total,
                          options.capture == Options::Capture::Video ? "; the unfinished video is removed" : "");
             return 1;  // the sink's destructor abandons an unfinished video
         }

@@ -12,12 +12,15 @@
 #include "gfx/message_box.h"
 #include "runtime/benchmark.h"
 #include "runtime/capture.h"
+#include "runtime/data_lookup.h"
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
 #include "runtime/offline_run.h"
 #include "runtime/options.h"
+#include "runtime/quit_signals.h"
 #include "runtime/startup.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -39,31 +42,16 @@ Display* openDisplayCheck() {
     return display;
 }
 
-void openWindow(const Options& options) {
-    if (!options.windowed) {
-        char mode[64];
-        std::snprintf(mode, sizeof mode, "%dx%d:32@60", windowWidth, windowHeight);
-        glutGameModeString(mode);
-        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) && glutEnterGameMode() != 0) return;
-        std::fprintf(stderr, "afterglow: display mode %s is not available; using a full-screen window instead\n", mode);
-    }
-    // Without a window manager the default position (-1, -1) is taken
-    // literally; (0, 0) keeps the whole window on screen.
-    glutInitWindowPosition(0, 0);
-    glutInitWindowSize(windowWidth, windowHeight);
-    glutCreateWindow("0");
-    if (!options.windowed) glutFullScreen();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const ParseResult parsed = parseOptions(argc, argv);
+    installQuitSignals();
+    ParseResult parsed = parseOptions(argc, argv);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "afterglow: %s\nTry 'afterglow --help' for more information.\n", parsed.error.c_str());
         return 2;
     }
-    const Options& options = parsed.options;
+    Options& options = parsed.options;
     if (options.help) {
         std::fputs(usageText(argv[0]).c_str(), stdout);
         return 0;
@@ -78,6 +66,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
         return 1;
     }
+    if (!enterDataFolder(options)) return 1;
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
 
@@ -98,6 +87,7 @@ int main(int argc, char** argv) {
 
     initialize();
     reshape(windowWidth, windowHeight);
+    if (quitSignal()) quitProgram(0);  // asked during start-up: no music, no capture
 
     if (capturing) quitProgram(runCapture(options));
     if (options.benchmark) quitProgram(runBenchmark(options));

@@ -10,14 +10,16 @@
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
 #include "runtime/output_file.h"
+#include "runtime/quit_signals.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 
 namespace {
 
-bool stopRequested = false;
+const char* stopCause = nullptr;
 
 void offlineKeyboard(unsigned char key, int, int) {
-    if (key == 27) stopRequested = true;
+    if (key == 27) stopCause = "Esc";
 }
 
 void drawNothing() {}
@@ -76,9 +78,13 @@ void takeOfflineInput(bool followWindowSize) {
 }
 
 bool offlineStopRequested() {
+    if (takeWindowCloseRequest()) stopCause = "closing the window";
     glutMainLoopEvent();
-    return stopRequested;
+    if (const int signal = quitSignal()) stopCause = signalName(signal);
+    return stopCause != nullptr;
 }
+
+const char* offlineStopCause() { return stopCause ? stopCause : ""; }
 
 Progress::Progress(long long total) : total_(total), start_(Clock::now()) {}
 

@@ -40,8 +40,11 @@ void startOfflineClock(double ms, double fps);
 // into it); otherwise the picture keeps its size.
 void takeOfflineInput(bool followWindowSize);
 
-// Handles pending window events; true once Esc has been pressed.
+// Handles pending window events; true once Esc has been pressed, the window
+// closed or the program asked by signal to stop.
 bool offlineStopRequested();
+// What stopped it, for messages: "Esc", "closing the window", "SIGINT", ...
+const char* offlineStopCause();
 
 // One line on stderr, rewritten in place: frames done, speed, time left.
 class Progress {

@@ -72,10 +72,27 @@ std::string usageText(const char* program) {
            "  DISPLAY            the X display to open (required)\n"
            "  AFTERGLOW_NO_MESSAGE_BOX=1\n"
            "                     errors go to stderr only; never wait for a click\n"
+           "  AFTERGLOW_DATA_DIR=DIR\n"
+           "                     read the data from DIR and nowhere else (the files given\n"
+           "                     with the options above still start from the working\n"
+           "                     directory)\n"
            "  AFTERGLOW_HIDE_GL_EXTENSIONS=NAME,...\n"
            "                     for testing: the start-up checks take every GL extension,\n"
            "                     framebuffer entry point or version (GL_VERSION_2_0) whose\n"
-           "                     name contains a NAME as missing\n";
+           "                     name contains a NAME as missing\n"
+           "\n"
+           "files:\n"
+           "  demo.mp3, Textures/, shaders/, models/\n"
+           "                     the data, read from the working directory when it holds\n"
+           "                     demo.mp3 or Textures/; otherwise from the folder of the\n"
+           "                     program, then from the installed copy, share/afterglow\n"
+           "                     beside the program's bin/ folder\n";
+}
+
+void anchorUserPaths(Options& options, const std::filesystem::path& base) {
+    for (std::string* path : {&options.shotPath, &options.capturePath, &options.benchmarkJsonPath}) {
+        if (!path->empty() && std::filesystem::path(*path).is_relative()) *path = (base / *path).string();
+    }
 }
 
 ParseResult parseOptions(int argc, const char* const* argv) {

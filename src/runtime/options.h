@@ -6,6 +6,7 @@
 // option keeps its last value, with a warning.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,3 +54,8 @@ struct ParseResult {
 
 ParseResult parseOptions(int argc, const char* const* argv);
 std::string usageText(const char* program);
+
+// The files and folders the user names on the command line (--shot, --frames,
+// --capture, --json) mean what they meant where the program was started, even
+// after it has changed into its data folder: relative ones are taken from base.
+void anchorUserPaths(Options& options, const std::filesystem::path& base);

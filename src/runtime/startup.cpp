@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "assets/data_files.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "scenes/scenes.h"
@@ -71,6 +72,7 @@ void loadTextures(Engine& e) {
 }  // namespace
 
 void initialize() {
+    reportMissingDataFolders();
     engine = new Engine();  // lives until the process exits
     engine->shaders = std::make_unique<ShaderManager>();
     engine->shaders->init();

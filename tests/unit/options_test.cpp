@@ -159,4 +159,23 @@ TEST(Options, ExtrasAndShots) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
+TEST(Options, PathsTheUserNamesKeepTheirMeaningAwayFromTheStartDirectory) {
+    auto r = parse({"--shot", "1000", "out/a.png"});
+    anchorUserPaths(r.options, "/home/viewer");
+    EXPECT_EQ(r.options.shotPath, "/home/viewer/out/a.png");
+    EXPECT_TRUE(r.options.capturePath.empty());  // not given: stays unset
+
+    r = parse({"--capture", "v.mp4"});
+    anchorUserPaths(r.options, "/home/viewer");
+    EXPECT_EQ(r.options.capturePath, "/home/viewer/v.mp4");
+
+    r = parse({"--benchmark", "--json", "b.json"});
+    anchorUserPaths(r.options, "/home/viewer");
+    EXPECT_EQ(r.options.benchmarkJsonPath, "/home/viewer/b.json");
+
+    r = parse({"--frames", "/tmp/frames"});
+    anchorUserPaths(r.options, "/home/viewer");
+    EXPECT_EQ(r.options.capturePath, "/tmp/frames");
+}
+
 }  // namespace
