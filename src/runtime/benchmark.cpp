@@ -4,6 +4,9 @@
 #include <GL/freeglut.h>
 #include <GL/glx.h>
 #include <cerrno>
+#include <time.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +20,7 @@
 #include "runtime/benchmark_report.h"
 #include "runtime/frame_loop.h"
 #include "runtime/offline_run.h"
+#include "runtime/output_file.h"
 #include "runtime/quit_signals.h"
 #include "runtime/startup_report.h"
 #include "runtime/timeline.h"
@@ -171,13 +175,6 @@ double calibrateFillRate(FragmentCounter& counter) {
     return best;
 }
 
-bool writeFile(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    return static_cast<bool>(file);
-}
-
 }  // namespace
 
 void allowSwapWithoutVsync() { setenv("vblank_mode", "0", 0); }
@@ -239,9 +236,9 @@ int runBenchmark(const Options& options) {
 
     std::fputs(benchmarkTable(report).c_str(), stdout);
     std::fflush(stdout);
-    if (!options.benchmarkJsonPath.empty() && !writeFile(options.benchmarkJsonPath, benchmarkJson(report))) {
-        std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", options.benchmarkJsonPath.c_str(),
-                     std::strerror(errno));
+    std::string error;
+    if (!options.benchmarkJsonPath.empty() && !writeOutputText(options.benchmarkJsonPath, benchmarkJson(report), error)) {
+        std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", options.benchmarkJsonPath.c_str(), error.c_str());
         return 1;
     }
     return 0;

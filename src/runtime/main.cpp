@@ -78,7 +78,12 @@ int main(int argc, char** argv) {
     restartWithHugePages(argv);
     startupLap(StartupStep::ProgramLoad);
 
-    if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
+    for (const std::string& warning : parsed.warnings) std::fprintf(stderr, "afterglow: %s\n", warning.c_str());
+    std::string outputError;
+    if (!offlineOutputsUsable(options, outputError)) {
+        std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
+        return 1;
+    }
     if (!enterDataFolder(options)) return 1;
     // The music decodes on its own thread from here while the window opens
     // and everything else loads; startMusic() (or an offline run's clock)

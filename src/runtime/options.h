@@ -2,10 +2,13 @@
 //
 // The plain form keeps its old meaning (two numbers set the display size,
 // otherwise 1024x768); everything else is an option starting with "--".
+// An option that names an output may be given once; a repeated value
+// option keeps its last value, with a warning.
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "runtime/timeline.h"
 
@@ -46,8 +49,8 @@ struct Options {
 
 struct ParseResult {
     Options options;
-    std::string error;     // set when the command line is unusable (exit 2)
-    std::string warning;   // something ignored, worth a line on stderr
+    std::string error;                  // set when the command line is unusable (exit 2)
+    std::vector<std::string> warnings;  // things ignored, each worth a line on stderr
 };
 
 ParseResult parseOptions(int argc, const char* const* argv);

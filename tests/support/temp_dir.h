@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 class TempDir {
 public:
@@ -30,3 +31,7 @@ public:
 private:
     std::filesystem::path previous_;
 };
+
+// A whole file's bytes (empty when it cannot be read), and a file made of text.
+std::string fileContents(const std::filesystem::path& path);
+void putFile(const std::filesystem::path& path, const std::string& text);
