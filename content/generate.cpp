@@ -5,6 +5,7 @@
 //   afterglow-content --contact-sheet FILE.png
 //   afterglow-content --frame-sheet FILE.png FRAME.png...   (a grid of rendered frames)
 //   afterglow-content --music-report DIR     (spectrogram and statistics of the music)
+//   afterglow-content --icon FILE.png        (the program's icon, 256 x 256)
 //
 // Everything is made from source, deterministically: the same bytes on
 // every run.
@@ -15,6 +16,8 @@
 
 #include "data_folder.h"
 #include "image/contact_sheet.h"
+#include "image/image_file.h"
+#include "image/manifest_images.h"
 #include "mp3_writer.h"
 #include "music_report.h"
 #include "score.h"
@@ -59,7 +62,8 @@ int usage() {
                  "       afterglow-content --only images|shaders|models|music OUTDIR\n"
                  "       afterglow-content --contact-sheet FILE.png\n"
                  "       afterglow-content --frame-sheet FILE.png FRAME.png...\n"
-                 "       afterglow-content --music-report DIR\n");
+                 "       afterglow-content --music-report DIR\n"
+                 "       afterglow-content --icon FILE.png\n");
     return 2;
 }
 
@@ -73,6 +77,15 @@ int main(int argc, char** argv) {
         std::string error;
         if (!writeContactSheet(argv[2], error)) {
             std::fprintf(stderr, "afterglow-content: contact sheet: %s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    if (first == "--icon") {
+        if (argc != 3) return usage();
+        std::string error;
+        if (!writePng(argv[2], paintIcon(256), error)) {
+            std::fprintf(stderr, "afterglow-content: icon: %s\n", error.c_str());
             return 1;
         }
         return 0;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 #include "runtime/clock_math.h"
 #include "runtime/timeline.h"
@@ -100,6 +101,74 @@ std::vector<SceneLowBand> lowBandPerScene(const std::vector<float>& stereo, int 
     return result;
 }
 
+MusicLoudness measureLoudness(const std::vector<float>& stereo) {
+    synth::Buffer buffer;
+    buffer.samples = stereo;
+    const std::vector<double> shortTerm = synth::shortTermLoudness(buffer);
+    // The short-term values of the windows inside a scene.
+    auto windowsIn = [&shortTerm](int scene) {
+        std::vector<double> inside;
+        for (size_t j = 0; j < shortTerm.size(); ++j) {
+            const double end = 3000.0 + 100.0 * static_cast<double>(j);
+            if (end - 3000.0 >= sceneStartMs[scene] && end <= std::min(sceneStartMs[scene + 1], kPresentationEndMs))
+                inside.push_back(shortTerm[j]);
+        }
+        return inside;
+    };
+    auto median = [](std::vector<double> v) {
+        if (v.empty()) return -70.0;
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    };
+    MusicLoudness result{synth::integratedLoudness(buffer), synth::loudnessRange(buffer), {}, 0.0};
+    for (int scene = 0; scene < kSceneCount; ++scene) {
+        const long long from = synth::frameAt(sceneStartMs[scene]);
+        const long long to = std::min(synth::frameAt(std::min(sceneStartMs[scene + 1], kPresentationEndMs)), buffer.frames());
+        synth::Buffer part(std::max(0LL, to - from));
+        std::copy(stereo.begin() + 2 * from, stereo.begin() + 2 * (from + part.frames()), part.samples.begin());
+        result.scenes.push_back({scene, synth::integratedLoudness(part), median(windowsIn(scene))});
+    }
+    std::vector<double> peak;
+    for (int scene : {3, 8, 9})
+        for (double v : windowsIn(scene)) peak.push_back(v);
+    result.peakMedian = median(peak);
+    return result;
+}
+
+std::vector<EventAttack> eventAttacks(const std::vector<float>& stereo, int sampleRate) {
+    // Energy above 4 kHz in each millisecond, the hops starting on the frame
+    // nearest to each whole millisecond so that they never drift.
+    synth::Svf high;
+    high.set(4000.0, 0.0);
+    const long long frames = static_cast<long long>(stereo.size() / 2);
+    auto frameOfMs = [sampleRate](long long ms) { return std::llround(ms * sampleRate / 1000.0); };
+    std::vector<double> energy;
+    double sum = 0.0;
+    for (long long i = 0, next = frameOfMs(1); i < frames; ++i) {
+        if (i == next) {
+            energy.push_back(sum);
+            sum = 0.0;
+            next = frameOfMs(static_cast<long long>(energy.size()) + 1);
+        }
+        const float h = high.highpass(0.5f * (stereo[2 * i] + stereo[2 * i + 1]));
+        sum += static_cast<double>(h) * h;
+    }
+    constexpr int kAfterMs = 60, kBeforeMs = 100;
+    auto meanOver = [&energy](long long from, long long to) {
+        double total = 0.0;
+        for (long long ms = std::max(0LL, from); ms < std::min<long long>(to, energy.size()); ++ms) total += energy[ms];
+        return total / static_cast<double>(to - from) + 1e-15;
+    };
+    std::vector<EventAttack> result;
+    for (const auto& [table, count, name] : {std::tuple{syncTrackA, kTrackACount, 'A'}, {syncTrackB, kTrackBCount, 'B'}})
+        for (int i = 0; i < count - 1 && table[i] < kPresentationEndMs; ++i) {
+            const long long ms = table[i];
+            const double rise = 10.0 * std::log10(meanOver(ms, ms + kAfterMs) / meanOver(ms - kBeforeMs, ms));
+            result.push_back({name, table[i], rise});
+        }
+    return result;
+}
+
 bool writeSpectrogramPng(const std::string& path, const std::vector<float>& stereo, int sampleRate,
                          std::string& error) {
     const long long frames = static_cast<long long>(stereo.size() / 2);
@@ -168,19 +237,29 @@ int writeMusicReport(const std::string& dir) {
     std::printf("scene  start ms   end ms    mean    p95\n");
     for (const SceneLowBand& s : lowBandPerScene(music, kMusicSampleRate))
         std::printf("%5d  %8.0f  %8.0f  %6.3f  %6.3f\n", s.scene, s.startMs, s.endMs, s.mean, s.p95);
+    const MusicLoudness loudness = measureLoudness(music);
+    std::printf("loudness per scene before encoding (LUFS; the MP3 reads about 0.3 LU lower), integrated and the\n"
+                "median of the short-term (3 s) loudness:\n");
+    std::printf("scene  integrated  short-term\n");
+    for (const SceneLoudness& s : loudness.scenes)
+        std::printf("%5d  %10.1f  %10.1f\n", s.scene, s.integrated, s.shortTermMedian);
+    std::printf("short-term median of the peak scenes 3, 8, 9: %.1f LUFS; scene 1 %+.1f LU, scene 6 %+.1f LU\n",
+                loudness.peakMedian, loudness.scenes[1].shortTermMedian - loudness.peakMedian,
+                loudness.scenes[6].shortTermMedian - loudness.peakMedian);
+
+    std::vector<EventAttack> attacks = eventAttacks(music, kMusicSampleRate);
+    std::sort(attacks.begin(), attacks.end(), [](const EventAttack& a, const EventAttack& b) { return a.riseDb < b.riseDb; });
+    std::printf("sync event attacks (energy above 4 kHz, 60 ms after against 100 ms before), the weakest:");
+    for (size_t i = 0; i < std::min<size_t>(5, attacks.size()); ++i)
+        std::printf("%s %c %d ms %.1f dB", i ? "," : "", attacks[i].table, attacks[i].ms, attacks[i].riseDb);
+    std::printf("\n");
+
     synth::Buffer buffer;
     buffer.samples = music;
-    std::printf("loudness per scene (LUFS):");
-    for (int scene = 0; scene < kSceneCount; ++scene) {
-        const long long from = synth::frameAt(sceneStartMs[scene]);
-        const long long to = std::min(synth::frameAt(std::min(sceneStartMs[scene + 1], kPresentationEndMs)), buffer.frames());
-        synth::Buffer part(to - from);
-        std::copy(music.begin() + 2 * from, music.begin() + 2 * to, part.samples.begin());
-        std::printf(" %d: %.1f", scene, synth::integratedLoudness(part));
-    }
-    std::printf("\n");
-    std::printf("loudness (before encoding): %.2f LUFS integrated, sample peak %.2f dBFS, true peak about %.2f dBTP\n",
-                synth::integratedLoudness(buffer), 20.0 * std::log10(synth::samplePeak(buffer)),
+    std::printf("loudness (before encoding): %.2f LUFS integrated, range %.1f LU (%.1f to %.1f LUFS), "
+                "sample peak %.2f dBFS, true peak about %.2f dBTP\n",
+                loudness.integrated, loudness.range.lu(), loudness.range.lowLufs, loudness.range.highLufs,
+                20.0 * std::log10(synth::samplePeak(buffer)),
                 20.0 * std::log10(synth::truePeakEstimate(buffer)));
     return 0;
 }

@@ -1,5 +1,6 @@
 // A look at the music as the program will hear it: the low-band level the
-// scenes pulse with, per scene, and a spectrogram with the timeline marked.
+// scenes pulse with, the loudness and the attack on every sync event, per
+// scene, and a spectrogram with the timeline marked.
 //
 //   afterglow-content --music-report DIR
 //
@@ -8,6 +9,8 @@
 
 #include <string>
 #include <vector>
+
+#include "synth/effects.h"
 
 // The sum of spectrum bins 2..6 (86-258 Hz: kick and bass) as the program
 // computes it each frame, sampled at 60 frames a second over each scene.
@@ -18,6 +21,35 @@ struct SceneLowBand {
     double p95;  // 95th percentile
 };
 std::vector<SceneLowBand> lowBandPerScene(const std::vector<float>& stereo, int sampleRate);
+
+// Each scene's loudness: integrated over the scene, and the median of the
+// short-term (3 s) loudness over the windows that lie wholly inside it.
+struct SceneLoudness {
+    int scene;
+    double integrated;       // LUFS
+    double shortTermMedian;  // LUFS
+};
+struct MusicLoudness {
+    double integrated;  // LUFS, the whole track
+    synth::LoudnessRange range;
+    std::vector<SceneLoudness> scenes;
+    // The short-term median over the windows of the peak scenes 3, 8 and 9
+    // together: the level the lighter scenes are measured against.
+    double peakMedian;
+};
+// The stereo samples at the synthesiser's rate (kMusicSampleRate).
+MusicLoudness measureLoudness(const std::vector<float>& stereo);
+
+// The attack on a sync event: how many dB the energy above 4 kHz in the
+// 60 ms after it lies above that of the 100 ms before it. A hit heard as
+// one rises by 6 dB or more; a swell that runs into the event does not.
+struct EventAttack {
+    char table;  // 'A' or 'B'
+    int ms;
+    double riseDb;
+};
+// Every event of both tables the presentation reaches, in table order.
+std::vector<EventAttack> eventAttacks(const std::vector<float>& stereo, int sampleRate);
 
 // The whole track as a spectrogram (log frequency, 30 Hz - 16 kHz, 10
 // columns a second) with scene starts (white), A events (red) and B events

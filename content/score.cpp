@@ -31,24 +31,31 @@ using P = Progression;
 constexpr double kLiftMs = 58300.0;
 // The last chord lands on the white flash before the credits.
 constexpr double kFinalChordMs = 236400.0;
+// The flowers open on four bars of arpeggio and pad over a soft pulse
+// (bars 68 to 71); the piece is at its loudest from bar 126 to the final
+// chord. Both start a phrase, so chords and motif run on unchanged.
+constexpr double kFlowersMs = 72 * 4 * 60000.0 / 136;
+constexpr double kClimaxMs = 126 * 4 * 60000.0 / 136;
 
 const std::vector<Section> kArrangement = {
-    // name        start     end       kick          backbeat    hats           bass           chords   energy pad cutoff   arp   lead  level dB
-    {"opening",    0,        6500,     K::None,      B::None,    H::None,       Bs::Sustain,     P::Main,  0.0f, 250, 1800,    0.0f, 0.0f, 0.0f},
-    {"field",      6500,     13700,    K::FourOnTheFloor, B::None, H::Offbeats, Bs::Pulse8,    P::Main,  0.5f, 900, 1500,    0.0f, 0.0f, -3.0f},
-    {"flight",     13700,    29000,    K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Main,  0.7f, 1200, 2600,   0.0f, 1.0f, -1.0f},
-    {"symbols",    29000,    51000,    K::FourOnTheFloor, B::Claps, H::Eighths, Bs::Pulse8,    P::Dark,  0.6f, 600, 900,     0.5f, 0.0f, -3.0f},
-    {"clouds",     51000,    58300,    K::None,      B::None,    H::None,       Bs::None,      P::Main,  0.0f, 400, 7000,    0.6f, 0.0f, 0.0f},
-    {"drop",       58300,    85300,    K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 0.9f, 1500, 3000, 0.5f, 1.0f, 0.0f},
-    {"fill",       85300,    90900,    K::FourOnTheFloor, B::Toms, H::Eighths,  Bs::Pulse8,    P::Main,  0.8f, 1500, 4000,   0.0f, 0.0f, 0.0f},
-    {"ribbons",    90900,    120000,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Offbeat8, P::Drive, 0.8f, 1200, 2500, 0.9f, 0.0f, -1.0f},
-    {"flowers",    120000,   142000,   K::FourOnTheFloor, B::None, H::Offbeats, Bs::Sustain,   P::Light, 0.5f, 2500, 3500,   1.0f, 0.0f, -3.0f},
-    {"build",      142000,   149000,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Pulse8, P::Light, 0.7f, 1500, 6000,   1.0f, 0.0f, -1.5f},
-    {"city",       149000,   171000,   K::HalfTime,  B::HalfTime, H::Eighths,   Bs::HalfTime,  P::Heavy, 0.9f, 900, 1500,    0.0f, 0.0f, 0.0f},
-    {"swell",      171000,   178200,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Heavy, 0.9f, 1000, 5000, 0.7f, 0.0f, 0.0f},
-    {"ring ship",  178200,   207500,   K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2000, 3500, 0.8f, 1.0f, 0.0f},
-    {"piece",      207500,   kFinalChordMs, K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2500, 5000, 0.9f, 1.0f, 1.0f},
-    {"outro",      kFinalChordMs, kMusicLengthMs, K::None, B::None, H::None,    Bs::None,      P::Main,  0.0f, 3000, 400,    0.0f, 0.0f, 0.0f},
+    // name        start      end             kick          backbeat    hats           bass           chords   energy pad cutoff   arp   lead   level dB: drums tones kick  bass
+    {"opening",    0,         6500,           K::None,      B::None,    H::None,       Bs::Sustain,   P::Main,  0.0f, 250, 1800,    0.0f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f},
+    {"field",      6500,      13700,          K::FourOnTheFloor, B::None, H::Offbeats, Bs::Pulse8,    P::Main,  0.5f, 900, 1500,    0.0f, 0.0f,  -7.0f, -7.0f, -4.0f, -2.0f},
+    {"flight",     13700,     29000,          K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Main,  0.7f, 1200, 2600,   0.0f, 1.0f,  -0.5f, -1.0f, 1.0f, 2.0f},
+    {"symbols",    29000,     51000,          K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Dark,  0.5f, 600, 900,     0.4f, 0.0f,  -6.0f, -7.0f, -6.0f, 1.5f},
+    {"clouds",     51000,     58300,          K::None,      B::None,    H::None,       Bs::None,      P::Main,  0.0f, 400, 7000,    0.6f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f},
+    {"drop",       58300,     85300,          K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 0.9f, 1500, 3000, 0.5f, 1.0f, 1.5f, 4.5f, 1.0f, 1.0f},
+    {"fill",       85300,     90900,          K::FourOnTheFloor, B::Toms, H::Eighths,  Bs::Pulse8,    P::Main,  0.8f, 1500, 4000,   0.0f, 0.0f,  1.0f, 1.0f, 0.0f, 0.0f},
+    {"ribbons",    90900,     120000,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Offbeat8, P::Drive, 0.8f, 1200, 2500, 0.9f, 0.0f, -1.0f, -1.0f, -0.5f, 0.0f},
+    {"blossom",    120000,    kFlowersMs,     K::FourOnTheFloor, B::None, H::None,     Bs::Sustain,   P::Light, 0.3f, 2000, 2500,   1.0f, 0.0f,  -9.0f, -8.0f, -9.0f, -1.0f},
+    {"flowers",    kFlowersMs, 142000,        K::FourOnTheFloor, B::None, H::Offbeats, Bs::Sustain,   P::Light, 0.4f, 2500, 3500,   1.0f, 0.0f,  -6.0f, -6.0f, -6.0f, 0.5f},
+    {"build",      142000,    149000,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Pulse8, P::Light, 0.7f, 1500, 6000,   1.0f, 0.0f,  -3.0f, -3.0f, 0.0f, 2.0f},
+    {"city",       149000,    171000,         K::HalfTime,  B::HalfTime, H::Eighths,   Bs::HalfTime,  P::Heavy, 0.9f, 900, 1500,    0.0f, 0.0f,  0.0f, 0.5f, 0.0f, 0.0f},
+    {"swell",      171000,    178200,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Heavy, 0.9f, 1000, 5000, 0.7f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f},
+    {"ring ship",  178200,    207500,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2000, 3500, 0.8f, 1.0f, 1.0f, 4.0f, 0.5f, 0.5f},
+    {"piece",      207500,    kClimaxMs,      K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2500, 3570, 0.9f, 1.0f, 1.0f, 5.0f, 1.0f, 1.0f},
+    {"climax",     kClimaxMs, kFinalChordMs,  K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 3570, 5000, 0.9f, 1.0f, 1.5f, 6.5f, 1.0f, 1.0f},
+    {"outro",      kFinalChordMs, kMusicLengthMs, K::None,  B::None,    H::None,       Bs::None,      P::Main,  0.0f, 3000, 400,    0.0f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f},
 };
 
 // Stretches where drums and bass hold their breath before a big hit.
@@ -63,6 +70,10 @@ const Span kRisers[] = {{26000, 29000},   {54000, 58300},   {88000, 90900},
 const Span kFalls[] = {{161000, 163000}};
 // Snare rolls that land on the event at their end.
 const Span kRolls[] = {{54800, 58300}, {145500, 149000}};
+// Drops that a swell and a roll run into: the whole mix holds its breath
+// for an eighth before them, so the hit comes out of near silence instead
+// of out of the swell's loudest moment.
+const double kBreaths[] = {58300.0, 149000.0};
 
 // --- Time --------------------------------------------------------------
 
@@ -391,14 +402,16 @@ void duck(Buffer& bus, const std::vector<long long>& kicks, float depth) {
     }
 }
 
-// Lighter and heavier stretches: each section's level, reached over a
-// quarter second from its start, for every bus but kick and bass (which
-// keep the low band steady for the scenes).
-void applySectionLevels(Buffer& bus) {
+// Lighter and heavier stretches: each section's level for one part of the
+// mix, reached over a quarter second from its start. Kick and bass have
+// levels of their own: in the light stretches most of what is heard is the
+// bass, so the kick steps back there and the bass holds the low band the
+// scenes read.
+void applySectionLevels(Buffer& bus, float Section::*levelDb) {
     const long long ramp = frameAt(250.0);
     double previous = 1.0;
     for (const Section& s : kArrangement) {
-        const double level = dbToGain(s.levelDb);
+        const double level = dbToGain(s.*levelDb);
         const long long from = frameAt(s.startMs);
         const long long to = std::min(frameAt(s.endMs), bus.frames());
         for (long long i = from; i < to; ++i) {
@@ -411,13 +424,29 @@ void applySectionLevels(Buffer& bus) {
     }
 }
 
-// The opening pad and drone swell from nothing under the white-to-black fade.
-void swellOpening(Buffer& pad) {
+// The opening pad and drone swell from nothing under the white-to-black
+// fade (power 2); the drone, which the sky pulses with, comes up sooner
+// (power 1).
+void swellOpening(Buffer& bus, double power) {
     const long long end = frameAt(6500.0);
-    for (long long i = 0; i < std::min(end, pad.frames()); ++i) {
-        const float x = static_cast<float>(i) / end;
-        pad.samples[2 * i] *= x * x;
-        pad.samples[2 * i + 1] *= x * x;
+    for (long long i = 0; i < std::min(end, bus.frames()); ++i) {
+        const float gain = static_cast<float>(std::pow(static_cast<double>(i) / end, power));
+        bus.samples[2 * i] *= gain;
+        bus.samples[2 * i + 1] *= gain;
+    }
+}
+
+// Near silence (-30 dB) from an eighth before an event up to its frame;
+// the hit itself starts at full level.
+void holdBreath(Buffer& master, double eventMs) {
+    const long long from = frameAt(eventMs - kBeatMs / 2), to = frameAt(eventMs);
+    const long long ramp = frameAt(15.0);
+    const double floor = dbToGain(-30.0);
+    for (long long i = std::max(0LL, from); i < std::min(to, master.frames()); ++i) {
+        const double x = std::min(1.0, static_cast<double>(i - from) / ramp);
+        const float gain = static_cast<float>(1.0 + (floor - 1.0) * x);
+        master.samples[2 * i] *= gain;
+        master.samples[2 * i + 1] *= gain;
     }
 }
 
@@ -434,7 +463,10 @@ void fadeOut(Buffer& master, double fromMs) {
 // Buses are large (86 MB each); let them go as soon as they are mixed.
 void release(Buffer& bus) { Buffer().samples.swap(bus.samples); }
 
-constexpr double kTargetLufs = -12.6;
+// Quiet enough for the light stretches to sit well below the peaks, loud
+// enough that the bass in them still fills the low band the scenes read.
+// The encoder takes another quarter dB off.
+constexpr double kTargetLufs = -13.15;
 constexpr double kCeilingDb = -2.5;  // leaves room for the encoder's overshoot
 
 // Brings the mix to the target loudness. The limiter takes off some
@@ -462,7 +494,7 @@ std::vector<float> renderScore() {
     // The pad is the most work of all parts: it renders on a second thread.
     std::thread padThread([&b] {
         for (const Section& s : kArrangement) writePad(s, b);
-        swellOpening(b.pad);
+        swellOpening(b.pad, 2.0);
     });
     for (const Section& s : kArrangement) {
         writeDrums(s, b);
@@ -474,11 +506,17 @@ std::vector<float> renderScore() {
     }
     writeAccents(b);
     writeSweeps(b);
-    swellOpening(b.bass);
+    swellOpening(b.bass, 1.0);
     duck(b.bass, b.kickFrames, 0.1f);
     padThread.join();
     duck(b.pad, b.kickFrames, 0.5f);
-    for (Buffer* bus : {&b.drums, &b.pad, &b.melodic}) applySectionLevels(*bus);
+    // Lead and arpeggio make way for the kick too: the loud sections' peaks
+    // then stay clear of the limiter.
+    duck(b.melodic, b.kickFrames, 0.35f);
+    applySectionLevels(b.drums, &Section::drumsDb);
+    for (Buffer* bus : {&b.pad, &b.melodic}) applySectionLevels(*bus, &Section::tonesDb);
+    applySectionLevels(b.kick, &Section::kickDb);
+    applySectionLevels(b.bass, &Section::bassDb);
 
     Buffer delayed = stereoDelay(b.melodic, {0.75 * kBeatMs, 0.75 * kBeatMs, 0.45f, 3500.0});
     Buffer reverbSend(frames);
@@ -496,6 +534,7 @@ std::vector<float> renderScore() {
     for (Buffer* bus : {&b.bass, &b.drums, &b.pad, &b.melodic, &delayed}) release(*bus);
     mix.mixIn(reverb(reverbSend, {0.8f, 0.5f}), 0.8f);
     release(reverbSend);
+    for (double at : kBreaths) holdBreath(mix, at);
     fadeOut(mix, kMusicLengthMs - 4000.0);
 
     return master(mix).samples;

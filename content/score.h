@@ -32,7 +32,10 @@ struct Section {
     double padCutoffToHz;
     float arp;               // level of the arpeggio, 0 = silent
     float lead;              // level of the lead motif, 0 = silent
-    float levelDb;           // everything but kick and bass: lighter and heavier stretches
+    // Lighter and heavier stretches: the level of each part of the mix.
+    float drumsDb;          // snare, claps, hats, toms, cymbals, impacts and sweeps
+    float tonesDb;          // pad, stabs, lead and arpeggio
+    float kickDb, bassDb;   // the low band the scenes read
 };
 
 // The sections in time order, covering 0 .. kMusicLengthMs without gaps.

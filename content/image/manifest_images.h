@@ -29,3 +29,6 @@ std::vector<uint8_t> encodeManifestImage(const Image& image, std::string& error)
 
 // Paints, encodes and writes every manifest image into dir.
 bool writeManifestImages(const std::filesystem::path& dir, std::string& error);
+
+// The program's icon, size x size: the mark from the logo.
+Image paintIcon(int size);

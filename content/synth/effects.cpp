@@ -171,40 +171,80 @@ void limit(Buffer& buffer, float ceiling, double releaseMs, double lookaheadMs) 
     }
 }
 
-double integratedLoudness(const Buffer& buffer) {
+namespace {
+
+constexpr long long kHop = kRate / 10;  // 100 ms: the step of every loudness window
+
+double loudnessOf(double meanSquare) { return meanSquare > 0.0 ? -0.691 + 10.0 * std::log10(meanSquare) : -1e9; }
+
+// The K-weighted energy of each whole 100 ms hop, both channels summed.
+std::vector<double> hopEnergies(const Buffer& buffer) {
     Biquad shelf[2] = {kShelf(), kShelf()};
     Biquad highPass[2] = {kHighPass(), kHighPass()};
-    const long long hop = kRate / 10;  // 100 ms: four hops make a block
-    std::vector<double> hopEnergy;
+    std::vector<double> hops;
     double energy = 0.0;
     for (long long i = 0; i < buffer.frames(); ++i) {
         for (int c = 0; c < 2; ++c) {
             const double y = highPass[c].process(shelf[c].process(buffer.samples[2 * i + c]));
             energy += y * y;
         }
-        if ((i + 1) % hop == 0) {
-            hopEnergy.push_back(energy);
+        if ((i + 1) % kHop == 0) {
+            hops.push_back(energy);
             energy = 0.0;
         }
     }
-    std::vector<double> blocks;  // mean square (summed over channels) per 400 ms block
-    for (size_t h = 3; h < hopEnergy.size(); ++h)
-        blocks.push_back((hopEnergy[h - 3] + hopEnergy[h - 2] + hopEnergy[h - 1] + hopEnergy[h]) / (4.0 * hop));
-    auto loudness = [](double meanSquare) { return -0.691 + 10.0 * std::log10(meanSquare); };
-    auto gatedMean = [&](double gateLufs) {
+    return hops;
+}
+
+// Mean square of every window of `length` hops, sliding by one hop.
+std::vector<double> windowMeanSquares(const std::vector<double>& hops, size_t length) {
+    std::vector<double> windows;
+    for (size_t end = length; end <= hops.size(); ++end) {
         double sum = 0.0;
-        int count = 0;
-        for (double z : blocks)
-            if (z > 0.0 && loudness(z) > gateLufs) {
-                sum += z;
-                ++count;
-            }
-        return count ? sum / count : 0.0;
-    };
-    const double absolute = gatedMean(-70.0);
+        for (size_t h = end - length; h < end; ++h) sum += hops[h];
+        windows.push_back(sum / (static_cast<double>(length) * kHop));
+    }
+    return windows;
+}
+
+// The energy mean of the windows louder than a gate.
+double gatedMean(const std::vector<double>& windows, double gateLufs) {
+    double sum = 0.0;
+    int count = 0;
+    for (double z : windows)
+        if (loudnessOf(z) > gateLufs) {
+            sum += z;
+            ++count;
+        }
+    return count ? sum / count : 0.0;
+}
+
+}  // namespace
+
+double integratedLoudness(const Buffer& buffer) {
+    const std::vector<double> blocks = windowMeanSquares(hopEnergies(buffer), 4);  // 400 ms, 75 % overlap
+    const double absolute = gatedMean(blocks, -70.0);
     if (absolute <= 0.0) return -70.0;
-    const double relative = gatedMean(loudness(absolute) - 10.0);
-    return loudness(relative);
+    return loudnessOf(gatedMean(blocks, loudnessOf(absolute) - 10.0));
+}
+
+std::vector<double> shortTermLoudness(const Buffer& buffer) {
+    std::vector<double> values;
+    for (double z : windowMeanSquares(hopEnergies(buffer), 30)) values.push_back(std::max(-70.0, loudnessOf(z)));
+    return values;
+}
+
+LoudnessRange loudnessRange(const Buffer& buffer) {
+    const std::vector<double> windows = windowMeanSquares(hopEnergies(buffer), 30);
+    const double absolute = gatedMean(windows, -70.0);
+    if (absolute <= 0.0) return {};
+    const double gate = loudnessOf(absolute) - 20.0;
+    std::vector<double> kept;
+    for (double z : windows)
+        if (loudnessOf(z) > gate) kept.push_back(loudnessOf(z));
+    std::sort(kept.begin(), kept.end());
+    auto percentile = [&kept](double p) { return kept[static_cast<size_t>(std::lround(p * (kept.size() - 1)))]; };
+    return {percentile(0.10), percentile(0.95)};
 }
 
 float samplePeak(const Buffer& buffer) {

@@ -5,6 +5,7 @@
 //   synth::Buffer room = synth::reverb(send, {0.8f, 0.35f});
 //   synth::limit(master, synth::dbToGain(-1.5), 120.0);
 //   double lufs = synth::integratedLoudness(master);
+//   double lu = synth::loudnessRange(master).lu();
 //
 // Effects take a send buffer and return only the wet signal, so the mixer
 // decides how much of each returns.
@@ -39,6 +40,19 @@ void limit(Buffer& buffer, float ceiling, double releaseMs, double lookaheadMs =
 // blocks with 75 % overlap, the absolute (-70 LUFS) and relative (-10 LU)
 // gates. Returns -70 for silence.
 double integratedLoudness(const Buffer& buffer);
+
+// Short-term loudness in LUFS: K-weighted 3 s windows, one every 100 ms;
+// value j is the window ending at 3000 + 100 j ms. Silence reads -70.
+std::vector<double> shortTermLoudness(const Buffer& buffer);
+
+// Loudness range (LRA): the spread between the 10th and the 95th
+// percentile of the short-term loudness, leaving out windows quieter than
+// -70 LUFS or 20 LU below their mean (pauses and fades would widen it).
+struct LoudnessRange {
+    double lowLufs = -70.0, highLufs = -70.0;  // the two percentiles
+    double lu() const { return highLufs - lowLufs; }
+};
+LoudnessRange loudnessRange(const Buffer& buffer);
 
 // Largest absolute sample, and an estimate of the true peak from 4x
 // oversampling with a windowed-sinc interpolator.

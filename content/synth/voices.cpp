@@ -54,7 +54,9 @@ void kick(Buffer& out, long long frame, float gain) {
     Noise click(seedFor(frame, 1));
     for (long long i = 0; i < seconds(0.5); ++i) {
         const double t = static_cast<double>(i) / kRate;
-        const double hz = 76.0 + 130.0 * std::exp(-t / 0.04) + 40.0 * std::exp(-t / 0.004);
+        // The body settles on F2, the tonic, at the bottom of the band the
+        // scenes read (86-258 Hz) rather than below it.
+        const double hz = 87.3 + 130.0 * std::exp(-t / 0.04) + 40.0 * std::exp(-t / 0.004);
         const float amp = static_cast<float>(std::exp(-t / 0.26) * std::min(1.0, (0.5 - t) / 0.05));
         const float transient = click.next() * static_cast<float>(std::exp(-t / 0.0015)) * 0.35f;
         const float v = gain * saturate(1.6f * (body.next(hz) * amp + transient)) / saturate(1.6f);
@@ -119,7 +121,7 @@ void crash(Buffer& out, long long frame, float gain, float pan) {
     for (long long i = 0; i < seconds(3.5); ++i) {
         const double t = static_cast<double>(i) / kRate;
         // A bright splash on the first 20 ms, then a long shimmer.
-        const float env = static_cast<float>(0.55 * std::exp(-t / 1.0) + 0.9 * std::exp(-t / 0.02));
+        const float env = static_cast<float>(0.55 * std::exp(-t / 0.8) + 0.9 * std::exp(-t / 0.02));
         const float m = 0.5f * metal.next();
         const float vl = gain * env * highL.highpass(m + noiseL.next());
         const float vr = gain * env * highR.highpass(m + noiseR.next());
@@ -198,15 +200,18 @@ void fall(Buffer& out, long long startFrame, long long endFrame, float gain) {
 }
 
 void playBass(Buffer& out, const Note& note, double brightness) {
-    Oscillator sub(Wave::Sine, 0.25), octave(Wave::Sine), growl(Wave::Saw), growl2(Wave::Saw, 0.5);
+    Oscillator sub(Wave::Sine, 0.25), octave(Wave::Sine), third(Wave::Sine), growl(Wave::Saw), growl2(Wave::Saw, 0.5);
     Svf filter;
     const double hz = midiToHz(note.midi);
+    // The twelfth fades out as it climbs past 260 Hz, where the band ends.
+    const float twelfth = 0.35f * static_cast<float>(std::clamp((320.0 - 3.0 * hz) / 60.0, 0.0, 1.0));
     Adsr filterEnv(0.002, 0.12, 0.25, 0.05);
     renderNote(out, note, Adsr(0.004, 0.2, 0.8, 0.05), 0.4, [&](long long i, float level, float& l, float& r) {
         const float fe = filterEnv.next();
         if (i % 16 == 0) filter.set(hz * 1.5 + brightness * (300.0 + 1800.0 * fe), 0.35);
-        // The sine and its octave carry the weight; the saws add the edge.
-        const float v = level * (0.85f * sub.next(hz) + 0.5f * octave.next(2.0 * hz) +
+        // The sine, its octave and (on low notes) its twelfth carry the
+        // weight across the low band; the saws add the edge.
+        const float v = level * (0.7f * sub.next(hz) + 0.6f * octave.next(2.0 * hz) + twelfth * third.next(3.0 * hz) +
                                  static_cast<float>(brightness) * 0.45f *
                                      filter.lowpass(growl.next(hz) + growl2.next(hz * 1.004)));
         l = r = saturate(1.3f * v) / 1.3f;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "assets/ase_text.h"
+#include "assets/data_files.h"
 #include "assets/engine_textures.h"
 #include "gfx/texture_manager.h"
 

@@ -1,5 +1,7 @@
 #include "assets/data_file.h"
 
+#include "assets/data_files.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -165,7 +167,8 @@ bool firstTime(const std::string& path, const std::string& problem) {
 void setFileProblemsQuiet(bool quiet) { problemsQuiet = quiet; }
 
 void reportFileProblem(const std::string& path, const std::string& problem, const std::string& consequence) {
-    if (problemsQuiet || !firstTime(path, problem)) return;
+    // A folder missing as a whole was told once; its files are not told again.
+    if (problemsQuiet || inMissingDataFolder(path.c_str()) || !firstTime(path, problem)) return;
     const std::string text = consequence.empty() ? problem : problem + "; " + consequence;
     std::fprintf(stderr, "afterglow: %s: %s\n", path.c_str(), text.c_str());
     std::fflush(stderr);

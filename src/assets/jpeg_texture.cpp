@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "assets/data_file.h"
+#include "assets/data_files.h"
 #include "assets/jpeg_decoder.h"
 #include "gfx/message_box.h"
 #include "gfx/texture_manager.h"
@@ -72,6 +73,7 @@ bool loadJpegTexture(const char* path, int filter) {
     JpegImage image;
     const DataRead read = decodeFile(path, image);
     if (read.status == ReadStatus::Missing) {
+        if (inMissingDataFolder(path)) return false;  // said once for the folder
         char text[256];
         std::snprintf(text, sizeof text, "File %s not found!", path);
         showMessageBox(text, "Error");

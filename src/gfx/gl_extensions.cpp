@@ -134,12 +134,7 @@ void GlExtensions::createRenderTarget() {
     // attached: this tells whether the driver can do framebuffers at all.
     stopUnlessFramebufferComplete(checkFramebufferStatus(GL_FRAMEBUFFER_EXT));
 
-    glGenTextures(1, &fboColorTexture);
-    glBindTexture(GL_TEXTURE_2D, fboColorTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    fboColorTexture = makeLinearTexture(GL_CLAMP);
     glTexImage2D(GL_TEXTURE_2D, 0, 4, kRenderTargetSize, kRenderTargetSize, 0, GL_RGB, GL_FLOAT, nullptr);
     bindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
 }
@@ -166,27 +161,55 @@ void bindWindowTarget() { glExtensions.bindFramebuffer(GL_FRAMEBUFFER_EXT, windo
 
 bool windowTargetIsOffscreen() { return windowTarget != 0; }
 
-bool createOffscreenWindowTarget(int width, int height, std::string& error) {
+unsigned int makeLinearTexture(unsigned int wrap) {
+    unsigned int texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    return texture;
+}
+
+unsigned int makeOffscreenFramebuffer(int width, int height, unsigned int colourTexture, std::string& error) {
     GlExtensions& x = glExtensions;
-    unsigned int buffers[2] = {0, 0};
+    unsigned int buffers[2] = {0, 0};  // colour (unless a texture), depth
     x.genRenderbuffers(2, buffers);
-    x.bindRenderbuffer(GL_RENDERBUFFER_EXT, buffers[0]);
-    x.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_RGBA8, width, height);
+    if (!colourTexture) {
+        x.bindRenderbuffer(GL_RENDERBUFFER_EXT, buffers[0]);
+        x.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_RGBA8, width, height);
+    }
     x.bindRenderbuffer(GL_RENDERBUFFER_EXT, buffers[1]);
     x.renderbufferStorage(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
     unsigned int fbo = 0;
     x.genFramebuffers(1, &fbo);
     x.bindFramebuffer(GL_FRAMEBUFFER_EXT, fbo);
-    x.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, buffers[0]);
+    if (colourTexture)
+        x.framebufferTexture2D(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_TEXTURE_2D, colourTexture, 0);
+    else
+        x.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_COLOR_ATTACHMENT0_EXT, GL_RENDERBUFFER_EXT, buffers[0]);
     x.framebufferRenderbuffer(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, buffers[1]);
     if (x.checkFramebufferStatus(GL_FRAMEBUFFER_EXT) != GL_FRAMEBUFFER_COMPLETE_EXT) {
         error = "the driver cannot make an off-screen picture of " + std::to_string(width) + "x" +
                 std::to_string(height);
-        x.bindFramebuffer(GL_FRAMEBUFFER_EXT, windowTarget);
-        return false;
+        bindWindowTarget();
+        x.deleteFramebuffers(1, &fbo);
+        x.deleteRenderbuffers(2, buffers);
+        return 0;
     }
-    windowTarget = fbo;
     glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
     glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
-    return true;
+    return fbo;
+}
+
+void setWindowTarget(unsigned int framebuffer) {
+    windowTarget = framebuffer;
+    bindWindowTarget();
+}
+
+bool createOffscreenWindowTarget(int width, int height, std::string& error) {
+    const unsigned int fbo = makeOffscreenFramebuffer(width, height, 0, error);
+    if (fbo) setWindowTarget(fbo);
+    return fbo != 0;
 }

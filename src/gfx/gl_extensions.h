@@ -76,6 +76,16 @@ bool createOffscreenWindowTarget(int width, int height, std::string& error);
 // True while the window target is off-screen: read the colour attachment,
 // not the back buffer.
 bool windowTargetIsOffscreen();
+// A new texture name with GL_LINEAR filters and wrap (a GL wrap mode) in
+// both directions, left bound as GL_TEXTURE_2D; its image is the caller's.
+unsigned int makeLinearTexture(unsigned int wrap);
+// A complete off-screen framebuffer of width x height with a depth
+// renderbuffer and, as its colour, colourTexture (a texture of that size)
+// or, when 0, an RGBA8 renderbuffer. Returns it bound, its colour the draw
+// and read buffer; or 0 with the reason, the window target bound again.
+unsigned int makeOffscreenFramebuffer(int width, int height, unsigned int colourTexture, std::string& error);
+// Makes framebuffer (0: the window's own) the window target and binds it.
+void setWindowTarget(unsigned int framebuffer);
 
 // Side length of the square render target.
 constexpr int kRenderTargetSize = 1024;

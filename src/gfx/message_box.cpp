@@ -7,17 +7,25 @@
 
 namespace {
 bool boxesEnabled = true;
-}
+void (*beforeEachBox)() = nullptr;
+void (*afterEachBox)() = nullptr;
+}  // namespace
 
 void setMessageBoxesEnabled(bool enabled) { boxesEnabled = enabled; }
 
+void setMessageBoxHooks(void (*beforeBox)(), void (*afterBox)()) {
+    beforeEachBox = beforeBox;
+    afterEachBox = afterBox;
+}
+
 void showMessageBox(const char* text, const char* caption, MessageIcon icon) {
-    // Always on the console too: the box may be hidden behind a full-screen
-    // window, and logs should say why the program stopped.
+    // Always on the console too: logs should say why the program stopped.
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
     if (!boxesEnabled || std::getenv("AFTERGLOW_NO_MESSAGE_BOX")) return;
     const Uint32 flags = icon == MessageIcon::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_WARNING;
     // Without a window system no box can be shown; the console line stands.
+    if (beforeEachBox) beforeEachBox();
     SDL_ShowSimpleMessageBox(flags, caption, text, nullptr);
+    if (afterEachBox) afterEachBox();
 }

@@ -11,3 +11,8 @@ void showMessageBox(const char* text, const char* caption, MessageIcon icon = Me
 // Offline runs (shots, tests) must never wait for a click: boxes are off
 // there, and wherever AFTERGLOW_NO_MESSAGE_BOX is set in the environment.
 void setMessageBoxesEnabled(bool enabled);
+
+// A full-screen window would hide the box, or hold the keyboard and mouse
+// it needs: the window's owner gives the steps that take it out of the way
+// before each box and bring it back after. Either may be null.
+void setMessageBoxHooks(void (*beforeBox)(), void (*afterBox)());

@@ -9,7 +9,9 @@
 #include "assets/vec_math.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
+#include "gfx/picture_fit.h"
 #include "runtime/music.h"
+#include "runtime/quit_signals.h"
 #include "runtime/screenshot.h"
 #include "runtime/timeline.h"
 #include "scenes/scenes.h"
@@ -30,6 +32,21 @@ std::string shotPath;
 bool looping = false;
 uint32_t crtRandAtStart = 0;
 uint32_t randomAtStart = 0;
+
+// Set by quitProgram: the toolkit's own clean-up at exit destroys the
+// window too, and that close must not start a second exit.
+bool leaving = false;
+
+// While the window is not the picture's size, each frame is drawn at the
+// picture's size off-screen and presentFrame() fits it into the window;
+// the window's real size waits here meanwhile.
+struct Fitting {
+    bool active = false;
+    int width = 0;
+    int height = 0;
+} fitting;
+
+bool drawPicture();
 
 void countFrame() {
     fpsAccumMs += frameDeltaMs;
@@ -85,7 +102,7 @@ void restartPresentation() {
 
 void writeShot() {
     std::string error;
-    if (!saveBackBufferPng(shotPath, windowWidth, windowHeight, error)) {
+    if (!saveBackBufferPng(shotPath, displayWidth, displayHeight, error)) {
         std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", shotPath.c_str(), error.c_str());
         quitProgram(1);
     }
@@ -108,12 +125,41 @@ void stepFrame() {
 }
 
 void displayFrame() {
+    if (quitSignal()) quitProgram(0);
     if (!drawFrame()) return;
-    if (!shotPath.empty()) writeShot();  // the back buffer, before the swap
+    if (!shotPath.empty()) writeShot();  // the picture itself: before it is fitted or swapped
+    presentFrame();
     glutSwapBuffers();
 }
 
 bool drawFrame() {
+    fitting.active = (windowWidth != displayWidth || windowHeight != displayHeight) && !windowTargetIsOffscreen() &&
+                     beginFittedPicture(displayWidth, displayHeight);
+    if (!fitting.active) return drawPicture();
+    fitting.width = windowWidth;
+    fitting.height = windowHeight;
+    windowWidth = displayWidth;
+    windowHeight = displayHeight;
+    const bool shown = drawPicture();
+    windowWidth = fitting.width;
+    windowHeight = fitting.height;
+    if (!shown) {
+        setWindowTarget(0);
+        fitting.active = false;
+    }
+    return shown;
+}
+
+void presentFrame() {
+    if (!fitting.active) return;
+    endFittedPicture(windowWidth, windowHeight);
+    fitting.active = false;
+}
+
+namespace {
+
+// The frame into whatever the window target is.
+bool drawPicture() {
     engine->shaders->unuse();
     stepFrame();
     showFrameRate();
@@ -134,7 +180,13 @@ bool drawFrame() {
     return true;
 }
 
-void idleRedisplay() { glutPostRedisplay(); }
+}  // namespace
+
+void idleRedisplay() {
+    // Also here: a window that is not shown is not redrawn.
+    if (quitSignal()) quitProgram(0);
+    glutPostRedisplay();
+}
 
 void reshape(int width, int height) {
     windowWidth = width;
@@ -149,6 +201,10 @@ void reshape(int width, int height) {
 
 void keyboard(unsigned char key, int, int) {
     if (key == 27) quitProgram(0);
+}
+
+void windowClosed() {
+    if (!leaving) quitProgram(0);
 }
 
 void mouseButton(int button, int state, int, int) {
@@ -166,6 +222,8 @@ void enableLoop() {
 void requestShot(const std::string& path) { shotPath = path; }
 
 void quitProgram(int code) {
+    leaving = true;
+    if (const int signal = quitSignal()) code = signalExitCode(signal);
     stopMusic();
     std::fflush(stdout);
     std::fflush(stderr);

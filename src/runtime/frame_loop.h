@@ -24,12 +24,19 @@ int letterboxBottom();
 
 void displayFrame();
 // displayFrame without the swap: the whole picture, bars included, is in
-// the window target afterwards. Returns false for the frame past the end
-// when looping, which is never shown.
+// the window target afterwards, at the display size. Returns false for the
+// frame past the end when looping, which is never shown. When the window
+// has another size the picture is drawn off-screen, and presentFrame()
+// must follow before the swap.
 bool drawFrame();
+// Lays the picture drawFrame() drew off-screen into the window, scaled to
+// fit; nothing when the window is the picture's size.
+void presentFrame();
 void idleRedisplay();
 void reshape(int width, int height);
 void keyboard(unsigned char key, int x, int y);
+// The window manager's close (WM_DELETE_WINDOW): the same end as Esc.
+void windowClosed();
 void mouseButton(int button, int state, int x, int y);
 
 // The state half of a frame (clock, scene index, frame counter, the scene's
@@ -45,5 +52,7 @@ void requestShot(const std::string& path);
 // sequences are put back to where they stand now.
 void enableLoop();
 
-// Ends the process: the one way out of the callbacks.
+// Ends the process: the one way out of the callbacks. The audio device is
+// closed first; after SIGINT, SIGTERM or SIGHUP the exit code is the
+// signal's (runtime/quit_signals.h) whatever code says.
 [[noreturn]] void quitProgram(int code);

@@ -12,12 +12,19 @@
 #include "gfx/message_box.h"
 #include "runtime/benchmark.h"
 #include "runtime/capture.h"
+#include "runtime/data_lookup.h"
 #include "runtime/frame_loop.h"
+#include "runtime/huge_pages.h"
+#include "runtime/loading_bar.h"
 #include "runtime/music.h"
+#include "runtime/music_preload.h"
 #include "runtime/offline_run.h"
 #include "runtime/options.h"
+#include "runtime/quit_signals.h"
 #include "runtime/startup.h"
+#include "runtime/startup_report.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -39,31 +46,27 @@ Display* openDisplayCheck() {
     return display;
 }
 
-void openWindow(const Options& options) {
-    if (!options.windowed) {
-        char mode[64];
-        std::snprintf(mode, sizeof mode, "%dx%d:32@60", windowWidth, windowHeight);
-        glutGameModeString(mode);
-        if (glutGameModeGet(GLUT_GAME_MODE_POSSIBLE) && glutEnterGameMode() != 0) return;
-        std::fprintf(stderr, "afterglow: display mode %s is not available; using a full-screen window instead\n", mode);
-    }
-    // Without a window manager the default position (-1, -1) is taken
-    // literally; (0, 0) keeps the whole window on screen.
-    glutInitWindowPosition(0, 0);
-    glutInitWindowSize(windowWidth, windowHeight);
-    glutCreateWindow("0");
-    if (!options.windowed) glutFullScreen();
+// The first frame of playback, then the start-up report: the frame is
+// finished before the time is taken, so it counts until it is on screen.
+void displayFirstFrameThenReport() {
+    displayFrame();
+    glFinish();
+    startupLap(StartupStep::FirstFrame);
+    std::fputs(("\n" + startupTable(startupReport())).c_str(), stdout);
+    std::fflush(stdout);
+    glutDisplayFunc(displayFrame);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    const ParseResult parsed = parseOptions(argc, argv);
+    installQuitSignals();
+    ParseResult parsed = parseOptions(argc, argv);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "afterglow: %s\nTry 'afterglow --help' for more information.\n", parsed.error.c_str());
         return 2;
     }
-    const Options& options = parsed.options;
+    Options& options = parsed.options;
     if (options.help) {
         std::fputs(usageText(argv[0]).c_str(), stdout);
         return 0;
@@ -72,7 +75,21 @@ int main(int argc, char** argv) {
         std::printf("afterglow %s\n", AFTERGLOW_VERSION);
         return 0;
     }
-    if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
+    restartWithHugePages(argv);
+    startupLap(StartupStep::ProgramLoad);
+
+    for (const std::string& warning : parsed.warnings) std::fprintf(stderr, "afterglow: %s\n", warning.c_str());
+    std::string outputError;
+    if (!offlineOutputsUsable(options, outputError)) {
+        std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
+        return 1;
+    }
+    if (!enterDataFolder(options)) return 1;
+    // The music decodes on its own thread from here while the window opens
+    // and everything else loads; startMusic() (or an offline run's clock)
+    // waits for it. It reads "demo.mp3" from the data folder just entered.
+    beginMusicDecode(MusicConfig{}.path);
+
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
 
@@ -90,9 +107,19 @@ int main(int argc, char** argv) {
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
     glutMouseFunc(mouseButton);
+    startupLap(StartupStep::Context);
+    LoadingBar loadingBar(initializeStepCount());
+    loadingBar.begin();
+    startupLap(StartupStep::FirstSwap);
 
-    initialize();
+    initialize([&loadingBar](StartupStep step) {
+        startupLap(step);
+        loadingBar.stepDone();
+        startupLap(StartupStep::LoadingBar);
+    });
+    loadingBar.finish();
     reshape(windowWidth, windowHeight);
+    if (quitSignal()) quitProgram(0);  // asked during start-up: no music, no capture
 
     if (capturing) quitProgram(runCapture(options));
     if (options.benchmark) quitProgram(runBenchmark(options));
@@ -106,6 +133,8 @@ int main(int argc, char** argv) {
         music.mode = options.silent ? ClockMode::Steady : ClockMode::Audio;
         music.startMs = options.startMs;
         startMusic(music);
+        startupLap(StartupStep::MusicStart);
+        if (options.startupReport) glutDisplayFunc(displayFirstFrameThenReport);
     }
     glutMainLoop();
     return 0;

@@ -41,7 +41,7 @@ std::string seconds(long long frames, long rate) {
 
 }  // namespace
 
-DecodedMusic decodeMp3(const std::string& path) {
+DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
     DecodedMusic music;
     DataRead opened;
     const FdCloser file{openDataFile(path.c_str(), DataKind::Music, opened)};
@@ -85,6 +85,11 @@ DecodedMusic decodeMp3(const std::string& path) {
 
     std::vector<float> chunk(16384);
     for (;;) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            music.samples.clear();
+            music.error = "the decode was stopped";
+            return music;
+        }
         size_t bytes = 0;
         const int rc = mpg123_read(mh, reinterpret_cast<unsigned char*>(chunk.data()), chunk.size() * sizeof(float), &bytes);
         const size_t values = bytes / sizeof(float);

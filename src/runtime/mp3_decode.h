@@ -1,6 +1,7 @@
 // Whole-file MP3 decoding into interleaved stereo float samples.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -19,4 +20,6 @@ struct DecodedMusic {
 // A file that is not an ordinary one or larger than any music we would
 // play is refused before the decoder sees it. Damage or an end before the
 // length the file announces keeps what decoded, with `warning` saying so.
-DecodedMusic decodeMp3(const std::string& path);
+// When stop is given and becomes true, the decode gives up within a chunk
+// and returns with an error: how a worker thread is ended early.
+DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop = nullptr);

@@ -12,6 +12,7 @@
 #include "assets/data_file.h"
 #include "runtime/clock_math.h"
 #include "runtime/mp3_decode.h"
+#include "runtime/music_preload.h"
 #include "runtime/timeline.h"
 
 float musicTimeMs = 0.0f;
@@ -220,7 +221,7 @@ int startMusic(const MusicConfig& config) {
     state.config = config;
     spectrumBins = spectrumStorage;
 
-    state.music = decodeMp3(config.path);
+    state.music = takeDecodedMusic(config.path);
     if (!state.music.error.empty())
         std::fprintf(stderr, "afterglow: cannot play \"%s\": %s; the presentation runs silently\n",
                      config.path.c_str(), state.music.error.c_str());

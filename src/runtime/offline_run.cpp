@@ -4,23 +4,48 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
+#include "runtime/output_file.h"
+#include "runtime/quit_signals.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 
 namespace {
 
-bool stopRequested = false;
+const char* stopCause = nullptr;
 
 void offlineKeyboard(unsigned char key, int, int) {
-    if (key == 27) stopRequested = true;
+    if (key == 27) stopCause = "Esc";
 }
 
 void drawNothing() {}
 void keepSize(int, int) {}
 
 }  // namespace
+
+bool offlineOutputsUsable(const Options& options, std::string& error) {
+    auto usable = [&](const std::string& path) {
+        if (outputFileUsable(path, error)) return true;
+        error = "cannot write \"" + path + "\": " + error;
+        return false;
+    };
+    if (options.shot && !usable(options.shotPath)) return false;
+    if (options.capture == Options::Capture::Video && !usable(options.capturePath)) return false;
+    if (options.benchmark && !options.benchmarkJsonPath.empty() && !usable(options.benchmarkJsonPath)) return false;
+    if (options.capture == Options::Capture::Frames) {
+        std::error_code ignored;
+        const auto status = std::filesystem::status(options.capturePath, ignored);
+        if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
+            error = "cannot write frames into \"" + options.capturePath + "\": it is a file, not a folder";
+            return false;
+        }
+    }
+    return true;
+}
 
 int leadInFrames(double ms, double fps) {
     const double sceneStart = sceneStartMs[sceneIndexAt(static_cast<float>(ms))];
@@ -53,9 +78,13 @@ void takeOfflineInput(bool followWindowSize) {
 }
 
 bool offlineStopRequested() {
+    if (takeWindowCloseRequest()) stopCause = "closing the window";
     glutMainLoopEvent();
-    return stopRequested;
+    if (const int signal = quitSignal()) stopCause = signalName(signal);
+    return stopCause != nullptr;
 }
+
+const char* offlineStopCause() { return stopCause ? stopCause : ""; }
 
 Progress::Progress(long long total) : total_(total), start_(Clock::now()) {}
 

@@ -11,6 +11,15 @@
 #pragma once
 
 #include <chrono>
+#include <string>
+
+#include "runtime/options.h"
+
+// Whether the files the run is to write (a shot, a video, a report, the
+// frames' folder) can be written, found out before any work is done: a
+// benchmark that could not save its report would waste minutes. Leaves
+// nothing behind. False with a message that names the file.
+bool offlineOutputsUsable(const Options& options, std::string& error);
 
 // Frames an offline run steps through without drawing before the frame at
 // ms, so that it starts from the start of that frame's scene: spaced
@@ -31,8 +40,11 @@ void startOfflineClock(double ms, double fps);
 // into it); otherwise the picture keeps its size.
 void takeOfflineInput(bool followWindowSize);
 
-// Handles pending window events; true once Esc has been pressed.
+// Handles pending window events; true once Esc has been pressed, the window
+// closed or the program asked by signal to stop.
 bool offlineStopRequested();
+// What stopped it, for messages: "Esc", "closing the window", "SIGINT", ...
+const char* offlineStopCause();
 
 // One line on stderr, rewritten in place: frames done, speed, time left.
 class Progress {

@@ -3,9 +3,11 @@
 #include <GL/glew.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "assets/ase_text.h"
+#include "assets/data_files.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "scenes/scenes.h"
@@ -61,26 +63,31 @@ void loadPrograms(Engine& e) {
     }
 }
 
-void loadTextures(Engine& e) {
+void loadTextures(Engine& e, const StartupObserver& stepDone) {
     for (const TextureEntry& t : kTextures) {
         e.*t.slot = t.alpha ? e.textures->loadWithAlpha(t.colour, t.alpha, GL_LINEAR)
                             : e.textures->load(t.colour, GL_LINEAR);
         checkGlErrorsInDebug((std::string("the texture ") + t.colour).c_str());
+        stepDone(StartupStep::Texture);
     }
 }
 
 }  // namespace
 
-void initialize() {
+void initialize(const StartupObserver& observer) {
+    const StartupObserver stepDone = observer ? observer : [](StartupStep) {};
+    reportMissingDataFolders();
     engine = new Engine();  // lives until the process exits
     engine->shaders = std::make_unique<ShaderManager>();
     engine->shaders->init();
     // GLEW probes the driver with queries that some contexts reject; such a
     // flag is not a fault of ours.
     glGetError();
+    stepDone(StartupStep::GlChecks);
     loadPrograms(*engine);
+    stepDone(StartupStep::Shaders);
     engine->textures = std::make_unique<TextureManager>();
-    loadTextures(*engine);
+    loadTextures(*engine, stepDone);
     std::printf("initialize()\n");
     glExtensions.load();
     checkGlErrorsInDebug("the render target");
@@ -89,12 +96,16 @@ void initialize() {
     checkGlErrorsInDebug("the post-processing buffers");
     // Several loaders read the same model files; each is read from disk once.
     const AseFileCache modelFiles;
+    stepDone(StartupStep::Passes);
     for (int k = 0; k < kSceneCount; ++k) {
         sceneTable[k].init();
         const std::string step = "the loader of scene " + std::to_string(k);
         checkGlErrorsInDebug(step.c_str());
+        stepDone(StartupStep::Scene);
     }
     glEnable(GL_DEPTH_TEST);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     checkGlErrorsInDebug("start-up");
 }
+
+int initializeStepCount() { return 3 + static_cast<int>(std::size(kTextures)) + kSceneCount; }

@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "assets/spline_path.h"
 #include "gfx/engine.h"
 #include "gfx/gl_extensions.h"
 #include "runtime/music.h"
@@ -38,6 +39,17 @@ void drawSkyAboutEye(const AseModel& sky) {
     glLoadMatrixf(view);
     sky.draw();
     glPopMatrix();
+}
+
+void loadSceneModel(AseModel& model, const char* file) {
+    model = AseModel();
+    model.load(file);
+}
+
+void loadScenePath(SplinePath& path, const char* file, int shapeIndex, float scale) {
+    path = SplinePath();
+    path.loadShape(file, shapeIndex);
+    path.scale(scale);
 }
 
 void applyLightAndMaterial(const LightAndMaterial& s) {

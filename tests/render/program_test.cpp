@@ -93,8 +93,9 @@ TEST(Playback, EndsByItselfAfterTheLastFrame) {
 
 TEST(Playback, WithoutMusicSaysSoOnceAndStillEnds) {
     TempDir empty;
-    const ProcessResult r =
-        afterglow({"--start", "242600", "--windowed"}, within(60, empty.path().string()));
+    ProcessOptions options = within(60, empty.path().string());
+    options.setEnv = {"AFTERGLOW_DATA_DIR=" + empty.path().string()};  // not the data beside the program
+    const ProcessResult r = afterglow({"--start", "242600", "--windowed"}, options);
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(count(r.err, "demo.mp3"), 1u) << r.err;
@@ -110,15 +111,7 @@ void readTitleThenPressEscape(int, void* data) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     const Window target = waitForWindow(display, deadline);
     ASSERT_NE(target, 0u) << "the window never appeared";
-    while (std::chrono::steady_clock::now() < deadline) {
-        char* name = nullptr;
-        if (XFetchName(display, target, &name) && name) {
-            *title = name;
-            XFree(name);
-        }
-        if (!title->empty() && *title != "0") break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    *title = waitForFrameCount(display, target, deadline);
     pressEscape(display, target);
     XCloseDisplay(display);
 }
@@ -166,8 +159,9 @@ TEST(CommandLine, NoDisplayIsExplained) {
 
 TEST(CommandLine, BadArgumentsAreNamedWithExitCodeTwo) {
     for (const auto& [args, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--fullscreen"}, "--fullscreen"}}) {
-        const ProcessResult r = afterglow(args);
+             {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--fullscreen"}, "--fullscreen"},
+             {{"-5", "-5"}, "-5x-5"}, {{"--shot", "1000", ""}, "--shot"}}) {
+        const ProcessResult r = afterglow(args, within(30));
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;

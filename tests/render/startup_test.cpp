@@ -22,7 +22,9 @@ ProcessResult shotIn(const TempDir& dir, const std::string& hidden = {}) {
     ProcessOptions options;
     options.workingDir = dir.path().string();
     options.timeoutSec = 60;
-    if (!hidden.empty()) options.setEnv = {"AFTERGLOW_HIDE_GL_EXTENSIONS=" + hidden};
+    // The folder's own shaders (or none), not the data beside the program.
+    options.setEnv = {"AFTERGLOW_DATA_DIR=" + dir.path().string()};
+    if (!hidden.empty()) options.setEnv.push_back("AFTERGLOW_HIDE_GL_EXTENSIONS=" + hidden);
     return runProcess({AFTERGLOW_BINARY, "--shot", "1000", (dir / "shot.png").string()}, options);
 }
 

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include <chrono>
+#include <string>
 #include <thread>
 
 // The first viewable top-level window, waiting for one until deadline; 0 if
@@ -26,6 +28,31 @@ inline Window waitForWindow(Display* display, std::chrono::steady_clock::time_po
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return 0;
+}
+
+// The window's title ("" when it has none), in whichever encoding it was
+// set: the ASCII titles here read the same in all of them.
+inline std::string windowTitle(Display* display, Window window) {
+    XTextProperty name{};
+    std::string title;
+    if (XGetWMName(display, window, &name) && name.value) {
+        title.assign(reinterpret_cast<const char*>(name.value), name.nitems);
+        XFree(name.value);
+    }
+    return title;
+}
+
+// Waits until the title shows a frame count (it reads 0 during the first
+// second of music): the program is playing. Returns the last title seen.
+inline std::string waitForFrameCount(Display* display, Window target,
+                                     std::chrono::steady_clock::time_point deadline) {
+    std::string title;
+    while (std::chrono::steady_clock::now() < deadline) {
+        title = windowTitle(display, target);
+        if (!title.empty() && title != "0") break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return title;
 }
 
 // Focuses target and presses and releases Esc.

@@ -5,10 +5,16 @@
 #include <algorithm>
 #include <cstdio>
 
-int RgbImage::maxInRows(int y0, int y1) const {
+int RgbImage::maxInRows(int y0, int y1) const { return maxIn(0, y0, width, y1); }
+
+int RgbImage::maxIn(int x0, int y0, int x1, int y1) const {
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, width);
+    y1 = std::min(y1, height);
     int best = 0;
     for (int y = y0; y < y1; ++y)
-        for (int x = 0; x < width * 3; ++x) best = std::max<int>(best, pixels[static_cast<size_t>(y) * width * 3 + x]);
+        for (int x = x0 * 3; x < x1 * 3; ++x) best = std::max<int>(best, pixels[static_cast<size_t>(y) * width * 3 + x]);
     return best;
 }
 

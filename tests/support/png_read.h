@@ -13,6 +13,9 @@ struct RgbImage {
     const uint8_t* at(int x, int y) const { return pixels.data() + (static_cast<size_t>(y) * width + x) * 3; }
     // Largest channel value over the whole rows [y0, y1).
     int maxInRows(int y0, int y1) const;
+    // Largest channel value in the box [x0, x1) x [y0, y1), clipped to the
+    // image (0 when nothing is left).
+    int maxIn(int x0, int y0, int x1, int y1) const;
 };
 
 // Returns false with the reason in error when the file is not an RGB PNG.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -46,6 +47,9 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
         std::vector<char*> args;
         for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
+        // The program starts with the usual signal actions, whatever the
+        // test runner ignores.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, SIG_DFL);
         execv(args[0], args.data());
         _exit(127);
     }
@@ -69,4 +73,9 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
     result.out = slurp(outPath);
     result.err = slurp(errPath);
     return result;
+}
+
+bool childHasEnded(int pid) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
 }

@@ -23,3 +23,7 @@ struct ProcessOptions {
 // given) is called with the child's PID; the result comes once it has ended.
 ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOptions& options = {},
                          void (*onRunning)(int pid, void* data) = nullptr, void* data = nullptr);
+
+// For onRunning: whether the child has ended, without reaping it, so that
+// runProcess still gets its exit code.
+bool childHasEnded(int pid);

@@ -1,6 +1,7 @@
 // The generated demo.mp3 as the program and the viewer get it: its length,
 // an audible onset on every sync event and on the beats, the low band the
-// scenes pulse with, its loudness, and the picture of the track.
+// scenes pulse with, its loudness and energy curve, and the picture of the
+// track.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +10,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sstream>
+#include <initializer_list>
 #include <regex>
+#include <sstream>
+#include <string>
 
 #include "music_report.h"
 #include "runtime/mp3_decode.h"
@@ -57,6 +60,18 @@ public:
         for (long long h = ms - kGap - kBefore; h < ms - kGap; ++h) before += energy_[h];
         for (long long h = ms; h < ms + kAfter; ++h) after += energy_[h];
         return 10.0 * std::log10((after / kAfter + 1e-12) / (before / kBefore + 1e-12));
+    }
+
+    // How many dB the afterMs after a time lie above the beforeMs before it:
+    // whether an event stands out of what led into it, not only its first
+    // milliseconds.
+    double riseDb(long long ms, long long afterMs, long long beforeMs) const {
+        auto mean = [this](long long from, long long to) {
+            double sum = 0.0;
+            for (long long h = std::max(0LL, from); h < std::min<long long>(to, energy_.size()); ++h) sum += energy_[h];
+            return sum / static_cast<double>(to - from) + 1e-12;
+        };
+        return 10.0 * std::log10(mean(ms, ms + afterMs) / mean(ms - beforeMs, ms));
     }
 
     // The strongest onset within ±tolerance of a time, and where it is.
@@ -129,6 +144,23 @@ TEST_F(DemoMusic, EverySyncEventIsAStrongOnsetOnItsMillisecond) {
     std::printf("weakest sync onset: %.1f dB at %d ms\n", weakest, weakestAt);
 }
 
+// A swell or a cymbal's wash that runs into an event hides it even where
+// its first milliseconds rise: the 60 ms after it must stand out of the
+// 100 ms before.
+TEST_F(DemoMusic, EverySyncEventStandsOutOfWhatLedIntoIt) {
+    double weakest = 100.0;
+    int weakestAt = 0;
+    for (const int* table : {syncTrackA, syncTrackB}) {
+        const int count = table == syncTrackA ? kTrackACount : kTrackBCount;
+        for (int i = 0; i < count - 1 && table[i] < kPresentationEndMs; ++i) {
+            const double rise = onsets->riseDb(table[i], 60, 100);
+            if (rise < weakest) weakest = rise, weakestAt = table[i];
+            EXPECT_GE(rise, kStrongDb) << (table == syncTrackA ? "A" : "B") << " event at " << table[i] << " ms";
+        }
+    }
+    std::printf("weakest rise over the 100 ms before an event: %.1f dB at %d ms\n", weakest, weakestAt);
+}
+
 bool nearAnEvent(double ms, double beforeMs, double afterMs) {
     for (const int* table : {syncTrackA, syncTrackB}) {
         const int count = table == syncTrackA ? kTrackACount : kTrackBCount;
@@ -174,6 +206,10 @@ TEST_F(DemoMusic, KickAndBassFeedTheLowBandTheScenesRead) {
         const bool drums = s.scene != 2 && s.scene != 10;
         if (drums) {
             EXPECT_GE(s.mean, 0.25) << "scene " << s.scene;
+            // The drop has the heaviest bass: its wave warp follows it.
+            if (s.scene == 3) {
+                EXPECT_GE(s.mean, 0.3);
+            }
             EXPECT_LE(s.p95, 1.2) << "scene " << s.scene;
         } else {
             // The breakdown and the credits let the sky calm down.
@@ -193,26 +229,118 @@ std::string findOnPath(const std::string& program) {
     return "";
 }
 
-TEST_F(DemoMusic, LoudnessAndTruePeakMeetTheTargets) {
+// ffmpeg's EBU R128 meter on demo.mp3: the figures of the whole file and
+// the short-term loudness every 100 ms. Measured at most once per run of
+// the test program, by the first test that asks.
+struct FfmpegLoudness {
+    std::string skip;   // why there is nothing to measure with
+    std::string error;  // why the measurement failed
+    double integrated = 0.0, range = 0.0, truePeak = 0.0;
+    std::vector<std::pair<double, double>> shortTerm;  // window end (ms), LUFS
+
+    // The median of the short-term values whose windows lie wholly inside
+    // the given scenes.
+    double medianIn(std::initializer_list<int> scenes) const {
+        std::vector<double> inside;
+        for (const auto& [endMs, lufs] : shortTerm)
+            for (int k : scenes)
+                if (endMs - 3000.0 >= sceneStartMs[k] - 1.0 &&
+                    endMs <= std::min(sceneStartMs[k + 1], kPresentationEndMs) + 1.0)
+                    inside.push_back(lufs);
+        if (inside.empty()) return -200.0;
+        std::nth_element(inside.begin(), inside.begin() + inside.size() / 2, inside.end());
+        return inside[inside.size() / 2];
+    }
+};
+
+FfmpegLoudness measureWithFfmpeg() {
+    FfmpegLoudness m;
     const std::string ffmpeg = findOnPath("ffmpeg");
-    if (ffmpeg.empty()) GTEST_SKIP() << "ffmpeg is not installed (scripts/install-deps installs it)";
-    const ProcessResult r =
-        runProcess({ffmpeg, "-nostats", "-hide_banner", "-i", kDemoMp3, "-filter_complex", "ebur128=peak=true",
-                    "-f", "null", "-"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::smatch integrated, peak;
+    if (ffmpeg.empty()) {
+        m.skip = "ffmpeg is not installed (scripts/install-deps installs it)";
+        return m;
+    }
+    const ProcessResult r = runProcess(
+        {ffmpeg, "-nostats", "-hide_banner", "-i", kDemoMp3, "-filter_complex", "ebur128=peak=true", "-f", "null", "-"});
+    if (r.exitCode != 0) {
+        m.error = r.err;
+        return m;
+    }
     // The figures of the whole file come after the last "Summary:"; before
     // it the filter logs its running values (and an empty summary).
     const size_t summary = r.err.rfind("Summary:");
-    ASSERT_NE(summary, std::string::npos) << r.err;
+    if (summary == std::string::npos) {
+        m.error = "no summary in: " + r.err;
+        return m;
+    }
     const std::string log = r.err.substr(summary);
-    ASSERT_TRUE(std::regex_search(log, integrated, std::regex(R"(I:\s+(-?[0-9.]+) LUFS)"))) << log;
-    ASSERT_TRUE(std::regex_search(log, peak, std::regex(R"(Peak:\s+(-?[0-9.]+) dBFS)"))) << log;
-    const double lufs = std::stod(integrated[1]);
-    const double truePeak = std::stod(peak[1]);
-    std::printf("demo.mp3: integrated loudness %.1f LUFS, true peak %.1f dBTP\n", lufs, truePeak);
-    EXPECT_NEAR(lufs, -14.0, 2.0);
-    EXPECT_LT(truePeak, -1.0);
+    std::smatch integrated, range, peak;
+    if (!std::regex_search(log, integrated, std::regex(R"(I:\s+(-?[0-9.]+) LUFS)")) ||
+        !std::regex_search(log, range, std::regex(R"(LRA:\s+(-?[0-9.]+) LU)")) ||
+        !std::regex_search(log, peak, std::regex(R"(Peak:\s+(-?[0-9.]+) dBFS)"))) {
+        m.error = "unreadable summary: " + log;
+        return m;
+    }
+    m.integrated = std::stod(integrated[1]);
+    m.range = std::stod(range[1]);
+    m.truePeak = std::stod(peak[1]);
+    const std::regex line(R"(t:\s*([0-9.]+)\s+TARGET:\S+ LUFS\s+M:\s*\S+\s+S:\s*(-?[0-9.]+))");
+    const std::string running = r.err.substr(0, summary);
+    for (auto it = std::sregex_iterator(running.begin(), running.end(), line); it != std::sregex_iterator(); ++it)
+        m.shortTerm.emplace_back(1000.0 * std::stod((*it)[1]), std::stod((*it)[2]));
+    if (m.shortTerm.size() < 2400) m.error = "only " + std::to_string(m.shortTerm.size()) + " short-term values";
+    return m;
+}
+
+const FfmpegLoudness& ffmpegLoudness() {
+    static const FfmpegLoudness measured = measureWithFfmpeg();
+    return measured;
+}
+
+// The loudness tests: the decoded music and ffmpeg's figures of it.
+class DemoLoudness : public DemoMusic {
+protected:
+    void SetUp() override {
+        DemoMusic::SetUp();
+        if (!ffmpegLoudness().skip.empty()) GTEST_SKIP() << ffmpegLoudness().skip;
+        ASSERT_TRUE(ffmpegLoudness().error.empty()) << ffmpegLoudness().error;
+    }
+    const FfmpegLoudness& m = ffmpegLoudness();
+};
+
+// The targets of the whole file, and the energy curve: the light scenes
+// clearly below the peak ones, the breakdown and the outro the quietest of
+// all.
+TEST_F(DemoLoudness, LoudnessMeetsTheTargetsAndFollowsTheEnergyCurve) {
+    std::printf("demo.mp3: integrated loudness %.1f LUFS, loudness range %.1f LU, true peak %.1f dBTP\n",
+                m.integrated, m.range, m.truePeak);
+    EXPECT_NEAR(m.integrated, -14.0, 1.0);
+    EXPECT_LT(m.truePeak, -1.0);
+    // Light and heavy stretches, not one level from start to end.
+    EXPECT_GE(m.range, 5.0);
+
+    const double peak = m.medianIn({3, 8, 9});
+    std::printf("short-term medians (LUFS), peak scenes 3, 8, 9 together %.1f:", peak);
+    for (int k = 0; k < kSceneCount; ++k) std::printf(" %d: %.1f", k, m.medianIn({k}));
+    std::printf("\n");
+    for (int light : {1, 6}) EXPECT_LE(m.medianIn({light}), peak - 3.0) << "scene " << light;
+    for (int quiet : {2, 10})
+        for (int k = 0; k < kSceneCount; ++k) {
+            if (k == 2 || k == 10) continue;
+            EXPECT_LT(m.medianIn({quiet}), m.medianIn({k})) << "scene " << quiet << " against " << k;
+        }
+}
+
+// The report prints what ffmpeg measures: its meter on the decoded file
+// reads the same figures.
+TEST_F(DemoLoudness, ReportMeasuresTheLoudnessFfmpegMeasures) {
+    const MusicLoudness ours = measureLoudness(music->samples);
+    // ffmpeg prints tenths.
+    EXPECT_NEAR(ours.integrated, m.integrated, 0.15);
+    EXPECT_NEAR(ours.range.lu(), m.range, 0.3);
+    EXPECT_NEAR(ours.peakMedian, m.medianIn({3, 8, 9}), 0.15);
+    ASSERT_EQ(ours.scenes.size(), static_cast<size_t>(kSceneCount));
+    for (const SceneLoudness& s : ours.scenes) EXPECT_NEAR(s.shortTermMedian, m.medianIn({s.scene}), 0.15) << s.scene;
 }
 
 TEST_F(DemoMusic, SpectrogramMarksTheTimeline) {

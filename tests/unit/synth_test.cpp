@@ -49,6 +49,36 @@ TEST(Synth, LoudnessMeterReadsReferenceTonesAndGatesSilence) {
     EXPECT_EQ(integratedLoudness(Buffer(kRate)), -70.0);
 }
 
+TEST(Synth, ShortTermLoudnessAndRangeFollowTheLevelAndGateOutPauses) {
+    // Ten seconds at -20 dBFS, ten at -30, as one track.
+    Buffer steps(20 * kRate);
+    const Buffer loud = sine(997.0, 0.1f, 10.0), quiet = sine(997.0, 0.0316f, 10.0);
+    std::copy(loud.samples.begin(), loud.samples.end(), steps.samples.begin());
+    std::copy(quiet.samples.begin(), quiet.samples.end(), steps.samples.begin() + 2 * 10 * kRate);
+    const std::vector<double> shortTerm = shortTermLoudness(steps);
+    // One 3 s window every 100 ms: the first ends at 3 s, the last at 20 s.
+    ASSERT_EQ(shortTerm.size(), 171u);
+    EXPECT_NEAR(shortTerm[0], -20.0, 0.1);   // 0 .. 3 s
+    EXPECT_NEAR(shortTerm[70], -20.0, 0.1);  // 7 .. 10 s
+    EXPECT_NEAR(shortTerm[85], -20.0 + 10.0 * std::log10(0.5 * (1.0 + 0.1)), 0.15);  // half of each
+    EXPECT_NEAR(shortTerm[100], -30.0, 0.1);  // 10 .. 13 s
+    EXPECT_NEAR(shortTerm.back(), -30.0, 0.1);
+    // The spread of the two levels: the windows across the step lie between.
+    const LoudnessRange range = loudnessRange(steps);
+    EXPECT_NEAR(range.lowLufs, -30.0, 0.1);
+    EXPECT_NEAR(range.highLufs, -20.0, 0.1);
+    // A steady tone has no range; a pause and a passage far below the rest
+    // (-50 dBFS after a minute at -20) do not widen it.
+    EXPECT_NEAR(loudnessRange(loud).lu(), 0.0, 0.05);
+    Buffer withPause(80 * kRate);
+    const Buffer minute = sine(997.0, 0.1f, 60.0), whisper = sine(997.0, 0.00316f, 10.0);
+    std::copy(minute.samples.begin(), minute.samples.end(), withPause.samples.begin());
+    std::copy(whisper.samples.begin(), whisper.samples.end(), withPause.samples.begin() + 2 * 70 * kRate);
+    EXPECT_LT(loudnessRange(withPause).lu(), 0.5);
+    EXPECT_EQ(shortTermLoudness(withPause)[650], -70.0);  // 65 .. 68 s: silence
+    EXPECT_EQ(loudnessRange(Buffer(5 * kRate)).lu(), 0.0);
+}
+
 TEST(Synth, LimiterHoldsTheCeilingAndKeepsTheAttackInPlace) {
     Buffer b = sine(220.0, 0.2f, 2.0);
     const long long hit = kRate;  // a loud burst starts exactly here

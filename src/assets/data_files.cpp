@@ -1,0 +1,46 @@
+#include "assets/data_files.h"
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "gfx/message_box.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct DataFolder {
+    const char* name;
+    const char* withoutIt;  // what the viewer will see
+    bool missing = false;
+};
+
+DataFolder dataFolders[] = {
+    {"Textures", "the scenes play without their images"},
+    {"shaders", "the scenes are drawn without their shaders"},
+    {"models", "the scenes play without their models and camera paths"},
+};
+
+}  // namespace
+
+void reportMissingDataFolders() {
+    std::error_code ec;
+    const std::string here = fs::current_path(ec).string();
+    for (DataFolder& folder : dataFolders) {
+        folder.missing = !fs::is_directory(folder.name, ec) || fs::is_empty(folder.name, ec);
+        if (!folder.missing) continue;
+        const std::string text = std::string("no ") + folder.name + "/ folder in " + here + ": " + folder.withoutIt;
+        showMessageBox(text.c_str(), "afterglow", MessageIcon::Warning);
+    }
+}
+
+bool inMissingDataFolder(const char* path) {
+    if (!path) return false;
+    for (const DataFolder& folder : dataFolders) {
+        const size_t n = std::strlen(folder.name);
+        if (folder.missing && std::strncmp(path, folder.name, n) == 0 && (path[n] == '/' || path[n] == '\\'))
+            return true;
+    }
+    return false;
+}

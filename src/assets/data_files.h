@@ -1,0 +1,15 @@
+// The folders of the data ("Textures/", "shaders/", "models/") and what to
+// say when one is missing as a whole: once for the folder, rather than once
+// for every file the scenes would read from it.
+//
+//   reportMissingDataFolders();               // at the start of loading
+//   if (!inMissingDataFolder(path)) ...say that this one file is missing...
+#pragma once
+
+// Looks in the working directory and shows one message for each folder that
+// is absent or empty; remembers which they were.
+void reportMissingDataFolders();
+
+// True when path ("models/x.ASE", "shaders\x.ps") lies in a folder that
+// reportMissingDataFolders has already reported.
+bool inMissingDataFolder(const char* path);

@@ -1,0 +1,83 @@
+// Where the program takes its data from, and what it says when the data is
+// missing: the working directory first, then beside the program, or the
+// folder AFTERGLOW_DATA_DIR names.
+#include <gtest/gtest.h>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kBuildDir = AFTERGLOW_DATA_DIR;
+
+ProcessResult afterglowIn(const fs::path& workingDir, std::vector<std::string> args,
+                          std::vector<std::string> env = {}) {
+    args.insert(args.begin(), AFTERGLOW_BINARY);
+    ProcessOptions options;
+    options.workingDir = workingDir.string();
+    options.timeoutSec = 120;
+    options.setEnv = std::move(env);
+    return runProcess(args, options);
+}
+
+size_t count(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+TEST(DataFolder, AnEmptyOneGetsOneMessagePerKindAndThePlayStillEnds) {
+    TempDir empty, here;
+    const ProcessResult r = afterglowIn(here.path(), {"--start", "242600", "--windowed", "--silent"},
+                                        {"AFTERGLOW_DATA_DIR=" + empty.path().string()});
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    for (const char* kind : {"demo.mp3", "Textures/", "shaders/", "models/"})
+        EXPECT_EQ(count(r.err, kind), 1u) << kind << " in:\n" << r.err;
+    EXPECT_EQ(count(r.err, "not found"), 0u) << "no message for each file of a folder that is missing:\n" << r.err;
+    EXPECT_NE(r.err.find("data from " + empty.path().string() + " (AFTERGLOW_DATA_DIR)"), std::string::npos) << r.err;
+}
+
+TEST(DataFolder, OneThatIsNotThereIsAnErrorBeforeAnythingStarts) {
+    TempDir scratch;
+    const ProcessResult r = afterglowIn(scratch.path(), {"--shot", "1000", "x.png"},
+                                        {"AFTERGLOW_DATA_DIR=" + (scratch / "missing").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("AFTERGLOW_DATA_DIR"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(scratch.path().string() + "/missing"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(scratch / "x.png"));
+    EXPECT_EQ(r.out.find("initialize()"), std::string::npos);
+}
+
+TEST(DataFolder, TheWorkingDirectoryComesFirstAndReportsEachFileItLacks) {
+    // Images but not all of them, and nothing else: the working directory is
+    // still the data folder, not the complete one beside the program.
+    TempDir here;
+    fs::create_directory(here / "Textures");
+    for (const auto& image : fs::directory_iterator(kBuildDir / "Textures"))
+        if (image.path().filename() != "gradient.jpg") fs::copy_file(image.path(), here / "Textures" / image.path().filename());
+    const ProcessResult r = afterglowIn(here.path(), {"--shot", "1000", "shot.png"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find("data from"), std::string::npos) << r.err;
+    EXPECT_EQ(count(r.err, "File Textures/gradient.jpg not found!"), 1u) << r.err;
+    EXPECT_EQ(count(r.err, "Textures/"), 1u) << r.err;
+    EXPECT_EQ(count(r.err, "no shaders/ folder in " + here.path().string()), 1u) << r.err;
+    EXPECT_EQ(count(r.err, "no models/ folder in " + here.path().string()), 1u) << r.err;
+    EXPECT_TRUE(fs::exists(here / "shot.png"));
+}
+
+TEST(DataFolder, StartedElsewhereItReadsBesideItselfAndWritesWhereTheUserIs) {
+    TempDir elsewhere;
+    const ProcessResult r = afterglowIn(
+        elsewhere.path(), {"--frames", "frames", "--fps", "10", "--from", "60000", "--to", "60200"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("data from " + kBuildDir.string()), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("not found"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::exists(elsewhere / "frames/frame000000.png"));
+    EXPECT_TRUE(fs::exists(elsewhere / "frames/frame000001.png"));
+    EXPECT_FALSE(fs::exists(kBuildDir / "frames"));
+}
+
+}  // namespace
