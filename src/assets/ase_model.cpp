@@ -6,8 +6,6 @@
 
 #include "assets/ase_text.h"
 #include "assets/data_files.h"
-#include "assets/engine_textures.h"
-#include "gfx/texture_manager.h"
 
 namespace {
 
@@ -34,7 +32,7 @@ FileSurvey surveyFile(AseText& text) {
 
 class ModelReader {
 public:
-    ModelReader(AseModel& model, AseText& text, uint32_t maxRows, TextureManager* textures)
+    ModelReader(AseModel& model, AseText& text, uint32_t maxRows, ModelTextures* textures)
         : model_(model), text_(text), maxRows_(maxRows), textures_(textures) {}
 
     // Returns what was found wrong, or nothing.
@@ -161,7 +159,7 @@ private:
     AseModel& model_;
     AseText& text_;
     uint32_t maxRows_;
-    TextureManager* textures_;
+    ModelTextures* textures_;
     char line_[kAseLineSize] = {};
     std::string problems_;
 };
@@ -180,14 +178,12 @@ std::string faceProblems(const AseModel& model, size_t firstMesh) {
 
 }  // namespace
 
-void AseModel::load(const char* path) { load(path, engineTextures()); }
-
-void AseModel::load(const char* path, TextureManager* textureManager) {
+void AseModel::load(const char* path, ModelTextures* textureManager) {
     textures = textureManager;
     if (const std::shared_ptr<const AseFile> file = openAseFile(path)) load(*file, path, textureManager);
 }
 
-void AseModel::load(const AseFile& file, const std::string& name, TextureManager* textureManager) {
+void AseModel::load(const AseFile& file, const std::string& name, ModelTextures* textureManager) {
     textures = textureManager;
     AseText text(file);
     const FileSurvey survey = surveyFile(text);
@@ -201,6 +197,13 @@ void AseModel::load(const AseFile& file, const std::string& name, TextureManager
     if (!faces.empty()) problems += (problems.empty() ? "" : "; ") + faces;
     if (meshes.size() == meshesBefore && problems.empty()) problems = "has no geometry objects; its model stays empty";
     reportAseProblems(file, name, problems);
+}
+
+bool AseMesh::faceIsValid(uint32_t f) const {
+    if (f >= faces.size()) return false;
+    const auto size = static_cast<uint32_t>(vertices.size());
+    const auto inside = [size](int32_t index) { return index >= 0 && static_cast<uint32_t>(index) < size; };
+    return inside(faces[f][0]) && inside(faces[f][1]) && inside(faces[f][2]);
 }
 
 int AseModel::findMesh(const char* name) const {

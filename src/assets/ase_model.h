@@ -11,6 +11,10 @@
 // Positions are stored in the program's axes: a file point (x, y, z) becomes
 // (x, z, -y); vertices are relative to their node position. Texture v is
 // stored as 1 - v. Models are built at start-up and never freed.
+//
+// Reading needs no GL (ase_model.cpp); the run-time side, drawing and
+// deforming, is mesh_draw.cpp, and load(path) engine_textures.cpp: those
+// two build into the drawing layer above gfx (LAYERS.md).
 #pragma once
 
 #include <array>
@@ -20,9 +24,8 @@
 #include <vector>
 
 #include "assets/ase_text.h"
+#include "assets/model_textures.h"
 #include "assets/vec_math.h"
-
-class TextureManager;
 
 struct TexCoord {
     float u = 0;
@@ -81,10 +84,12 @@ public:
     // read leaves the model unchanged; that, and a file that is cut short,
     // garbage, or has lists longer than the file or faces outside their
     // vertices, is named on stderr once.
-    void load(const char* path, TextureManager* textures);
-    void load(const char* path);  // through the engine's texture manager
+    void load(const char* path, ModelTextures* textures);
+    // Through the engine's texture manager, none while there is no engine;
+    // lives with the drawing (engine_textures.cpp), as it needs the engine.
+    void load(const char* path);
     // The same from a file in memory; name is what messages call it.
-    void load(const AseFile& file, const std::string& name, TextureManager* textures);
+    void load(const AseFile& file, const std::string& name, ModelTextures* textures);
 
     // Index of the first mesh whose nodeName equals name byte for byte, or -1.
     int findMesh(const char* name) const;
@@ -110,7 +115,7 @@ public:
 
     std::vector<std::unique_ptr<AseMesh>> meshes;
     std::vector<std::unique_ptr<AseMaterial>> materials;
-    TextureManager* textures = nullptr;
+    ModelTextures* textures = nullptr;
 };
 
 // Texture file name from a *BITMAP word: the word is cut right after its

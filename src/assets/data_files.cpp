@@ -4,8 +4,6 @@
 #include <filesystem>
 #include <string>
 
-#include "gfx/message_box.h"
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -24,14 +22,14 @@ DataFolder dataFolders[] = {
 
 }  // namespace
 
-void reportMissingDataFolders() {
+void reportMissingDataFolders(void (*say)(const char* text)) {
     std::error_code ec;
     const std::string here = fs::current_path(ec).string();
     for (DataFolder& folder : dataFolders) {
         folder.missing = !fs::is_directory(folder.name, ec) || fs::is_empty(folder.name, ec);
         if (!folder.missing) continue;
         const std::string text = std::string("no ") + folder.name + "/ folder in " + here + ": " + folder.withoutIt;
-        showMessageBox(text.c_str(), "afterglow", MessageIcon::Warning);
+        say(text.c_str());
     }
 }
 

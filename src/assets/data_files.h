@@ -2,13 +2,14 @@
 // say when one is missing as a whole: once for the folder, rather than once
 // for every file the scenes would read from it.
 //
-//   reportMissingDataFolders();               // at the start of loading
+//   reportMissingDataFolders(showWarning);    // at the start of loading
 //   if (!inMissingDataFolder(path)) ...say that this one file is missing...
 #pragma once
 
-// Looks in the working directory and shows one message for each folder that
-// is absent or empty; remembers which they were.
-void reportMissingDataFolders();
+// Looks in the working directory and passes say one message for each folder
+// that is absent or empty; remembers which they were. The caller shows them
+// (a message box: not something the readers link).
+void reportMissingDataFolders(void (*say)(const char* text));
 
 // True when path ("models/x.ASE", "shaders\x.ps") lies in a folder that
 // reportMissingDataFolders has already reported.

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "assets/ase_model.h"
-#include "gfx/texture_manager.h"
 
 namespace {
 
@@ -61,12 +60,6 @@ void applyNodeTransform(const AseMesh& mesh) {
 }
 
 }  // namespace
-
-bool AseMesh::faceIsValid(uint32_t f) const {
-    if (f >= faces.size()) return false;
-    const auto size = static_cast<uint32_t>(vertices.size());
-    return indexIn(faces[f][0], size) && indexIn(faces[f][1], size) && indexIn(faces[f][2], size);
-}
 
 void AseMesh::computeNormals() {
     if (faceNormals.size() != faces.size() || faceNormals.empty()) {

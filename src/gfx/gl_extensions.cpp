@@ -8,8 +8,8 @@
 #include <sstream>
 #include <vector>
 
+#include "gfx/display.h"
 #include "gfx/message_box.h"
-#include "runtime/frame_loop.h"
 
 GlExtensions glExtensions;
 
@@ -78,7 +78,7 @@ bool mentions(const std::string& extensions, const char* name) {
 
 [[noreturn]] void stop(const char* text, const char* caption, MessageIcon icon, int code) {
     showMessageBox(text, caption, icon);
-    quitProgram(code);
+    requestQuit(code);
 }
 
 }  // namespace
@@ -122,7 +122,7 @@ void stopUnlessFramebufferComplete(unsigned int status) {
     if (status == GL_FRAMEBUFFER_COMPLETE_EXT) return;
     if (status == GL_FRAMEBUFFER_UNSUPPORTED_EXT)
         stop("GL_FRAMEBUFFER_UNSUPPORTED_EXT!", "ERROR", MessageIcon::Warning, kShaderFailureExit);
-    quitProgram(kShaderFailureExit);  // any other status ends without a word
+    requestQuit(kShaderFailureExit);  // any other status ends without a word
 }
 
 void GlExtensions::createRenderTarget() {

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
+#include "gfx/display.h"
 #include "gfx/gl_extensions.h"
 #include "gfx/texture_manager.h"
-#include "runtime/frame_loop.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "assets/jpeg_texture.h"
 #include "gfx/gl_check.h"
+#include "gfx/jpeg_texture.h"
 #include "gfx/message_box.h"
 
 namespace {

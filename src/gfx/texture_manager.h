@@ -15,18 +15,21 @@
 
 #include <string>
 
+#include "assets/model_textures.h"
+
 // Filter value that asks for mipmaps instead of a plain GL filter.
 constexpr int kMipmapFilter = 0xBABE;
 
-class TextureManager {
+// Models load and bind their materials' textures through it as ModelTextures.
+class TextureManager final : public ModelTextures {
 public:
     static constexpr int kCapacity = 512;
     static constexpr int kNoTexture = -1;
 
-    int load(const char* fileName, int filter);
+    int load(const char* fileName, int filter) override;
     int loadWithAlpha(const char* colourFileName, const char* alphaFileName, int filter);
     int createBlank(int size, int filter);
-    void bind(int index);
+    void bind(int index) override;
 
     int count = 0;
     unsigned int glNames[kCapacity] = {};

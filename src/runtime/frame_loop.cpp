@@ -16,11 +16,6 @@
 #include "runtime/timeline.h"
 #include "scenes/scenes.h"
 
-int windowWidth = 1024;
-int windowHeight = 768;
-int displayWidth = 1024;
-int displayHeight = 768;
-
 float fpsAccumMs = 0.0f;
 int framesCounted = 0;
 int fpsShown = 0;
@@ -110,12 +105,6 @@ void writeShot() {
 }
 
 }  // namespace
-
-int letterboxTop() {
-    return static_cast<int>((displayHeight - displayWidth * 9 * 0.0625) * 0.5);
-}
-
-int letterboxBottom() { return windowHeight - letterboxTop(); }
 
 void stepFrame() {
     updateMusicClock();

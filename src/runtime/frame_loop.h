@@ -8,19 +8,13 @@
 
 #include <string>
 
-extern int windowWidth;    // current window size, from the command line and every reshape
-extern int windowHeight;
-extern int displayWidth;   // requested display size, fixed after start-up
-extern int displayHeight;
+// The window and display sizes and the letterbox band, which reshape()
+// keeps up to date, live with the passes that read them.
+#include "gfx/display.h"
 
 extern float fpsAccumMs;   // music time towards the next one-second frame count
 extern int framesCounted;  // frames since the last one-second mark
 extern int fpsShown;       // frames counted in the last completed second (the title)
-
-// The 16:9 picture band: height of the top bar, and y of the picture's
-// lower edge. Negative for displays wider than 16:9 (the bars fall outside).
-int letterboxTop();
-int letterboxBottom();
 
 void displayFrame();
 // displayFrame without the swap: the whole picture, bars included, is in
@@ -54,5 +48,6 @@ void enableLoop();
 
 // Ends the process: the one way out of the callbacks. The audio device is
 // closed first; after SIGINT, SIGTERM or SIGHUP the exit code is the
-// signal's (runtime/quit_signals.h) whatever code says.
+// signal's (runtime/quit_signals.h) whatever code says. gfx reaches it
+// through requestQuit (gfx/display.h) once main() has set it as the hook.
 [[noreturn]] void quitProgram(int code);

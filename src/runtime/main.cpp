@@ -61,6 +61,7 @@ void displayFirstFrameThenReport() {
 
 int main(int argc, char** argv) {
     installQuitSignals();
+    setQuitHook(quitProgram);  // gfx ends the program this way too
     ParseResult parsed = parseOptions(argc, argv);
     if (!parsed.error.empty()) {
         std::fprintf(stderr, "afterglow: %s\nTry 'afterglow --help' for more information.\n", parsed.error.c_str());

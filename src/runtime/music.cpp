@@ -15,11 +15,6 @@
 #include "runtime/music_preload.h"
 #include "runtime/timeline.h"
 
-float musicTimeMs = 0.0f;
-float previousTimeMs = 0.0f;
-float frameDeltaMs = 0.0f;
-float* spectrumBins = nullptr;
-
 namespace {
 
 constexpr int kBufferFrames = 1024;

@@ -18,6 +18,8 @@
 
 constexpr int kSpectrumSize = 512;
 
+// Set by updateMusicClock, read by everything that animates; defined with
+// the timeline (runtime/timeline.cpp), so readers link without the device.
 extern float musicTimeMs;     // position this frame, milliseconds
 extern float previousTimeMs;  // musicTimeMs of the previous frame
 extern float frameDeltaMs;    // clamped to 0..1000

@@ -10,6 +10,7 @@
 #include "assets/data_files.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
+#include "gfx/message_box.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -76,7 +77,7 @@ void loadTextures(Engine& e, const StartupObserver& stepDone) {
 
 void initialize(const StartupObserver& observer) {
     const StartupObserver stepDone = observer ? observer : [](StartupStep) {};
-    reportMissingDataFolders();
+    reportMissingDataFolders([](const char* text) { showMessageBox(text, "afterglow", MessageIcon::Warning); });
     engine = new Engine();  // lives until the process exits
     engine->shaders = std::make_unique<ShaderManager>();
     engine->shaders->init();

@@ -17,6 +17,14 @@ const BeatGrid beatGrid = {0.0f, 441.17648f};
 
 int sceneIndex = 1;
 
+// The clock's values (runtime/music.h) live here beside the queries that read
+// them, not with the sound device that sets them: what only reads the clock
+// (the scenes, the content generator's timing) then links without it.
+float musicTimeMs = 0.0f;
+float previousTimeMs = 0.0f;
+float frameDeltaMs = 0.0f;
+float* spectrumBins = nullptr;
+
 namespace {
 
 // Searches run from the last entry down; a search that finds nothing gives 0,

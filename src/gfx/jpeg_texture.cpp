@@ -1,4 +1,4 @@
-#include "assets/jpeg_texture.h"
+#include "gfx/jpeg_texture.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
