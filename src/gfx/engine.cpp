@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "gfx/gl_state.h"
+
 Engine* engine = nullptr;
 
 namespace {
@@ -48,10 +50,7 @@ constexpr TexturedVertex kCube[] = {
 }  // namespace
 
 void Engine::setOrtho2D(float width, float height) {
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
+    setGlState(kFlatState);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, width, height, 0.0, -1.0, 1.0);

@@ -26,6 +26,7 @@ public:
     int load(const char* fileName, int filter);
     int loadWithAlpha(const char* colourFileName, const char* alphaFileName, int filter);
     int createBlank(int size, int filter);
+    // Leaves 2D texturing on (through setGlState) with the entry bound.
     void bind(int index);
 
     int count = 0;

@@ -8,6 +8,7 @@
 #include "assets/data_files.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
+#include "gfx/gl_state.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -93,7 +94,9 @@ void initialize() {
         const std::string step = "the loader of scene " + std::to_string(k);
         checkGlErrorsInDebug(step.c_str());
     }
-    glEnable(GL_DEPTH_TEST);
+    // Whatever start-up drew with, the frames begin from what the funnel knows.
+    forgetGlState();
+    setGlState({.depthTest = kOn});
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     checkGlErrorsInDebug("start-up");
 }

@@ -13,6 +13,7 @@
 #include "assets/spline_path.h"
 #include "assets/vec_math.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
@@ -81,7 +82,7 @@ void renderScene0() {
     if (t > 6500.0f && t < 7000.0f) fx.overlayWindow(0, 0, 0, (7000.0f - t) * 0.002f);
     if (t >= 28000.0f) {
         const float end = sceneEndMs();
-        fx.composite(*engine->textures, 1.0f - (end - t) / (end - 28000.0f), 1);
+        fx.composite(*engine->textures, 1.0f - (end - t) / (end - 28000.0f), Composite::GlowMixed);
     }
     drawOverlays0();
 }
@@ -122,19 +123,13 @@ void drawScene0() {
     }
     gluLookAt(eye.x, eyeY, eye.z, p.x + offset.x, targetY + offset.y, p.z + offset.z, 0, 1, 0);
 
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glDisable(GL_FOG);
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .fog = kOff});
     const float sky = spectrumBins[3] + spectrumBins[4] + spectrumBins[5] + spectrumBins[6] + 0.5f;
     glColor3f(sky, sky, sky);
     drawSkyAboutEye(skyModel);
 
-    glDisable(GL_TEXTURE_2D);
+    setGlState({.depthTest = kOn, .texture2D = kOff, .lineSmooth = kOff});
     glColor3f(1.0f, 1.0f, 1.0f);
-    glDisable(GL_LINE_SMOOTH);
-    glEnable(GL_DEPTH_TEST);
 
     ShaderManager& shaders = *engine->shaders;
     shaders.use(engine->progEnvmap);
@@ -144,9 +139,7 @@ void drawScene0() {
     drawTileField(30);
     shaders.unuse();
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .texture2D = kOff});
 
     // The trail is rebuilt from nothing each frame under this camera, so it
     // is no state a later frame depends on.
@@ -160,10 +153,8 @@ void drawScene0() {
     engine->textures->bind(engine->texParticleMask);
     dustParticles.draw();
 
-    enableAlphaBlending();
+    setGlState({.depthTest = kOff, .blend = kBlendMix, .texture2D = kOff});
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
 }
 
 // The gradient strip and the logo over the opening seconds, in display
@@ -174,7 +165,7 @@ void drawOverlays0() {
     const float h = static_cast<float>(displayHeight);
     const float bottom = static_cast<float>(letterboxBottom());
     engine->setOrtho2D(w, h);
-    enableAlphaBlending();
+    setGlState({.blend = kBlendMix});
     engine->textures->bind(engine->texGradient);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
@@ -193,7 +184,6 @@ void drawOverlays0() {
     }
 
     engine->textures->bind(engine->texLogo);
-    enableAlphaBlending();
     // sin of the raw milliseconds jumps from frame to frame: the flicker.
     const float s = std::sin(t);
     const float c = t > 4500.0f ? (t - 4500.0f) * 0.002f : 2.0f - t * 0.0016666667f;

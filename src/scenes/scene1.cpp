@@ -11,6 +11,7 @@
 #include "assets/particles.h"
 #include "assets/spline_path.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/early_scenes.h"
@@ -85,10 +86,10 @@ void renderScene1() {
     PostFx& fx = *engine->postFx;
     TextureManager& textures = *engine->textures;
     const float clearedAt = static_cast<float>(sceneStartMs[sceneIndex]) + 2000.0f;
-    if (t < clearedAt) fx.composite(textures, (clearedAt - t) * 0.0005f, 1);
+    if (t < clearedAt) fx.composite(textures, (clearedAt - t) * 0.0005f, Composite::GlowMixed);
     const float cut = trackBPulse1000();
     if (cut > 0.0f) {
-        fx.composite(textures, cut, 1);
+        fx.composite(textures, cut, Composite::GlowMixed);
         fx.overlay(0, 0, 0, cut);
     }
     const float end = sceneEndMs();
@@ -104,7 +105,7 @@ void drawScene1() {
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
-    glDisable(GL_BLEND);
+    setGlState({.blend = kBlendOff});
 
     const int k = trackBCountInScene() % 3;
     const float p = (t - static_cast<float>(trackBTime())) * 0.0004f;
@@ -118,17 +119,14 @@ void drawScene1() {
     float c = 0.5f * beatPulse200();
     if (shake > 0.0f)
         c += 0.5f * std::sin(spectrumBins[3] + spectrumBins[4] + spectrumBins[5] + spectrumBins[6] + 5.0f * t);
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff});
     glColor3f(c, c, c);
     drawSkyAboutEye(skyModel);
 
     applyLightAndMaterial(kSymbolLight);
 
     ShaderManager& shaders = *engine->shaders;
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     glPushMatrix();
     shaders.use(engine->progPhong);
     shaders.setUniform1f(engine->progPhong, t, "time");
@@ -141,8 +139,7 @@ void drawScene1() {
     glPopMatrix();
     shaders.unuse();
 
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
+    setGlState({.cullFace = kOff, .lighting = kOff});
     glColor3f(1.0f, 1.0f, 1.0f);
     shaders.use(engine->progEnvmapTex);
     glActiveTexture(GL_TEXTURE0);
@@ -152,9 +149,7 @@ void drawScene1() {
     engine->drawFloorQuad(1600.0f);
     shaders.unuse();
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .texture2D = kOff});
     glColor3f(0.0f, 0.0f, 0.0f);
 
     // quadSize is a drawing setting only; particle motion never reads it.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/scene_common.h"
@@ -20,7 +21,7 @@ void renderScene10() {
 
     PostFx& fx = *engine->postFx;
     fx.glow(*engine->textures, false, 0.002f, 0.5f, 8);
-    fx.composite(*engine->textures, 1.0f, 2);  // the glow is made but not added here
+    fx.composite(*engine->textures, 1.0f, Composite::Picture);  // the glow is made but not added here
     fx.rowWobble(*engine->textures, creditsWobble(sceneTimeMs()), musicTimeMs * 0.002f);
 
     const float start = static_cast<float>(sceneStartMs[sceneIndex]);
@@ -35,9 +36,7 @@ void drawScene10() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
 
-    enableAlphaBlending();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     glColor4f(1, 1, 1, 1);
 
     // The floor quad stood up: a 2 x 2 card 4 units away, its texture upright.

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/early_scenes.h"
@@ -48,9 +49,7 @@ void drawScene2() {
     // One unit above the origin looking down, +x up in the picture.
     gluLookAt(0, 1, 0, 0, 0, 0, 1, 0, 0);
 
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    enableAlphaBlending();
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     engine->textures->bind(engine->texCloud);
 
     const float q = sceneTimeMs() * 0.02f;

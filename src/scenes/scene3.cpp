@@ -11,6 +11,7 @@
 #include "assets/ase_model.h"
 #include "assets/vec_math.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/early_scenes.h"
@@ -61,13 +62,13 @@ void renderScene3() {
         const float bass = spectrumBins[2] + spectrumBins[3] + spectrumBins[4];
         fx.waveWarp(textures, static_cast<int>(((sceneTimeMs() - 13000.0f) * 0.00125f + 20.0f) * bass), t * 0.002f);
     } else {
-        fx.composite(textures, 1.0f, 2);
+        fx.composite(textures, 1.0f, Composite::Picture);
     }
-    fx.composite(textures, 1.0f, 0);
+    fx.composite(textures, 1.0f, Composite::GlowAdded);
 
     // The glow follows the slower pulse, so it stops at half strength.
     if (trackBPulse1000() > 0.0f) {
-        fx.composite(textures, trackBPulse2000(), 1);
+        fx.composite(textures, trackBPulse2000(), Composite::GlowMixed);
         fx.overlay(0, 0, 0, trackBPulse1000());
     }
     if (t < static_cast<float>(sceneStartMs[sceneIndex]) + 500.0f) fx.overlay(1, 1, 1, 1.0f - sceneTimeMs() * 0.002f);
@@ -86,8 +87,7 @@ void drawScene3() {
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff, .blend = kBlendOff});
 
     // The shot's progress over 7500 ms.
     const float f = (t - static_cast<float>(trackBTime())) * 0.00013333333f;
@@ -105,10 +105,7 @@ void drawScene3() {
 
     applyLightAndMaterial(kModelLight);
 
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     ShaderManager& shaders = *engine->shaders;
     const unsigned int program = engine->progEqu2;
     shaders.use(program);

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/early_scenes.h"
@@ -32,7 +33,7 @@ void renderScene4() {
     drawScene4();
     glowAndComposite(0.002f);
     const float end = sceneEndMs();
-    if (t > end - 1500.0f) engine->postFx->composite(*engine->textures, 1.0f - (end - t) * 0.00066666666f, 1);
+    if (t > end - 1500.0f) engine->postFx->composite(*engine->textures, 1.0f - (end - t) * 0.00066666666f, Composite::GlowMixed);
     // Negative, so invisible, until the last 300 ms.
     if (t > end - 500.0f) engine->postFx->overlay(1, 1, 1, 1.0f - (end - t) * 0.0033333334f);
 }
@@ -52,10 +53,7 @@ void drawScene4() {
     const float a = local * 0.00018518518f;
     gluLookAt(f - 100.0f * std::sin(a), 0, 100.0f * std::cos(a), f, 0, 0, 0, 1, 0);
 
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
+    setGlState({.depthTest = kOn, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
 
     const float growth = 5.0f * e;
     const float s0 = std::min(local * 0.001f, 1.0f);

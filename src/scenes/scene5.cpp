@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/scene_common.h"
@@ -81,10 +82,7 @@ void drawScene5() {
     glLoadIdentity();
     placeCamera(now, Z);
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOn, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
 
     ShaderManager& shaders = *engine->shaders;
     const unsigned int prog = engine->progEnvmap;
@@ -99,9 +97,7 @@ void drawScene5() {
     shaders.unuse();
 
     // Untextured, unlit bands in the horizontal plane.
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
     for (int i = 0; i < kRibbonCount; ++i) drawRibbon(i, Z);
 }
 

@@ -12,6 +12,7 @@
 #include "assets/ase_model.h"
 #include "assets/spline_path.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/scene_common.h"
@@ -83,9 +84,7 @@ void drawScene6() {
     glLoadIdentity();
     placeCamera(now, u);
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff});
     glColor3f(1, 1, 1);
     flowerBackdrop->draw();
     drawRings(Tc);
@@ -198,8 +197,7 @@ void placeCamera(float now, float growth) {
 // bounces in over a second with two swings and then holds. Leaves the depth
 // test on, blending and texturing off, the colour white.
 void drawRings(float Tc) {
-    enableAlphaBlending();
-    glEnable(GL_TEXTURE_2D);
+    setGlState({.blend = kBlendMix});
     engine->textures->bind(engine->texRing);
     glColor4f(0, 0, 0, 0.7f);
     for (int n = 0; n < 30; ++n) {
@@ -217,9 +215,7 @@ void drawRings(float Tc) {
     engine->drawFloorQuad(10 - 10 * dampedWave(Tc, 0, 2000, 3));
     if (Tc > 500) engine->drawFloorQuad(5 - 5 * dampedWave(Tc, 500, 2200, 3));
 
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
+    setGlState({.depthTest = kOn, .blend = kBlendOff, .texture2D = kOff});
     glColor3f(1, 1, 1);
 }
 

@@ -12,6 +12,7 @@
 #include "assets/ase_model.h"
 #include "assets/particles.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/scene_common.h"
@@ -75,9 +76,7 @@ void drawScene7() {
     glLoadIdentity();
     placeCamera(now);
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff});
     glColor3f(1, 1, 1);
     cityBackdrop->draw();
     if (now >= kRingsStartMs) drawGroundRings(now);
@@ -159,10 +158,7 @@ void placeCamera(float now) {
 
 // Leaves blending and texturing on, depth test and culling off.
 void drawGroundRings(float now) {
-    enableAlphaBlending();
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     engine->textures->bind(engine->texRing);
     glColor4f(0, 0, 0, 0.9f);
     const float z0 = cityTravelAt(kRingsStartMs);
@@ -191,10 +187,7 @@ void drawCity(float now, float spin) {
         {0.6f, 0.6f, 0.6f, 1},  // material specular
         20,  // shininess
     });
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     glPushMatrix();
 
     ShaderManager& shaders = *engine->shaders;
@@ -223,11 +216,7 @@ void drawCity(float now, float spin) {
 
 // A black slab 20 wide, 2 high and 400 deep under the city, untextured.
 void drawSlab() {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
     glPushMatrix();
     glTranslatef(0, -12, 0);
     glColor3f(0, 0, 0);
@@ -240,12 +229,8 @@ void drawSlab() {
 // a wave over it: they follow the drop, travel and spin but not the bob or
 // the swell. Leaves blending (additive) on and smooth lines on.
 void drawRays(float now, float spin) {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    setGlState({.depthTest = kOn, .blend = kBlendAdd, .texture2D = kOff, .lineSmooth = kOn});
     glLineWidth(2.5f);
-    glEnable(GL_LINE_SMOOTH);
     glPushMatrix();
     glTranslatef(0, cityDrop(), cityTravel());
     glRotatef(spin, 1, 0, 0);
@@ -270,11 +255,7 @@ void drawRays(float now, float spin) {
 }
 
 void drawDust() {
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .texture2D = kOff, .lighting = kOff, .lineSmooth = kOff});
     glColor4f(0, 0, 0, 1);
     glPushMatrix();
     engine->textures->bind(engine->texParticle);

@@ -9,6 +9,7 @@
 
 #include "assets/ase_model.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/scene_common.h"
@@ -64,8 +65,8 @@ void renderScene8() {
     bindTextureFBO(glExtensions.fboColorTexture);
     drawScene8(true);
     fx.glow(*engine->textures, false, 0.002f, 0.5f, 8);
-    fx.composite(*engine->textures, 1.0f, 2);
-    fx.composite(*engine->textures, 0.9f, 3);
+    fx.composite(*engine->textures, 1.0f, Composite::Picture);
+    fx.composite(*engine->textures, 0.9f, Composite::ZoomAdded);
 
     const float p = trackBPulse1000();
     if (p > 0) {
@@ -73,7 +74,7 @@ void renderScene8() {
         fx.overlay(0, 0, 0, p * p);
     }
     // The glow goes on after the wobble and its dark veil.
-    fx.composite(*engine->textures, 1.0f, 0);
+    fx.composite(*engine->textures, 1.0f, Composite::GlowAdded);
 
     if (s0 + 500 > now) fx.overlay(1, 1, 1, 1 - (now - s0) * 0.002f);
     // The first 100 ms of this window have a negative alpha: nothing shows.
@@ -115,10 +116,7 @@ void drawScene8(bool shaded) {
         40,  // shininess
     });
 
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     glPushMatrix();
 
     if (shaded) {
@@ -135,16 +133,12 @@ void drawScene8(bool shaded) {
         shaders.unuse();
     } else {
         // Without a sphere in the file the mask is all black: no shafts.
-        glDisable(GL_LIGHTING);
+        setGlState({.lighting = kOff});
         shipModel->drawFlat(shipModel->findMesh("\"sphere\""));
     }
 
     glPopMatrix();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
 }
 
 CameraShot shipShot(int k, float q, float T) {

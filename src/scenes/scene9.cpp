@@ -10,6 +10,7 @@
 
 #include "assets/ase_model.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/scene_common.h"
@@ -50,7 +51,7 @@ void renderScene9() {
     glowAndComposite(0.002f);
     const float pB = trackBPulse1000();
     if (pB > 0) {
-        fx.composite(*engine->textures, pB, 1);
+        fx.composite(*engine->textures, pB, Composite::GlowMixed);
         fx.overlay(0, 0, 0, pB);
     }
     // Full white 300 ms before the end.
@@ -82,9 +83,7 @@ void drawScene9() {
 
     // Backdrop: dimmed on the beat, brighter on A events, dark from 225600
     // until it brightens again from 233200.
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    setGlState({.depthTest = kOff, .blend = kBlendOff, .lighting = kOff});
     float c = 1 - 0.1f * beat + 0.5f * pA;
     if (t >= 225600) c -= 0.8f;
     if (t >= 233200) c += (t - 233200) * 0.00066666666f;
@@ -93,11 +92,7 @@ void drawScene9() {
 
     drawSpots(beat);
 
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
     // Olive-gold light.
     applyLightAndMaterial({
         {40, 10, 50 * std::sin(t * 0.001f), 1},  // light position
@@ -111,10 +106,7 @@ void drawScene9() {
     });
 
     // The piece.
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     const float minus = t >= 222000 ? 20 - (t - 222000) * 0.001f : 20.0f;
     const float pulsmul = pulsing && t < kTipStartMs ? 4.0f : 0.0f;
     ShaderManager& shaders = *engine->shaders;
@@ -195,10 +187,7 @@ namespace {
 // 200 dark spots along a turning spiral, each popping in 20 ms after the
 // previous one. Leaves blending and texturing on, depth test and culling off.
 void drawSpots(float beat) {
-    enableAlphaBlending();
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     engine->textures->bind(engine->texPallo);
     glColor4f(0, 0, 0, 0.9f);
     const float T = sceneTimeMs();

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "gfx/gl_extensions.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
@@ -19,8 +20,8 @@ void beginSceneFrame() {
 void blurGlow(float offset) { engine->postFx->glow(*engine->textures, false, offset, 0.5f, 8); }
 
 void compositeSharpAndGlow() {
-    engine->postFx->composite(*engine->textures, 1.0f, 2);
-    engine->postFx->composite(*engine->textures, 1.0f, 0);
+    engine->postFx->composite(*engine->textures, 1.0f, Composite::Picture);
+    engine->postFx->composite(*engine->textures, 1.0f, Composite::GlowAdded);
 }
 
 void glowAndComposite(float offset) {
@@ -41,8 +42,7 @@ void drawSkyAboutEye(const AseModel& sky) {
 }
 
 void applyLightAndMaterial(const LightAndMaterial& s) {
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
+    setGlState({.lighting = kOn, .light0 = kOn});
     glLightfv(GL_LIGHT0, GL_POSITION, s.lightPosition);
     glLightfv(GL_LIGHT0, GL_AMBIENT, s.lightAmbient);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, s.lightDiffuse);
@@ -53,19 +53,8 @@ void applyLightAndMaterial(const LightAndMaterial& s) {
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, s.shininess);
 }
 
-void enableAlphaBlending() {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-}
-
 void beginTranslucentSheets(int textureIndex) {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    enableAlphaBlending();
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix, .lighting = kOff, .light0 = kOff});
     engine->textures->bind(textureIndex);
 }
 
@@ -74,6 +63,6 @@ void beginTranslucentSheets(int textureIndex) {
 
 float mixGlowOnTrackB() {
     const float p = trackBPulse1000();
-    if (p > 0) engine->postFx->composite(*engine->textures, p, 1);
+    if (p > 0) engine->postFx->composite(*engine->textures, p, Composite::GlowMixed);
     return p;
 }

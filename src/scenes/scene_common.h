@@ -54,10 +54,6 @@ struct LightAndMaterial {
 // taken through the current modelview matrix, as GL does.
 void applyLightAndMaterial(const LightAndMaterial& settings);
 
-// Blending on with (source alpha, one minus source alpha): the mix every
-// translucent layer and 2D overlay uses.
-void enableAlphaBlending();
-
 // The state for stacked cloud or smoke sheets: lighting, culling and the
 // depth test off, alpha blending on, texturing on with textureIndex bound.
 void beginTranslucentSheets(int textureIndex);
