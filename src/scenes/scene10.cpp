@@ -8,8 +8,18 @@
 #include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene10.h"
 #include "scenes/scene_common.h"
 #include "scenes/scenes_late.h"
+
+namespace {
+
+// Cue time, ms into the scene: the fade to black starts.
+constexpr float kBlackFromMs = 5000;
+
+void drawScene10();
+
+}  // namespace
 
 void initScene10() {}
 
@@ -24,10 +34,21 @@ void renderScene10() {
     fx.composite(*engine->textures, 1.0f, Composite::Picture);  // the glow is made but not added here
     fx.rowWobble(*engine->textures, creditsWobble(sceneTimeMs()), musicTimeMs * 0.002f);
 
-    const float start = static_cast<float>(sceneStartMs[sceneIndex]);
-    if (musicTimeMs < start + 1000) fx.overlay(1, 1, 1, 1 - sceneTimeMs() * 0.001f);
-    if (musicTimeMs > start + 5000) fx.overlay(0, 0, 0, (musicTimeMs - (start + 5000)) * 0.001f);
+    fadeIn(kCreditsFadeIn);
+    if (const auto black = creditsBlackAlpha(musicTimeMs)) fx.overlay(0, 0, 0, *black);
 }
+
+int creditsWobble(float sceneMs) {
+    return static_cast<int>(10 * std::max(0.0f, 1 - sceneMs * (1.0f / 3000.0f)));
+}
+
+std::optional<float> creditsBlackAlpha(float t) {
+    const float from = sceneStartTimeMs() + kBlackFromMs;
+    if (!(t > from)) return std::nullopt;
+    return (t - from) * (1.0f / 1000.0f);
+}
+
+namespace {
 
 // Leaves blending on (source alpha), depth test and culling off, texturing as
 // the card's texture left it.
@@ -46,6 +67,4 @@ void drawScene10() {
     engine->drawFloorQuad(1);
 }
 
-int creditsWobble(float sceneMs) {
-    return static_cast<int>(10 * std::max(0.0f, 1 - sceneMs * 0.00033333333f));
-}
+}  // namespace

@@ -15,8 +15,8 @@
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/early_scenes.h"
+#include "scenes/scene3.h"
 #include "scenes/scene_common.h"
-#include "scenes/scene3_shots.h"
 
 namespace {
 
@@ -58,9 +58,9 @@ void renderScene3() {
 
     PostFx& fx = *engine->postFx;
     TextureManager& textures = *engine->textures;
-    if (trackBCountInScene() >= 2) {
+    if (tunnelWarped(trackBCountInScene())) {
         const float bass = spectrumBins[2] + spectrumBins[3] + spectrumBins[4];
-        fx.waveWarp(textures, static_cast<int>(((sceneTimeMs() - 13000.0f) * 0.00125f + 20.0f) * bass), t * 0.002f);
+        fx.waveWarp(textures, tunnelWarpAmount(sceneTimeMs(), bass), t * 0.002f);
     } else {
         fx.composite(textures, 1.0f, Composite::Picture);
     }
@@ -71,10 +71,8 @@ void renderScene3() {
         fx.composite(textures, trackBPulse2000(), Composite::GlowMixed);
         fx.overlay(0, 0, 0, trackBPulse1000());
     }
-    if (t < static_cast<float>(sceneStartMs[sceneIndex]) + 500.0f) fx.overlay(1, 1, 1, 1.0f - sceneTimeMs() * 0.002f);
-    // Negative until the last 300 ms; GL clamps it to nothing.
-    const float end = sceneEndMs();
-    if (t > end - 500.0f) fx.overlay(0, 0, 0, 1.0f - (end - t) * 0.0033333334f);
+    fadeIn(kTunnelFadeIn);
+    fadeOut(kTunnelFadeOut);
 }
 
 namespace {
@@ -89,11 +87,7 @@ void drawScene3() {
     glLoadIdentity();
     setGlState({.depthTest = kOff, .blend = kBlendOff});
 
-    // The shot's progress over 7500 ms.
-    const float f = (t - static_cast<float>(trackBTime())) * 0.00013333333f;
-    const Scene3Shot shot = scene3Shot(trackBCountInScene(), f, beat);
-    gluLookAt(shot.eye.x, shot.eye.y, shot.eye.z, shot.centre.x, shot.centre.y, shot.centre.z, shot.up.x, shot.up.y,
-              shot.up.z);
+    lookAt(scene3Shot(trackBCountInScene(), tunnelShotProgress(t), beat));
 
     // The sky in eye space: no camera transform at all.
     glPushMatrix();
@@ -140,7 +134,9 @@ void drawScene3() {
 
 }  // namespace
 
-Scene3Shot scene3Shot(int k, float f, float beat) {
+float tunnelShotProgress(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 7500.0f); }
+
+CameraShot scene3Shot(int k, float f, float beat) {
     const float sg = sigmoidStep(f);
     const float eo = 1.0f - (1.0f - f) * (1.0f - f);
     const float f2 = f * f;
@@ -158,4 +154,10 @@ Scene3Shot scene3Shot(int k, float f, float beat) {
     default:
         return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 100}, {0, 400 * eo, -200}, {0, 0, 1}};
     }
+}
+
+bool tunnelWarped(int k) { return k >= 2; }
+
+int tunnelWarpAmount(float sceneMs, float bass) {
+    return static_cast<int>(((sceneMs - 13000.0f) * (1.0f / 800.0f) + 20.0f) * bass);
 }

@@ -1,6 +1,7 @@
 #include "scenes/scene_common.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include "gfx/engine.h"
 #include "gfx/gl_state.h"
@@ -10,7 +11,23 @@
 
 float sceneTimeMs() { return musicTimeMs - static_cast<float>(sceneStartMs[sceneIndex]); }
 
+float sceneStartTimeMs() { return static_cast<float>(sceneStartMs[sceneIndex]); }
+
 float sceneEndMs() { return static_cast<float>(sceneStartMs[sceneIndex + 1]); }
+
+void lookAt(const CameraShot& s) {
+    gluLookAt(s.eye.x, s.eye.y, s.eye.z, s.centre.x, s.centre.y, s.centre.z, s.up.x, s.up.y, s.up.z);
+}
+
+void fadeIn(const Fade& fade) {
+    const std::optional<float> alpha = openingAlpha(fade, musicTimeMs, sceneStartTimeMs());
+    if (alpha) engine->postFx->overlay(fade.colour.r, fade.colour.g, fade.colour.b, *alpha);
+}
+
+void fadeOut(const Fade& fade) {
+    const std::optional<float> alpha = closingAlpha(fade, musicTimeMs, sceneEndMs());
+    if (alpha) engine->postFx->overlay(fade.colour.r, fade.colour.g, fade.colour.b, *alpha);
+}
 
 void beginSceneFrame() {
     engine->setPerspective(static_cast<float>(kRenderTargetSize), static_cast<float>(kRenderTargetSize));

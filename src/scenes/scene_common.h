@@ -6,18 +6,29 @@
 //       beginSceneFrame();            // perspective, render target bound
 //       drawSceneK();
 //       glowAndComposite(0.002f);     // blur, sharp picture, glow added
-//       engine->postFx->overlay(0, 0, 0, fade);
+//       fadeOut(kFadeOut);            // overlay near the end
 //   }
 //
-// sceneTimeMs() and sceneEndMs() read the clock and the scene index of the
-// current frame.
+// sceneTimeMs(), sceneStartTimeMs() and sceneEndMs() read the clock and the
+// scene index of the current frame.
 #pragma once
 
 #include "assets/ase_model.h"
+#include "scenes/scene_maths.h"
 
-// Music time since the current scene began, and the time it ends.
+// Music time since the current scene began, the time it began and the time
+// it ends.
 float sceneTimeMs();
+float sceneStartTimeMs();
 float sceneEndMs();
+
+// gluLookAt with the shot, onto the current modelview matrix.
+void lookAt(const CameraShot& shot);
+
+// The scene's opening and closing fades as overlays over the picture band
+// (PostFx::overlay), when the music is within their windows.
+void fadeIn(const Fade& fade);
+void fadeOut(const Fade& fade);
 
 // The 45-degree perspective for the square target, then the target bound:
 // what every scene does before drawing its 3D picture. Leaves the modelview
