@@ -7,8 +7,8 @@
 #include "assets/crt_random.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
-#include "scenes/early_scenes.h"
-#include "scenes/scene3_shots.h"
+#include "scenes/scene1.h"
+#include "scenes/scene3.h"
 #include "scenes/tile_field.h"
 
 namespace {
@@ -136,7 +136,7 @@ TEST(Symbols, TurnOnceEvery7200MsAndShakeOnlyPast200Degrees) {
 }
 
 TEST(CloudTunnelShots, EachMoveStartsWhereItsTableSays) {
-    const Scene3Shot first = scene3Shot(0, 0.0f, 0.0f);
+    const CameraShot first = scene3Shot(0, 0.0f, 0.0f);
     EXPECT_FLOAT_EQ(first.eye.z, 50.0f);
     EXPECT_FLOAT_EQ(first.centre.z, 100.0f);
     EXPECT_NEAR(first.up.y, std::cos(12.0f * 0.00247f), 1e-3f);
@@ -147,7 +147,7 @@ TEST(CloudTunnelShots, EachMoveStartsWhereItsTableSays) {
 
     // The last two circle the z axis at 50 with z up.
     for (int k : {3, 4}) {
-        const Scene3Shot s = scene3Shot(k, 0.6f, 0.0f);
+        const CameraShot s = scene3Shot(k, 0.6f, 0.0f);
         EXPECT_NEAR(std::hypot(s.eye.x, s.eye.y), 50.0f, 1e-3f);
         EXPECT_EQ(s.up.z, 1.0f);
     }

@@ -12,6 +12,12 @@
 #include "assets/spline_path.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene10.h"
+#include "scenes/scene5.h"
+#include "scenes/scene6.h"
+#include "scenes/scene7.h"
+#include "scenes/scene8.h"
+#include "scenes/scene9.h"
 #include "scenes/scenes_late.h"
 #include "support/temp_dir.h"
 
