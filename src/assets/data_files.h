@@ -10,6 +10,6 @@
 // is absent or empty; remembers which they were.
 void reportMissingDataFolders();
 
-// True when path ("models/x.ASE", "shaders\x.ps") lies in a folder that
+// True when path ("models/city.ASE", "shaders\phong.ps") lies in a folder that
 // reportMissingDataFolders has already reported.
 bool inMissingDataFolder(const char* path);

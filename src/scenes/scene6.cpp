@@ -25,7 +25,12 @@ constexpr int kFlowerCount = 3;
 SplinePath flowerPaths[kFlowerCount];
 AseModel flowerBackdrop;
 
-constexpr float kBloomStartMs = 142000;
+// Cue times: ms of music for the burst, ms into the scene for the rest.
+constexpr float kBloomStartMs = 142000;  // the rosettes burst and tumble until the end
+constexpr float kGrowthEndMs = 22000;    // the stems stop growing and the rings are all in
+constexpr float kHigherOrbitMs = 7500;   // the eye moves to its higher orbit
+constexpr float kSideTargetMs = 12000;   // the target moves to a side flower's tip
+constexpr float kSwingOverMs = 23000;    // the camera swings round and over
 constexpr float kRosetteStep = 0.05f;
 
 // The program's generator is reseeded for every rosette with its index in
@@ -70,7 +75,7 @@ void renderScene6() {
     fadeOut(kFlowersFadeOut);
 }
 
-float flowerGrowth(float sceneMs) { return std::min(sceneMs, 22000.0f) * (1.0f / 3350.0f); }
+float flowerGrowth(float sceneMs) { return std::min(sceneMs, kGrowthEndMs) * (1.0f / 3350.0f); }
 
 float bloomFactor() {
     if (musicTimeMs <= kBloomStartMs) return 0;
@@ -96,7 +101,7 @@ int rosetteCount(float growth) {
 // Each blend below moves towards the difference (Y - X) rather than Y:
 // that is the camera's path as designed.
 CameraShot flowerShot(float now, float T, Vec3 tip, Vec3 sideTip, float bPulse) {
-    const float Tc = std::min(T, 22000.0f);
+    const float Tc = std::min(T, kGrowthEndMs);
     auto blend = [](Vec3 x, Vec3 y, float s) { return vec::add(vec::scaled(x, 1 - s), vec::scaled(vec::sub(y, x), s)); };
 
     Vec3 P = tip;
@@ -104,10 +109,10 @@ CameraShot flowerShot(float now, float T, Vec3 tip, Vec3 sideTip, float bPulse) 
     const Vec3 Qb = {50 * std::sin(-(1.0f / 3000.0f) * now), 100, 50 * std::cos(-(1.0f / 3000.0f) * now)};
     Vec3 Q = Qa;
     Vec3 U = {0, 1, 0};
-    if (Tc > 12000) P = blend(P, sideTip, sigmoidStep((Tc - 12000) * (1.0f / 2000.0f)));
-    if (Tc > 7500) Q = blend(Qa, Qb, sigmoidStep((Tc - 7500) * (1.0f / 2000.0f)));
-    if (T > 23000) {
-        const float s = sigmoidStep((T - 23000) * (1.0f / 4000.0f));
+    if (Tc > kSideTargetMs) P = blend(P, sideTip, sigmoidStep((Tc - kSideTargetMs) * (1.0f / 2000.0f)));
+    if (Tc > kHigherOrbitMs) Q = blend(Qa, Qb, sigmoidStep((Tc - kHigherOrbitMs) * (1.0f / 2000.0f)));
+    if (T > kSwingOverMs) {
+        const float s = sigmoidStep((T - kSwingOverMs) * (1.0f / 4000.0f));
         P = blend(P, {3, 2, 0}, s);
         Q = blend(Q, {Qb.x, 100, Qb.z}, s);
         U = {s, 1 - 2 * s, 0};
@@ -139,7 +144,7 @@ namespace {
 void drawScene6() {
     const float now = musicTimeMs;
     const float T = sceneTimeMs();
-    const float Tc = std::min(T, 22000.0f);
+    const float Tc = std::min(T, kGrowthEndMs);
     const float u = flowerGrowth(T);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
