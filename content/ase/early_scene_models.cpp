@@ -94,18 +94,25 @@ Outline chevron(float size) {
     return {{-s, -s}, {0, -0.2f * s}, {s, -s}, {s, -0.3f * s}, {0, s}, {-s, -0.3f * s}};
 }
 
-// A glyph standing in the program's xy plane, facing +z, extruded 24 deep
-// about z = 0 and turned so its top points away from the wheel's centre.
-Mesh glyph(const Outline& outline, float angleDeg, float radius) {
-    const float a = angleDeg * kPi / 180.0f;
-    const float turn = a - kPi / 2;
-    Outline placed;
-    for (const Point2& p : outline) {
-        placed.push_back({p.x * std::cos(turn) - p.y * std::sin(turn) + radius * std::cos(a),
-                          p.x * std::sin(turn) + p.y * std::cos(turn) + radius * std::sin(a)});
+// A glyph extruded 12 deep about its own plane, scaled, and stood at
+// `distance` from the origin along `direction`, facing out along it with its
+// top turned towards +y.
+Mesh glyph(const Outline& outline, float scale, Point3 direction, float distance) {
+    Outline scaled;
+    for (const Point2& p : outline) scaled.push_back({p.x * scale, p.y * scale});
+    Mesh m = extrudeOutline(scaled, 12.0f);
+    translate(m, 0, 0, -6.0f);
+    const float len = std::sqrt(direction.x * direction.x + direction.y * direction.y + direction.z * direction.z);
+    const Point3 n = {direction.x / len, direction.y / len, direction.z / len};
+    // Up is +y made square to n; right completes the frame (right x up = n).
+    Point3 u = {-n.y * n.x, 1 - n.y * n.y, -n.y * n.z};
+    const float ul = std::sqrt(u.x * u.x + u.y * u.y + u.z * u.z);
+    u = {u.x / ul, u.y / ul, u.z / ul};
+    const Point3 r = {u.y * n.z - u.z * n.y, u.z * n.x - u.x * n.z, u.x * n.y - u.y * n.x};
+    for (Point3& v : m.vertices) {
+        v = {v.x * r.x + v.y * u.x + (v.z + distance) * n.x, v.x * r.y + v.y * u.y + (v.z + distance) * n.y,
+             v.x * r.z + v.y * u.z + (v.z + distance) * n.z};
     }
-    Mesh m = extrudeOutline(placed, 24.0f);
-    translate(m, 0, 0, -12.0f);
     return m;
 }
 
@@ -114,36 +121,42 @@ AseScene symbolsScene() {
     scene.sceneName = "symbols";
     scene.materials.push_back({"symbol", "", {0.8f, 0.8f, 0.85f}});
 
-    // A wheel of eight glyphs, radius 170, about a ring with a core: the
-    // whole turns about the program's z axis through the origin.
+    // The model turns about the program's z axis through the origin, and the
+    // ground is the plane y = 0 through that axis: whatever lies below the
+    // axis at a moment is under the ground, whatever the model. So there is
+    // no hub to sink half into the floor: eight glyphs ride a wide circle
+    // about the axis, and the cameras, lifted over the ground, frame the top
+    // of that circle, where two or three glyphs at a time hang 100 to 250
+    // units above the ground and sail across the picture as the model turns.
     const std::vector<Outline> outlines = {
         star(5, 48, 20), cross(42, 14), regular(3, 46, 90), regular(4, 40, 45),
         chevron(38),     regular(6, 40, 0), star(4, 48, 16), regular(4, 42, 0),
     };
     Mesh wheel;
-    for (size_t k = 0; k < outlines.size(); ++k)
-        append(wheel, glyph(outlines[k], 90.0f + 45.0f * static_cast<float>(k), 170.0f));
-    // The builders' torus and sphere lie about their own z axis, which in
-    // program axes is already the wheel's axis.
-    Mesh ring = makeTorus(70, 12, 48, 12);
-    append(wheel, ring);
-    append(wheel, makeSphere(32, 24, 12));
+    for (size_t k = 0; k < outlines.size(); ++k) {
+        const float a = (22.5f + 45.0f * static_cast<float>(k)) * kPi / 180.0f;
+        // Facing +z, the way the cameras look, each turned to its own angle
+        // so the circle does not read as a ring of cut-outs.
+        Mesh g = glyph(outlines[k], 1.05f, {0.25f * std::sin(3.0f * a), 0.2f * std::cos(2.0f * a), 1}, 0);
+        translate(g, 205 * std::cos(a), 205 * std::sin(a), 40 * std::sin(2.0f * a));
+        append(wheel, g);
+    }
     meshToFile(wheel);
     scene.objects.push_back({"symbols", {}, std::move(wheel), 0});
 
     // Eye and target paths of the three shots, each run from 0 to about 3.
-    // The wheel's hub stands at the origin; the camera stays above the
-    // ground and in front of the wheel, 450 to 600 out, and the spark column
-    // at x = -380 stays in the frame of the first two shots.
+    // The eyes stay 400 to 520 out and 220 to 320 up, looking a little down
+    // at the top of the circle; the first two shots lean left far enough to
+    // catch the spark column at x = -380 rising from the ground.
     const std::vector<std::vector<Point3>> eyes = {
-        {{230, 60, 530}, {120, 85, 520}, {20, 110, 500}, {-90, 130, 480}},
-        {{-520, 50, 300}, {-440, 80, 400}, {-340, 110, 460}, {-240, 140, 480}},
-        {{-320, 300, 420}, {-120, 240, 470}, {120, 200, 470}, {320, 170, 420}},
+        {{230, 250, 470}, {120, 265, 460}, {20, 280, 445}, {-90, 290, 425}},
+        {{-470, 230, 280}, {-390, 250, 370}, {-300, 270, 420}, {-210, 285, 440}},
+        {{-300, 320, 380}, {-110, 300, 430}, {110, 290, 430}, {300, 280, 380}},
     };
     const std::vector<std::vector<Point3>> targets = {
-        {{-60, 80, 0}, {-40, 90, 0}, {-20, 100, 0}, {0, 105, 0}},
-        {{-180, 110, 0}, {-120, 105, 0}, {-60, 100, 0}, {-20, 100, 0}},
-        {{0, 90, 0}, {0, 95, 0}, {0, 100, 0}, {0, 100, 0}},
+        {{-110, 150, 0}, {-80, 160, 0}, {-50, 170, 0}, {-20, 175, 0}},
+        {{-190, 150, 0}, {-140, 160, 0}, {-80, 170, 0}, {-30, 175, 0}},
+        {{0, 160, 0}, {0, 170, 0}, {0, 175, 0}, {0, 175, 0}},
     };
     for (int k = 0; k < 3; ++k) {
         scene.shapes.push_back(pathShape("eye" + std::to_string(k + 1), eyes[k], 1.0f));
@@ -154,25 +167,76 @@ AseScene symbolsScene() {
 
 // --- The cloud tunnel ---------------------------------------------------
 
-// The title's mark: a ring with a core and a thin tilted outer ring, about
-// 10 units across, facing +z.
+// Bold letters for the tunnel's models, in the program's xy plane with y up,
+// built as overlapping prisms (none needs a hole): legs and bars as
+// polygons, bowls and the C as rings cut open. Every outline winds
+// counter-clockwise.
+
+// A band round (cx, cy) between radii inner and outer from angle `from` to
+// `to` (degrees, counter-clockwise), with straight runs of `reach` to the
+// left off both ends when the ends point left (the bowls of a B).
+Outline arcBand(float cx, float cy, float inner, float outer, float fromDeg, float toDeg, float reach = 0) {
+    const int steps = 20;
+    Outline o;
+    auto at = [&](float r, int k) {
+        const float a = (fromDeg + (toDeg - fromDeg) * static_cast<float>(k) / steps) * kPi / 180.0f;
+        return Point2{cx + r * std::cos(a), cy + r * std::sin(a)};
+    };
+    if (reach > 0) o.push_back({cx - reach, cy - outer});
+    for (int k = 0; k <= steps; ++k) o.push_back(at(outer, k));
+    if (reach > 0) {
+        o.push_back({cx - reach, cy + outer});
+        o.push_back({cx - reach, cy + inner});
+    }
+    for (int k = steps; k >= 0; --k) o.push_back(at(inner, k));
+    if (reach > 0) o.push_back({cx - reach, cy - inner});
+    return o;
+}
+
+Outline box2(float x0, float y0, float x1, float y1) { return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}}; }
+
+// "ABC" in a bold face: 20 units wide, 7.5 tall, 2.6 deep, centred on the
+// origin and facing -z. Big enough to hold the frame as a copy drifts past the camera,
+// small enough that no camera move of the tunnel runs into one.
+Mesh abcLetters() {
+    const float h = 7.5f, w = 1.7f;  // letter height, stroke width
+    std::vector<Outline> parts;
+    // A: two legs meeting in a flat apex, and the bar.
+    parts.push_back({{0, 0}, {1.6f, 0}, {3.6f, h}, {2.4f, h}});
+    parts.push_back({{4.4f, 0}, {6.0f, 0}, {3.6f, h}, {2.4f, h}});
+    parts.push_back(box2(1.0f, 1.6f, 5.0f, 2.6f));
+    // B: the stem and two bowls, the lower one a little fuller; their bars
+    // are thinner than the stem, as in a printed B, so both counters stay
+    // open.
+    const float bx = 7.0f, bar = 1.15f;
+    parts.push_back(box2(bx, 0, bx + w, h));
+    const float upper = 2.07f, lower = 2.26f;
+    parts.push_back(arcBand(bx + 2.6f, h - upper, upper - bar, upper, -90, 90, 2.6f - w * 0.5f));
+    parts.push_back(arcBand(bx + 3.0f, lower, lower - bar, lower, -90, 90, 3.0f - w * 0.5f));
+    // C: a ring open to the right.
+    parts.push_back(arcBand(16.25f, h * 0.5f, h * 0.5f - w, h * 0.5f, 42, 318));
+    Mesh letters;
+    const float depth = 2.6f;
+    for (const Outline& part : parts) {
+        Mesh m = extrudeOutline(part, depth);
+        translate(m, -10.0f, -h * 0.5f, -depth * 0.5f);
+        append(letters, m);
+    }
+    // Turned half round y: the word reads from -z, where the first and
+    // longest shots look from.
+    for (Point3& v : letters.vertices) v = {-v.x, v.y, -v.z};
+    return letters;
+}
+
+// Polished letters: the material's image is the sphere map the tunnel's
+// shader reflects, so they read as black-and-white chrome.
 AseScene abcScene() {
     AseScene scene;
     scene.sceneName = "abc";
-    scene.materials.push_back({"gloss", "", {0.9f, 0.9f, 0.9f}});
-    Mesh mark = makeTorus(3.6f, 0.9f, 48, 16);
-    append(mark, makeSphere(1.8f, 24, 12));
-    Mesh halo = makeTorus(5.0f, 0.25f, 48, 8);
-    // Tilt the halo about x so it crosses the ring.
-    for (Point3& v : halo.vertices) {
-        const float y = v.y * 0.94f - v.z * 0.34f;
-        const float z = v.y * 0.34f + v.z * 0.94f;
-        v.y = y;
-        v.z = z;
-    }
-    append(mark, halo);
-    meshToFile(mark);
-    scene.objects.push_back({"mark", {}, std::move(mark), 0});
+    scene.materials.push_back({"chrome", "pallo3.jpg", {0.9f, 0.9f, 0.9f}});
+    Mesh letters = abcLetters();
+    meshToFile(letters);
+    scene.objects.push_back({"letters", {}, std::move(letters), 0});
     return scene;
 }
 

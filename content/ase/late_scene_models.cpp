@@ -21,20 +21,25 @@ void turn(Mesh& mesh, float aboutXDeg, float aboutZDeg) {
 // --- The flower stems ----------------------------------------------------
 
 // The scene scales the stems by 0.3 and reads flower 0 up to parameter 6.6,
-// flowers 1 and 2 up to 4.1: nine knots, eight segments each. Each rises
-// from its root in a widening spiral, all within about 30 units of the
-// origin (after scaling) and up to about 30 high.
+// flowers 1 and 2 up to 4.1: nine knots, eight segments each. The camera
+// first circles 40 units out and 40 up, watching flower 0's growing tip,
+// then rises to 60 and swings 10 to 90 units out: so the stems climb
+// steeply in loose spirals (flower 0 to about 64 units, the others to about
+// 56), which keeps the watched tip about 50 units from the eye and later
+// lifts the flowers up into the camera's view instead of leaving them on
+// the ground far below it. A rosette every twentieth of a segment, each
+// over three units across, makes a closed chain: the stem.
 constexpr float kStemScale = 0.3f;
 
 std::vector<Point3> stemPoints(float rootX, float rootY, float phase, float turnRate, float rise) {
     std::vector<Point3> points;
     for (int k = 0; k < 9; ++k) {
         const float s = static_cast<float>(k);
-        const float r = 2.6f * s;
+        const float r = 3.0f + 1.2f * s;
         const float a = phase + turnRate * s;
         // Exporter axes: z is up.
         points.push_back({(rootX + r * std::cos(a)) / kStemScale, (rootY + r * std::sin(a)) / kStemScale,
-                          rise * s * (1.0f - 0.035f * s) / kStemScale});
+                          rise * s * (1.0f - 0.02f * s) / kStemScale});
     }
     return points;
 }
@@ -42,9 +47,9 @@ std::vector<Point3> stemPoints(float rootX, float rootY, float phase, float turn
 AseScene flowerScene() {
     AseScene scene;
     scene.sceneName = "kukka";
-    scene.shapes.push_back({"stem_main", {smoothPath(stemPoints(0, 0, 0.0f, 0.85f, 5.0f))}});
-    scene.shapes.push_back({"stem_left", {smoothPath(stemPoints(-9, 6, 2.2f, -0.8f, 5.5f))}});
-    scene.shapes.push_back({"stem_right", {smoothPath(stemPoints(8, -7, 4.0f, 0.75f, 5.0f))}});
+    scene.shapes.push_back({"stem_main", {smoothPath(stemPoints(-3, 0, 0.0f, 0.8f, 11.0f))}});
+    scene.shapes.push_back({"stem_left", {smoothPath(stemPoints(-13, 9, 2.2f, -0.7f, 15.0f))}});
+    scene.shapes.push_back({"stem_right", {smoothPath(stemPoints(12, -9, 4.0f, 0.7f, 15.0f))}});
     return scene;
 }
 
@@ -101,64 +106,69 @@ AseScene cityScene() {
 
 // --- The ring ship ---------------------------------------------------------
 
-// A sphere of radius 8 inside three rings of radius 24, 33 and 43, each
-// with its own tilt; the scene turns each ring about its own axis. The
-// pivots sit at the origin, so the rings turn about the sphere.
+// A sphere inside three rings of its own: the sphere is the source of the
+// light shafts, so nothing may stand in front of it in the mask pass. The
+// ship hangs where the scene's camera moves look: most of them aim near
+// (0, 15, -50) and pass within 20 units of the origin, so the ship sits 32
+// up and 60 back (program axes), more than 20 units from every eye. Each
+// ring's pivot is the sphere's centre, so the rings turn about the sphere;
+// they stay within 26 units of it, inside the 27 and more at which the
+// later sections' eyes pass, so none of them sweeps through a camera there.
+constexpr Point3 kShipCentre = {0, 60, 32};  // exporter axes: program (0, 32, -60)
+
+void moveTo(Mesh& mesh, Point3 p) { translate(mesh, p.x, p.y, p.z); }
+
+// Small beads and rings scattered far round the ship, 400 to 900 units out:
+// one section looks away from the ship altogether and others start with it
+// behind the camera, and these give the orange ground depth and motion
+// there. Every eye stays within 340 units of the ship and every view of the
+// sphere is from within 240, so none of them can come between an eye and
+// the sphere.
+Mesh driftField() {
+    Mesh field;
+    const int count = 140;
+    for (int k = 0; k < count; ++k) {
+        // Directions spread evenly over the sphere (a golden-angle spiral),
+        // distances and sizes from a hash of the index.
+        const float z = 1 - 2 * (static_cast<float>(k) + 0.5f) / count;
+        const float a = 2.39996323f * static_cast<float>(k);
+        const float r = std::sqrt(1 - z * z);
+        const float distance = 400 + 500 * hashUnit(k, 1, 71);
+        const float size = 8 + 14 * hashUnit(k, 2, 71);
+        Mesh piece = k % 3 == 0 ? makeTorus(size, size * 0.25f, 16, 6) : makeSphere(size * 0.6f, 10, 6);
+        turn(piece, 360 * hashUnit(k, 3, 71), 360 * hashUnit(k, 4, 71));
+        translate(piece, distance * r * std::cos(a), distance * r * std::sin(a), distance * z);
+        append(field, piece);
+    }
+    moveTo(field, kShipCentre);
+    return field;
+}
+
 AseScene shipScene() {
     AseScene scene;
     scene.sceneName = "alus";
     scene.materials.push_back({"hull", "pallo.jpg", {0.6f, 0.6f, 0.6f}});
     scene.materials.push_back({"ring", "", {0.6f, 0.6f, 0.6f}});
 
-    scene.objects.push_back({"sphere", {}, makeSphere(8, 32, 16), 0});
-    Mesh ring1 = makeTorus(24, 2.2f, 64, 12);
-    turn(ring1, 15, 0);
-    Mesh ring2 = makeTorus(33, 1.8f, 72, 10);
-    turn(ring2, 70, 30);
-    Mesh ring3 = makeTorus(43, 2.6f, 80, 12);
-    turn(ring3, -40, -50);
-    scene.objects.push_back({"ring_01", {}, std::move(ring1), 1});
-    scene.objects.push_back({"ring_02", {}, std::move(ring2), 1});
-    scene.objects.push_back({"ring_03", {}, std::move(ring3), 1});
-
-    // Six small pods on the first ring's plane: something for the highlights
-    // to catch between the rings.
-    Mesh pods;
-    for (int k = 0; k < 6; ++k) {
-        const float a = static_cast<float>(k) * kPi / 3.0f;
-        Mesh pod = makeSphere(2.2f, 12, 8);
-        translate(pod, 16 * std::cos(a), 16 * std::sin(a), 0);
-        append(pods, pod);
+    Mesh sphere = makeSphere(12, 40, 20);
+    moveTo(sphere, kShipCentre);
+    scene.objects.push_back({"sphere", kShipCentre, std::move(sphere), 0});
+    struct RingShape {
+        const char* name;
+        float radius, tube, aboutX, aboutZ;
+    };
+    const RingShape rings[] = {
+        {"ring_01", 15.5f, 1.3f, 15, 0},
+        {"ring_02", 19.5f, 1.5f, 70, 30},
+        {"ring_03", 24, 1.8f, -40, -50},
+    };
+    for (const RingShape& r : rings) {
+        Mesh ring = makeTorus(r.radius, r.tube, 96, 14);
+        turn(ring, r.aboutX, r.aboutZ);
+        moveTo(ring, kShipCentre);
+        scene.objects.push_back({r.name, kShipCentre, std::move(ring), 1});
     }
-    scene.objects.push_back({"pods", {}, std::move(pods), 1});
-
-    // The keel: a thin spine from the sphere back to the drive 300 units
-    // astern (the program's -z), where several shots look. It stays within
-    // 3 units of the axis, clear of the first shot's path at x = 10, y = 15.
-    Mesh keel = revolveProfile({{0, 330}, {3, 326}, {3, 12}, {0, 9}}, 16);
-    // The drive: a flared housing with fins and a fixed outer ring.
-    append(keel, revolveProfile({{0, 345}, {6, 340}, {14, 325}, {16, 305}, {10, 290}, {4, 280}, {0, 278}}, 32));
-    for (int k = 0; k < 4; ++k) {
-        Mesh fin = makeBox(1.5f, 18, 30);
-        // Fins stand out from the housing in four directions.
-        const float a = static_cast<float>(k) * kPi / 2.0f + kPi / 4.0f;
-        for (Point3& v : fin.vertices) {
-            const float r = v.y + 20.0f;  // radial
-            v = {r * std::cos(a) + v.x * -std::sin(a), r * std::sin(a) + v.x * std::cos(a), v.z + 310.0f};
-        }
-        append(keel, fin);
-    }
-    Mesh driveRing = makeTorus(26, 2.0f, 64, 10);
-    translate(driveRing, 0, 0, 300);
-    append(keel, driveRing);
-    // Two spars between the rings along the way.
-    for (int k = 1; k <= 2; ++k) {
-        Mesh collar = makeTorus(9, 1.5f, 40, 8);
-        translate(collar, 0, 0, 100.0f * static_cast<float>(k));
-        append(keel, collar);
-    }
-    turn(keel, -90, 0);  // from the z axis onto the exporter's +y (the program's -z)
-    scene.objects.push_back({"keel", {}, std::move(keel), 1});
+    scene.objects.push_back({"drift", kShipCentre, driftField(), 1});
     return scene;
 }
 

@@ -1,5 +1,6 @@
 #include "image/manifest_images.h"
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -65,24 +66,59 @@ Image paintLogo(std::string& error) {
     return toImage(c, ImageKind::Grey);
 }
 
+// Stretches the canvas to `height` rows, sampling between rows linearly.
+Canvas stretchRows(const Canvas& c, int height) {
+    Canvas out(c.width(), height);
+    const float scale = static_cast<float>(c.height()) / static_cast<float>(height);
+    for (int y = 0; y < height; ++y) {
+        const float from = std::clamp((static_cast<float>(y) + 0.5f) * scale - 0.5f, 0.0f, c.height() - 1.0f);
+        const int y0 = static_cast<int>(from);
+        const int y1 = std::min(y0 + 1, c.height() - 1);
+        const float t = from - static_cast<float>(y0);
+        for (int x = 0; x < c.width(); ++x) out.at(x, y) = mix(c.at(x, y0), c.at(x, y1), t);
+    }
+    return out;
+}
+
+// A line of text centred on cx, at `size` or smaller until it fits `width`.
+bool paintLineFitted(Canvas& c, const char* font, int size, const std::string& text, float cx, float baseline,
+                     float tracking, float width, Rgb colour, std::string& error) {
+    for (; size > 12; size -= 2) {
+        TextPainter probe(font, size, error);
+        if (!probe.ok()) return false;
+        if (probe.measure(text, tracking) <= width) break;
+    }
+    TextPainter painter(font, size, error);
+    if (!painter.ok()) return false;
+    painter.paintCentred(c, text, cx, baseline, tracking, colour);
+    return true;
+}
+
 // The closing card: its grey is its own alpha, so the text is white on
-// black and the upper half stays empty.
+// black. The scene shows the square card on a 4:3 frustum stretched into
+// the 16:9 band, a little under half the window wide and under half as
+// tall: at 1024 x 768 the image's columns shrink to 0.45 and its rows to
+// 0.34. So the card is laid out at the proportions it is seen with (1024 x
+// 768) and its rows stretched to 1024, and every line keeps an em of at
+// least 48 of its pixels: over 21 pixels on that screen.
 Image paintCredits(std::string& error) {
-    Canvas c(1024, 1024);
-    TextPainter title(kFontSansBold, 104, error);
-    TextPainter line(kFontSans, 42, error);
-    TextPainter small(kFontSans, 31, error);
-    TextPainter year(kFontSansBold, 44, error);
-    if (!title.ok() || !line.ok() || !small.ok() || !year.ok()) return {};
-    paintMark(c, 512, 560, 36);
-    title.paintCentred(c, "AFTERGLOW", 512, 700, 18, {1, 1, 1});
-    for (int y = 730; y < 733; ++y) {
+    Canvas c(1024, 768);
+    const float cx = 512;
+    const float width = 1024 - 2 * 56;
+    paintMark(c, cx, 112, 58);
+    const bool painted = paintLineFitted(c, kFontSansBold, 118, "AFTERGLOW", cx, 300, 16, width, {1, 1, 1}, error) &&
+                         paintLineFitted(c, kFontSans, 60, "code \xC2\xB7 music \xC2\xB7 graphics", cx, 430, 3,
+                                         width, {1, 1, 1}, error) &&
+                         paintLineFitted(c, kFontSans, 50, "made with C++ and OpenGL", cx, 520, 1, width,
+                                         {0.9f, 0.9f, 0.9f}, error) &&
+                         paintLineFitted(c, kFontSans, 50, "images and sound made from code", cx, 592, 1, width,
+                                         {0.9f, 0.9f, 0.9f}, error) &&
+                         paintLineFitted(c, kFontSansBold, 58, "2026", cx, 700, 10, width, {1, 1, 1}, error);
+    if (!painted) return {};
+    for (int y = 332; y < 338; ++y) {
         for (int x = 312; x < 712; ++x) c.at(x, y) = {0.7f, 0.7f, 0.7f};
     }
-    line.paintCentred(c, "code \xC2\xB7 music \xC2\xB7 graphics", 512, 800, 4, {1, 1, 1});
-    small.paintCentred(c, "made with C++, OpenGL and procedural generation", 512, 858, 1, {0.85f, 0.85f, 0.85f});
-    year.paintCentred(c, "2026", 512, 936, 10, {1, 1, 1});
-    return toImage(c, ImageKind::Grey);
+    return toImage(stretchRows(c, 1024), ImageKind::Grey);
 }
 
 Image paintSoftBlob(int size, float sharpness) {
@@ -119,7 +155,7 @@ Image paintCloud() {
         const float r = 2 * std::hypot(u - 0.5f, v - 0.5f);
         // Separate puffs with clear gaps: thirty of these sheets stack in the
         // cloud tunnel, and the models there must show through them.
-        const float level = 0.9f * smoothStep(0.44f, 0.82f, n) * (1 - smoothStep(0.35f, 0.95f, r));
+        const float level = 0.9f * smoothStep(0.46f, 0.84f, n) * (1 - smoothStep(0.35f, 0.95f, r));
         return Rgb{level, level, level};
     });
     return toImage(c, ImageKind::Grey);
@@ -192,6 +228,9 @@ struct NebulaPalette {
     Rgb cloudB;
     Rgb glow;
     uint32_t seed;
+    // A luminous haze below the horizon (black for none): dark things on the
+    // ground (decals, spots, the flowers seen from above) stand out on it.
+    Rgb floor{};
 };
 
 // A sky in longitude (across) and latitude (down, north at the top), painted
@@ -210,6 +249,12 @@ Image paintNebula(const NebulaPalette& p) {
         const float bright = smoothStep(0.55f, 0.8f, density) * smoothStep(0.45f, 0.75f, filaments);
         Rgb colour = p.space + mix(p.cloudA, p.cloudB, smoothStep(0.3f, 0.7f, hue)) * cloud;
         colour = colour + p.glow * (bright * 0.8f);
+        // The haze rises from the nadir to a little below the horizon and is
+        // stirred by the same clouds.
+        if (p.floor.r + p.floor.g + p.floor.b > 0) {
+            const float below = smoothStep(0.05f, 0.45f, -dz);
+            colour = mix(colour, p.floor * (0.7f + 0.4f * density), below * 0.8f);
+        }
         // Stars: one candidate per cell of a 3D grid around the sphere.
         const float scale = 160;
         const float sx = dx * scale, sy = dy * scale, sz = dz * scale;
@@ -249,8 +294,10 @@ const std::vector<Painter>& painters() {
          [](std::string&) { return paintGlow(64, {1, 1, 1}, {0.55f, 0.85f, 1}, {0.1f, 0.3f, 0.9f}); }},
         {"nebula2.jpg",
          [](std::string&) {
-             return paintNebula({{0.04f, 0.01f, 0.02f}, {0.42f, 0.06f, 0.08f}, {0.62f, 0.4f, 0.1f},
-                                 {0.9f, 0.75f, 0.5f}, 202});
+             // Amber clouds on near-black, not red: the flowers' deep red and
+             // the piece's dull red smoke must stand out against it.
+             return paintNebula({{0.03f, 0.015f, 0.02f}, {0.42f, 0.2f, 0.06f}, {0.6f, 0.42f, 0.12f},
+                                 {0.9f, 0.75f, 0.5f}, 202, {0.78f, 0.42f, 0.16f}});
          }},
         {"white_512.jpg", [](std::string&) { return flat(512, 1); }},
         {"ring.jpg", [](std::string&) { return paintRing(); }},

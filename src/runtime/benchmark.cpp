@@ -3,16 +3,15 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <GL/glx.h>
+#include <cerrno>
 #include <time.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,46 +21,17 @@
 #include "runtime/benchmark_report.h"
 #include "runtime/frame_loop.h"
 #include "runtime/offline_run.h"
+#include "runtime/output_file.h"
 #include "runtime/quit_signals.h"
+#include "runtime/startup_report.h"
 #include "runtime/timeline.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Where /proc cannot say when the process started, the moment the program
-// was loaded is the next best thing.
-const Clock::time_point programLoaded = Clock::now();
-
 double msBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-// The kernel's start time of this process (clock ticks since boot) against
-// the boot clock: this also counts the dynamic loader, which runs before
-// anything of ours. Ticks are 10 ms on most systems.
-double msSinceProcessStart() {
-    const double sinceLoaded = msBetween(programLoaded, Clock::now());
-    std::ifstream statFile("/proc/self/stat");
-    std::string stat;
-    std::getline(statFile, stat);
-    // The command name in parentheses may hold spaces; the fields after it
-    // start with the third, and the start time is the 22nd.
-    const size_t nameEnd = stat.rfind(')');
-    if (nameEnd == std::string::npos) return sinceLoaded;
-    std::istringstream fields(stat.substr(nameEnd + 1));
-    std::string field;
-    for (int i = 3; i <= 22 && fields >> field; ++i) {
-    }
-    char* end = nullptr;
-    const unsigned long long ticks = std::strtoull(field.c_str(), &end, 10);
-    timespec now{};
-    const long ticksPerSecond = sysconf(_SC_CLK_TCK);
-    if (!fields || *end != '\0' || ticksPerSecond <= 0 || clock_gettime(CLOCK_BOOTTIME, &now) != 0) return sinceLoaded;
-    const double age = now.tv_sec * 1000.0 + now.tv_nsec / 1e6 - ticks * 1000.0 / ticksPerSecond;
-    // A start time that disagrees with the load time by more than a tick
-    // comes from some other clock; do not trust it.
-    return age >= sinceLoaded && age < sinceLoaded + 1000.0 ? age : sinceLoaded;
 }
 
 bool hasGlxExtension(const char* extensions, const char* name) {
@@ -203,13 +173,6 @@ double calibrateFillRate(FragmentCounter& counter) {
     return best;
 }
 
-bool writeFile(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    return static_cast<bool>(file);
-}
-
 }  // namespace
 
 void allowSwapWithoutVsync() { setenv("vblank_mode", "0", 0); }
@@ -228,6 +191,7 @@ int runBenchmark(const Options& options) {
 
     FragmentCounter counter;
     startOfflineClock(options.fromMs, options.offlineFps);
+    startupLap(StartupStep::MusicStart);
     takeOfflineInput(true);
     // The window's first events (its real size when full screen) before
     // any frame is timed.
@@ -253,7 +217,11 @@ int runBenchmark(const Options& options) {
         glutSwapBuffers();
         glFinish();
         const Clock::time_point end = Clock::now();
-        if (i == 0) report.startupMs = msSinceProcessStart();
+        if (i == 0) {
+            startupLap(StartupStep::FirstFrame);
+            report.startup = startupReport();
+            report.startupMs = report.startup.wall.total();
+        }
         samples.push_back({sceneIndex, msBetween(start, end), fragments});
         progress.show(i + 1);
     }
@@ -266,9 +234,9 @@ int runBenchmark(const Options& options) {
 
     std::fputs(benchmarkTable(report).c_str(), stdout);
     std::fflush(stdout);
-    if (!options.benchmarkJsonPath.empty() && !writeFile(options.benchmarkJsonPath, benchmarkJson(report))) {
-        std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", options.benchmarkJsonPath.c_str(),
-                     std::strerror(errno));
+    std::string error;
+    if (!options.benchmarkJsonPath.empty() && !writeOutputText(options.benchmarkJsonPath, benchmarkJson(report), error)) {
+        std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", options.benchmarkJsonPath.c_str(), error.c_str());
         return 1;
     }
     return 0;

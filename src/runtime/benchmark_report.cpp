@@ -1,42 +1,24 @@
 #include "runtime/benchmark_report.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <functional>
+
+#include "runtime/report_format.h"
 
 namespace {
 
-std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
-
-std::string format(const char* pattern, ...) {
-    char line[512];
-    va_list args;
-    va_start(args, pattern);
-    std::vsnprintf(line, sizeof line, pattern, args);
-    va_end(args);
-    return line;
-}
-
 // A table cell: the number, or "-" when it is unknown.
 std::string cell(double value, int width, int decimals) {
-    if (value < 0.0) return format("%*s", width, "-");
-    return format("%*.*f", width, decimals, value);
+    if (value < 0.0) return formatText("%*s", width, "-");
+    return formatText("%*.*f", width, decimals, value);
 }
 
 std::string tableRow(const BenchmarkRow& row) {
     const std::string name = row.scene < 0 ? "all" : std::to_string(row.scene);
-    return format("%5s %7lld", name.c_str(), row.frames) + cell(row.meanFps, 10, 2) +
+    return formatText("%5s %7lld", name.c_str(), row.frames) + cell(row.meanFps, 10, 2) +
            cell(row.onePercentLowFps, 12, 2) + cell(row.worstMs, 10, 1) +
            cell(row.fragmentsPerFrame < 0.0 ? -1.0 : row.fragmentsPerFrame / 1e6, 13, 2) +
            cell(row.fillFloorMs, 10, 1) + cell(row.frameToFloor, 13, 1) + "\n";
-}
-
-// JSON has no NaN or infinity, and unknown values are null.
-std::string jsonNumber(double value) {
-    if (!std::isfinite(value) || value < 0.0) return "null";
-    return format("%.6g", value);
 }
 
 std::string jsonString(const std::string& text) {
@@ -46,7 +28,7 @@ std::string jsonString(const std::string& text) {
             out += '\\';
             out += static_cast<char>(c);
         } else if (c < 0x20) {
-            out += format("\\u%04x", c);
+            out += formatText("\\u%04x", c);
         } else {
             out += static_cast<char>(c);
         }
@@ -119,15 +101,15 @@ void summarizeFrames(BenchmarkReport& report, const std::vector<FrameSample>& sa
 std::string benchmarkTable(const BenchmarkReport& r) {
     // After the start-up lines on the same stream, which need not end a line.
     std::string out = "\nafterglow benchmark\n";
-    out += format("  picture      %dx%d in a %dx%d window\n", r.width, r.height, r.windowWidth, r.windowHeight);
+    out += formatText("  picture      %dx%d in a %dx%d window\n", r.width, r.height, r.windowWidth, r.windowHeight);
     const std::string stopped = r.stoppedEarly ? ", stopped early by " + r.stopCause : "";
-    out += format("  clock        offline, %d frames per second of music, %.0f to %.0f ms (%lld frames%s)\n", r.fps,
+    out += formatText("  clock        offline, %d frames per second of music, %.0f to %.0f ms (%lld frames%s)\n", r.fps,
                   r.fromMs, r.toMs, r.framesPlanned, stopped.c_str());
-    out += format("  start-up     %.0f ms (process start to the first frame shown)\n", r.startupMs);
+    out += formatText("  start-up     %.0f ms (process start to the first frame shown)\n", r.startupMs);
     out += "  GL renderer  " + r.renderer + "\n";
     out += "  vsync        " + r.vsync + "\n";
     if (r.fillRate > 0.0)
-        out += format("  fill rate    %.1f Mfragments/s (textured, blended quads over the whole render target)\n",
+        out += formatText("  fill rate    %.1f Mfragments/s (textured, blended quads over the whole render target)\n",
                       r.fillRate / 1e6);
     else
         out += "  fill rate    not measured: the driver cannot count fragments (GL_ARB_occlusion_query)\n";
@@ -135,16 +117,18 @@ std::string benchmarkTable(const BenchmarkReport& r) {
     out += "scene  frames  mean fps  1% low fps  worst ms  Mfrag/frame  floor ms  frame/floor\n";
     for (const BenchmarkRow& row : r.scenes) out += tableRow(row);
     out += tableRow(r.total);
+    out += "\n" + startupTable(r.startup);
     return out;
 }
 
 std::string benchmarkJson(const BenchmarkReport& r) {
     std::string out = "{\n";
-    out += format("  \"width\": %d, \"height\": %d, \"windowWidth\": %d, \"windowHeight\": %d,\n", r.width, r.height,
+    out += formatText("  \"width\": %d, \"height\": %d, \"windowWidth\": %d, \"windowHeight\": %d,\n", r.width, r.height,
                   r.windowWidth, r.windowHeight);
-    out += format("  \"fps\": %d, \"fromMs\": %.0f, \"toMs\": %.0f, \"framesPlanned\": %lld, \"stoppedEarly\": %s,\n",
+    out += formatText("  \"fps\": %d, \"fromMs\": %.0f, \"toMs\": %.0f, \"framesPlanned\": %lld, \"stoppedEarly\": %s,\n",
                   r.fps, r.fromMs, r.toMs, r.framesPlanned, r.stoppedEarly ? "true" : "false");
     out += "  \"startupMs\": " + jsonNumber(r.startupMs) + ",\n";
+    out += "  \"startup\": " + startupJson(r.startup, "  ") + ",\n";
     out += "  \"renderer\": " + jsonString(r.renderer) + ",\n";
     out += "  \"vsync\": " + jsonString(r.vsync) + ",\n";
     out += "  \"fillRate\": " + jsonNumber(r.fillRate) + ",\n";

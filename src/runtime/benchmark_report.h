@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "runtime/startup_report.h"
+
 struct FrameSample {
     int scene = 0;
     double ms = 0.0;          // wall time of the whole frame, swap included
@@ -41,6 +43,7 @@ struct BenchmarkReport {
     bool stoppedEarly = false;  // before the end of the span, by stopCause
     std::string stopCause = "Esc";
     double startupMs = 0.0;     // process start to the first frame shown
+    StartupReport startup;      // the same, step by step
     std::string renderer;
     std::string vsync;          // how the swap was freed from vertical sync
     double fillRate = -1.0;     // fragments per second; < 0 when not measured

@@ -12,6 +12,7 @@
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
 #include "runtime/offline_run.h"
+#include "runtime/output_file.h"
 #include "runtime/screenshot.h"
 #include "runtime/video_pipe.h"
 
@@ -53,13 +54,32 @@ private:
     long long next_ = 0;
 };
 
+// ffmpeg writes a temporary file that takes the target's place only once
+// the video is complete; destroyed before that, the pipe stops ffmpeg and
+// then the temporary file goes.
 class VideoFile : public FrameSink {
 public:
-    bool begin(const VideoSettings& settings, std::string& error) { return video_.open(settings, error); }
-    bool take(const std::vector<uint8_t>& rgb, std::string& error) override { return video_.write(rgb, error); }
-    bool finish(std::string& error) override { return video_.close(error); }
+    explicit VideoFile(const std::string& target) : target_(target), out_(target) {}
+
+    bool begin(VideoSettings settings, std::string& error) {
+        if (!out_.begin(error)) return named(error);
+        settings.path = out_.path();
+        return video_.open(settings, error) || named(error);
+    }
+    bool take(const std::vector<uint8_t>& rgb, std::string& error) override {
+        return video_.write(rgb, error) || named(error);
+    }
+    bool finish(std::string& error) override { return (video_.close(error) && out_.commit(error)) || named(error); }
 
 private:
+    // ffmpeg's own lines name the temporary file; ours names the target.
+    bool named(std::string& error) const {
+        error = "cannot write \"" + target_ + "\": " + error;
+        return false;
+    }
+
+    std::string target_;
+    OutputFile out_;
     VideoPipe video_;
 };
 
@@ -81,7 +101,7 @@ std::unique_ptr<FrameSink> openSink(const Options& options, int width, int heigh
         std::fprintf(stderr, "afterglow: \"%s\" is missing; the video has no sound\n", settings.audioPath.c_str());
         settings.audioPath.clear();
     }
-    auto video = std::make_unique<VideoFile>();
+    auto video = std::make_unique<VideoFile>(settings.path);
     if (!video->begin(settings, error)) return nullptr;
     return video;
 }

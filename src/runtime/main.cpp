@@ -14,11 +14,15 @@
 #include "runtime/capture.h"
 #include "runtime/data_lookup.h"
 #include "runtime/frame_loop.h"
+#include "runtime/huge_pages.h"
+#include "runtime/loading_bar.h"
 #include "runtime/music.h"
+#include "runtime/music_preload.h"
 #include "runtime/offline_run.h"
 #include "runtime/options.h"
 #include "runtime/quit_signals.h"
 #include "runtime/startup.h"
+#include "runtime/startup_report.h"
 #include "runtime/timeline.h"
 #include "runtime/window.h"
 
@@ -42,6 +46,17 @@ Display* openDisplayCheck() {
     return display;
 }
 
+// The first frame of playback, then the start-up report: the frame is
+// finished before the time is taken, so it counts until it is on screen.
+void displayFirstFrameThenReport() {
+    displayFrame();
+    glFinish();
+    startupLap(StartupStep::FirstFrame);
+    std::fputs(("\n" + startupTable(startupReport())).c_str(), stdout);
+    std::fflush(stdout);
+    glutDisplayFunc(displayFrame);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -60,8 +75,21 @@ int main(int argc, char** argv) {
         std::printf("afterglow %s\n", AFTERGLOW_VERSION);
         return 0;
     }
-    if (!parsed.warning.empty()) std::fprintf(stderr, "afterglow: %s\n", parsed.warning.c_str());
+    restartWithHugePages(argv);
+    startupLap(StartupStep::ProgramLoad);
+
+    for (const std::string& warning : parsed.warnings) std::fprintf(stderr, "afterglow: %s\n", warning.c_str());
+    std::string outputError;
+    if (!offlineOutputsUsable(options, outputError)) {
+        std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
+        return 1;
+    }
     if (!enterDataFolder(options)) return 1;
+    // The music decodes on its own thread from here while the window opens
+    // and everything else loads; startMusic() (or an offline run's clock)
+    // waits for it. It reads "demo.mp3" from the data folder just entered.
+    beginMusicDecode(MusicConfig{}.path);
+
     Display* displayCheck = openDisplayCheck();
     if (!displayCheck) return 1;
 
@@ -79,8 +107,17 @@ int main(int argc, char** argv) {
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
     glutMouseFunc(mouseButton);
+    startupLap(StartupStep::Context);
+    LoadingBar loadingBar(initializeStepCount());
+    loadingBar.begin();
+    startupLap(StartupStep::FirstSwap);
 
-    initialize();
+    initialize([&loadingBar](StartupStep step) {
+        startupLap(step);
+        loadingBar.stepDone();
+        startupLap(StartupStep::LoadingBar);
+    });
+    loadingBar.finish();
     reshape(windowWidth, windowHeight);
     if (quitSignal()) quitProgram(0);  // asked during start-up: no music, no capture
 
@@ -96,6 +133,8 @@ int main(int argc, char** argv) {
         music.mode = options.silent ? ClockMode::Steady : ClockMode::Audio;
         music.startMs = options.startMs;
         startMusic(music);
+        startupLap(StartupStep::MusicStart);
+        if (options.startupReport) glutDisplayFunc(displayFirstFrameThenReport);
     }
     glutMainLoop();
     return 0;

@@ -21,7 +21,7 @@ struct HandleCloser {
 
 }  // namespace
 
-DecodedMusic decodeMp3(const std::string& path) {
+DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
     DecodedMusic music;
     if (FILE* probe = std::fopen(path.c_str(), "rb")) {
         std::fclose(probe);
@@ -60,6 +60,11 @@ DecodedMusic decodeMp3(const std::string& path) {
 
     std::vector<float> chunk(16384);
     for (;;) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            music.samples.clear();
+            music.error = "the decode was stopped";
+            return music;
+        }
         size_t bytes = 0;
         const int rc = mpg123_read(mh, reinterpret_cast<unsigned char*>(chunk.data()), chunk.size() * sizeof(float), &bytes);
         const size_t values = bytes / sizeof(float);

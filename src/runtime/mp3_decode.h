@@ -1,6 +1,7 @@
 // Whole-file MP3 decoding into interleaved stereo float samples.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -15,4 +16,6 @@ struct DecodedMusic {
 
 // Decodes the whole file. On failure `error` says why (the file name is the
 // caller's to add) and `samples` is empty. Mono is duplicated to stereo.
-DecodedMusic decodeMp3(const std::string& path);
+// When stop is given and becomes true, the decode gives up within a chunk
+// and returns with an error: how a worker thread is ended early.
+DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop = nullptr);

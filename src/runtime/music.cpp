@@ -11,6 +11,7 @@
 
 #include "runtime/clock_math.h"
 #include "runtime/mp3_decode.h"
+#include "runtime/music_preload.h"
 #include "runtime/timeline.h"
 
 float musicTimeMs = 0.0f;
@@ -219,7 +220,7 @@ int startMusic(const MusicConfig& config) {
     state.config = config;
     spectrumBins = spectrumStorage;
 
-    state.music = decodeMp3(config.path);
+    state.music = takeDecodedMusic(config.path);
     if (!state.music.error.empty())
         std::fprintf(stderr, "afterglow: cannot play \"%s\": %s; the presentation runs silently\n",
                      config.path.c_str(), state.music.error.c_str());

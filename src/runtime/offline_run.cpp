@@ -4,9 +4,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "runtime/frame_loop.h"
 #include "runtime/music.h"
+#include "runtime/output_file.h"
 #include "runtime/quit_signals.h"
 #include "runtime/timeline.h"
 #include "runtime/window.h"
@@ -23,6 +26,26 @@ void drawNothing() {}
 void keepSize(int, int) {}
 
 }  // namespace
+
+bool offlineOutputsUsable(const Options& options, std::string& error) {
+    auto usable = [&](const std::string& path) {
+        if (outputFileUsable(path, error)) return true;
+        error = "cannot write \"" + path + "\": " + error;
+        return false;
+    };
+    if (options.shot && !usable(options.shotPath)) return false;
+    if (options.capture == Options::Capture::Video && !usable(options.capturePath)) return false;
+    if (options.benchmark && !options.benchmarkJsonPath.empty() && !usable(options.benchmarkJsonPath)) return false;
+    if (options.capture == Options::Capture::Frames) {
+        std::error_code ignored;
+        const auto status = std::filesystem::status(options.capturePath, ignored);
+        if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
+            error = "cannot write frames into \"" + options.capturePath + "\": it is a file, not a folder";
+            return false;
+        }
+    }
+    return true;
+}
 
 int leadInFrames(double ms, double fps) {
     const double sceneStart = sceneStartMs[sceneIndexAt(static_cast<float>(ms))];

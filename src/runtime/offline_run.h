@@ -11,6 +11,15 @@
 #pragma once
 
 #include <chrono>
+#include <string>
+
+#include "runtime/options.h"
+
+// Whether the files the run is to write (a shot, a video, a report, the
+// frames' folder) can be written, found out before any work is done: a
+// benchmark that could not save its report would waste minutes. Leaves
+// nothing behind. False with a message that names the file.
+bool offlineOutputsUsable(const Options& options, std::string& error);
 
 // Frames an offline run steps through without drawing before the frame at
 // ms, so that it starts from the start of that frame's scene: spaced

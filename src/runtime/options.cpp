@@ -1,5 +1,6 @@
 #include "runtime/options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
@@ -25,6 +26,12 @@ bool parseMs(const char* text, double& value) {
 }
 
 std::string msRange() { return "0.." + std::to_string(kPresentationEndMs); }
+
+// A negative number is a size to refuse as too small, not an option.
+bool isOption(std::string_view arg) {
+    long ignored = 0;
+    return arg.size() > 1 && arg[0] == '-' && !parseInt(std::string(arg).c_str(), ignored);
+}
 
 }  // namespace
 
@@ -53,6 +60,8 @@ std::string usageText(const char* program) {
            "                     and per scene and in all: frames, mean fps, 1% low fps, worst\n"
            "                     frame, fragments drawn and how close that is to the fill rate\n"
            "  --json FILE        with --benchmark: also write the numbers to FILE as JSON\n"
+           "  --startup-report   once the first frame is shown, print how long each step of\n"
+           "                     the start-up took in milliseconds (--benchmark always does)\n"
            "  --fps N            frames per second of music for --frames, --capture (default\n"
            "                     60) and --benchmark (default 10)\n"
            "  --from MS          first frame of an offline run at MS (default 0); it starts\n"
@@ -73,6 +82,9 @@ std::string usageText(const char* program) {
            "                     for testing: the start-up checks take every GL extension,\n"
            "                     framebuffer entry point or version (GL_VERSION_2_0) whose\n"
            "                     name contains a NAME as missing\n"
+           "  GLIBC_TUNABLES     unless it names glibc.malloc.hugetlb, the program starts\n"
+           "                     itself again once with glibc.malloc.hugetlb=1 added, for\n"
+           "                     huge pages (=0 keeps ordinary pages)\n"
            "\n"
            "files:\n"
            "  demo.mp3, Textures/, shaders/, models/\n"
@@ -94,6 +106,17 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     std::vector<const char*> sizes;
     bool spanGiven = false;  // --fps, --from or --to
     bool fpsGiven = false;
+    std::vector<std::string_view> valuesGiven;
+
+    auto warn = [&](const std::string& message) { result.warnings.push_back(message); };
+    // The last value counts, as in most programs, but a repeat is often a
+    // mistake in a long command line.
+    auto noteValue = [&](std::string_view option, const char* value) {
+        if (std::find(valuesGiven.begin(), valuesGiven.end(), option) != valuesGiven.end())
+            warn(std::string(option) + " is given more than once; the last (" + value + ") counts");
+        else
+            valuesGiven.push_back(option);
+    };
 
     auto fail = [&](const std::string& message) {
         result.error = message;
@@ -117,11 +140,15 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             if (!hasNext) return fail("--start needs a time in milliseconds");
             if (!parseMs(argv[++i], o.startMs))
                 return fail("--start: '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
+            noteValue(arg, argv[i]);
         } else if (arg == "--shot") {
             if (i + 2 >= argc) return fail("--shot needs a time in milliseconds and a PNG file name");
+            // Two shots cannot both be written: one run renders one frame.
+            if (o.shot) return fail("--shot: only one shot at a time");
             if (!parseMs(argv[++i], o.shotMs))
                 return fail("--shot: '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
             o.shotPath = argv[++i];
+            if (o.shotPath.empty()) return fail("--shot needs a PNG file name after the time");
             o.shot = true;
         } else if (arg == "--frames" || arg == "--capture") {
             const std::string what = arg == "--frames" ? " needs a folder name" : " needs a video file name";
@@ -130,10 +157,13 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             o.capture = arg == "--frames" ? Options::Capture::Frames : Options::Capture::Video;
             o.capturePath = argv[++i];
             if (o.capturePath.empty()) return fail(std::string(arg) + what);
+        } else if (arg == "--startup-report") {
+            o.startupReport = true;
         } else if (arg == "--benchmark") {
             o.benchmark = true;
         } else if (arg == "--json") {
             if (!hasNext) return fail("--json needs a file name");
+            if (!o.benchmarkJsonPath.empty()) return fail("--json: only one report file at a time");
             o.benchmarkJsonPath = argv[++i];
             if (o.benchmarkJsonPath.empty()) return fail("--json needs a file name");
         } else if (arg == "--fps") {
@@ -144,13 +174,15 @@ ParseResult parseOptions(int argc, const char* const* argv) {
                             std::to_string(kMaxOfflineFps));
             o.offlineFps = static_cast<int>(fps);
             fpsGiven = spanGiven = true;
+            noteValue(arg, argv[i]);
         } else if (arg == "--from" || arg == "--to") {
             if (!hasNext) return fail(std::string(arg) + " needs a time in milliseconds");
             double& ms = arg == "--from" ? o.fromMs : o.toMs;
             if (!parseMs(argv[++i], ms))
                 return fail(std::string(arg) + ": '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
             spanGiven = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
+            noteValue(arg, argv[i]);
+        } else if (isOption(arg)) {
             return fail("unknown option '" + std::string(arg) + "'");
         } else {
             sizes.push_back(argv[i]);
@@ -158,7 +190,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     }
 
     if (sizes.size() == 1) {
-        result.warning = "a size needs both width and height; '" + std::string(sizes[0]) + "' alone is ignored";
+        warn("a size needs both width and height; '" + std::string(sizes[0]) + "' alone is ignored");
     } else if (sizes.size() >= 2) {
         long w = 0, h = 0;
         if (!parseInt(sizes[0], w)) return fail("width '" + std::string(sizes[0]) + "' is not a number");
@@ -171,13 +203,15 @@ ParseResult parseOptions(int argc, const char* const* argv) {
                         std::to_string(kMaxSize) + " each way");
         o.width = static_cast<int>(w);
         o.height = static_cast<int>(h);
-        if (sizes.size() > 2) result.warning = "extra argument '" + std::string(sizes[2]) + "' is ignored";
+        for (size_t k = 2; k < sizes.size(); ++k) warn("extra argument '" + std::string(sizes[k]) + "' is ignored");
     }
     const bool capturing = o.capture != Options::Capture::Off;
     if (o.benchmark && (o.shot || capturing)) return fail("--benchmark runs on its own, without --shot or a capture");
     if (o.shot && capturing) return fail("--shot and a capture cannot run together");
-    if (o.loop && (o.shot || capturing || o.benchmark)) result.warning = "--loop only applies to playback; ignored";
-    if (!o.benchmarkJsonPath.empty() && !o.benchmark) result.warning = "--json only applies to --benchmark; ignored";
+    if (o.loop && (o.shot || capturing || o.benchmark)) warn("--loop only applies to playback; ignored");
+    if (!o.benchmarkJsonPath.empty() && !o.benchmark) warn("--json only applies to --benchmark; ignored");
+    if (o.startupReport && (o.shot || capturing))
+        warn("--startup-report only applies to playback and --benchmark; ignored");
     if (capturing || o.benchmark) {
         if (!fpsGiven) o.offlineFps = o.benchmark ? kBenchmarkFps : kCaptureFps;
         if (o.fromMs >= o.toMs)
@@ -185,7 +219,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
                         std::to_string(static_cast<long>(o.toMs)));
         if (capturing) o.windowed = true;  // the picture is drawn off-screen at exactly the requested size
     } else if (spanGiven) {
-        result.warning = "--fps, --from and --to only apply to --frames, --capture and --benchmark; ignored";
+        warn("--fps, --from and --to only apply to --frames, --capture and --benchmark; ignored");
     }
     if (o.shot) o.windowed = true;  // a shot is exactly the requested size
     return result;

@@ -3,30 +3,25 @@
 #include <GL/glew.h>
 #include <png.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
 #include "gfx/gl_extensions.h"
+#include "runtime/output_file.h"
 
-bool writePngRgb(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
-                 std::string& error) {
-    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) {
-        error = "bad image size";
-        return false;
-    }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+namespace {
+
+// The caller says what went wrong, once; libpng would print its own line too.
+[[noreturn]] void pngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void pngWarning(png_structp, png_const_charp) {}
+
+// False when libpng gave up, which it does on the first failed write (a
+// full disk, say); errno then tells why.
+bool encodePng(FILE* file, int width, int height, const std::vector<uint8_t>& rgb) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info || setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
-        std::fclose(file);
-        std::remove(path.c_str());
-        error = "PNG encoding failed";
         return false;
     }
     png_init_io(png, file);
@@ -37,12 +32,18 @@ bool writePngRgb(const std::string& path, int width, int height, const std::vect
         png_write_row(png, const_cast<png_bytep>(rgb.data() + static_cast<size_t>(y) * width * 3));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
-    if (std::fclose(file) != 0) {
-        error = std::strerror(errno);
-        std::remove(path.c_str());
+    return true;
+}
+
+}  // namespace
+
+bool writePngRgb(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
+                 std::string& error) {
+    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) {
+        error = "bad image size";
         return false;
     }
-    return true;
+    return writeOutputStream(path, [&](FILE* file) { return encodePng(file, width, height, rgb); }, error);
 }
 
 void readPictureRgb(int width, int height, std::vector<uint8_t>& rgb) {

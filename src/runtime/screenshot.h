@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-// Writes 8-bit RGB rows, top row first. On failure returns false with the reason.
+// Writes 8-bit RGB rows, top row first, through an OutputFile: the file at
+// path is replaced only by a complete picture. On failure returns false
+// with the reason.
 bool writePngRgb(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
                  std::string& error);
 

@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 
 #include "assets/data_files.h"
@@ -62,17 +63,19 @@ void loadPrograms(Engine& e) {
     }
 }
 
-void loadTextures(Engine& e) {
+void loadTextures(Engine& e, const StartupObserver& stepDone) {
     for (const TextureEntry& t : kTextures) {
         e.*t.slot = t.alpha ? e.textures->loadWithAlpha(t.colour, t.alpha, GL_LINEAR)
                             : e.textures->load(t.colour, GL_LINEAR);
         checkGlErrorsInDebug((std::string("the texture ") + t.colour).c_str());
+        stepDone(StartupStep::Texture);
     }
 }
 
 }  // namespace
 
-void initialize() {
+void initialize(const StartupObserver& observer) {
+    const StartupObserver stepDone = observer ? observer : [](StartupStep) {};
     reportMissingDataFolders();
     engine = new Engine();  // lives until the process exits
     engine->shaders = std::make_unique<ShaderManager>();
@@ -80,19 +83,23 @@ void initialize() {
     // GLEW probes the driver with queries that some contexts reject; such a
     // flag is not a fault of ours.
     glGetError();
+    stepDone(StartupStep::GlChecks);
     loadPrograms(*engine);
+    stepDone(StartupStep::Shaders);
     engine->textures = std::make_unique<TextureManager>();
-    loadTextures(*engine);
+    loadTextures(*engine, stepDone);
     std::printf("initialize()\n");
     glExtensions.load();
     checkGlErrorsInDebug("the render target");
     engine->postFx = std::make_unique<PostFx>();
     engine->postFx->init(*engine->textures, GL_LINEAR);
     checkGlErrorsInDebug("the post-processing buffers");
+    stepDone(StartupStep::Passes);
     for (int k = 0; k < kSceneCount; ++k) {
         sceneTable[k].init();
         const std::string step = "the loader of scene " + std::to_string(k);
         checkGlErrorsInDebug(step.c_str());
+        stepDone(StartupStep::Scene);
     }
     // Whatever start-up drew with, the frames begin from what the funnel knows.
     forgetGlState();
@@ -100,3 +107,5 @@ void initialize() {
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     checkGlErrorsInDebug("start-up");
 }
+
+int initializeStepCount() { return 3 + static_cast<int>(std::size(kTextures)) + kSceneCount; }

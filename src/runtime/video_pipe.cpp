@@ -54,7 +54,6 @@ VideoPipe::~VideoPipe() {
 bool VideoPipe::open(const VideoSettings& settings, std::string& error) {
     // A dead ffmpeg must show up as a failed write, not end the program.
     std::signal(SIGPIPE, SIG_IGN);
-    path_ = settings.path;
     int ends[2];
     if (pipe2(ends, O_CLOEXEC) != 0) {
         error = std::string("cannot make a pipe: ") + std::strerror(errno);
@@ -94,8 +93,6 @@ bool VideoPipe::write(const std::vector<uint8_t>& rgb, std::string& error) {
             ::close(fd_);
             fd_ = -1;
             wait(status);
-            std::error_code ignored;
-            std::filesystem::remove(path_, ignored);
             error = "ffmpeg stopped taking frames (" + std::string(std::strerror(writeError)) + ")" +
                     (status.empty() ? "" : "; " + status);
             return false;
@@ -109,10 +106,7 @@ bool VideoPipe::write(const std::vector<uint8_t>& rgb, std::string& error) {
 bool VideoPipe::close(std::string& error) {
     ::close(fd_);
     fd_ = -1;
-    if (wait(error)) return true;
-    std::error_code ignored;
-    std::filesystem::remove(path_, ignored);
-    return false;
+    return wait(error);
 }
 
 void VideoPipe::abandon() {
@@ -121,8 +115,6 @@ void VideoPipe::abandon() {
     kill(pid_, SIGTERM);
     std::string ignored;
     wait(ignored);
-    std::error_code alsoIgnored;
-    std::filesystem::remove(path_, alsoIgnored);
 }
 
 bool VideoPipe::wait(std::string& error) {

@@ -6,7 +6,8 @@
 //   while (...) if (!video.write(rgb, error)) ...  // rgb24, top row first
 //   if (!video.close(error)) ...               // waits for ffmpeg
 //
-// On any failure the partial output file is removed. SIGPIPE must be
+// The output file is the caller's: on a failure it is left as ffmpeg left
+// it (see OutputFile). SIGPIPE must be
 // ignored by the caller (open() does it) so a dead ffmpeg shows as a write
 // error rather than ending the program.
 #pragma once
@@ -33,7 +34,7 @@ public:
     VideoPipe() = default;
     VideoPipe(const VideoPipe&) = delete;
     VideoPipe& operator=(const VideoPipe&) = delete;
-    ~VideoPipe();  // an unfinished video is abandoned: ffmpeg stopped, file removed
+    ~VideoPipe();  // an unfinished video is abandoned: ffmpeg is stopped
 
     bool open(const VideoSettings& settings, std::string& error);
     bool write(const std::vector<uint8_t>& rgb, std::string& error);
@@ -44,7 +45,6 @@ private:
     void abandon();
     bool wait(std::string& error);
 
-    std::string path_;
     int fd_ = -1;
     int pid_ = -1;
 };

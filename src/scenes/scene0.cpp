@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "assets/ase_model.h"
+#include "assets/crt_random.h"
 #include "assets/particles.h"
 #include "assets/spline_path.h"
 #include "assets/vec_math.h"
@@ -31,11 +32,6 @@ SplinePath cameraTargetPath;
 ParticleSystem trailParticles;
 bool dustEmitted = false;
 
-void loadPath(SplinePath& path, const char* file, float scale) {
-    path.loadShape(file, 0);
-    path.scale(scale);
-}
-
 void drawScene0();
 void drawOverlays0();
 
@@ -44,15 +40,18 @@ void drawOverlays0();
 AseModel skyModel;
 
 void initScene0() {
+    // The tile heights are the first draws of the sequence in a fresh
+    // process, and must be in every start-up.
+    setCrtRandState(1);
     fillTileHeights();
-    dustParticles = ParticleSystem();
-    loadPath(flightPath, "models/spline.ase", 0.1f);
-    loadPath(cameraPaths[0], "models/cam1.ase", 0.07f);
-    loadPath(cameraPaths[1], "models/cam1_2.ase", 0.14f);
-    loadPath(cameraPaths[2], "models/cam1_3.ase", 0.11f);
-    loadPath(cameraTargetPath, "models/cam1target.ase", 0.01f);
+    loadScenePath(flightPath, "models/spline.ase", 0, 0.1f);
+    loadScenePath(cameraPaths[0], "models/cam1.ase", 0, 0.07f);
+    loadScenePath(cameraPaths[1], "models/cam1_2.ase", 0, 0.14f);
+    loadScenePath(cameraPaths[2], "models/cam1_3.ase", 0, 0.11f);
+    loadScenePath(cameraTargetPath, "models/cam1target.ase", 0, 0.01f);
     trailParticles = ParticleSystem();
-    skyModel.load("models/pallo.ASE");
+    loadSceneModel(skyModel, "models/pallo.ASE");
+    resetScene0();
 }
 
 void resetScene0() {

@@ -39,13 +39,11 @@ void drawScene1();
 
 void initScene1() {
     const char* file = "models/symbols.ASE";
-    symbolsModel.load(file);
+    loadSceneModel(symbolsModel, file);
     symbolsModel.computeNormals();
     for (int k = 0; k < 3; ++k) {
-        symbolEyePaths[k].loadShape(file, 2 * k);
-        symbolEyePaths[k].scale(1.0f);
-        symbolTargetPaths[k].loadShape(file, 2 * k + 1);
-        symbolTargetPaths[k].scale(1.0f);
+        loadScenePath(symbolEyePaths[k], file, 2 * k, 1.0f);
+        loadScenePath(symbolTargetPaths[k], file, 2 * k + 1, 1.0f);
     }
     resetScene1();
 }

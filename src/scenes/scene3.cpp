@@ -45,8 +45,8 @@ void drawScene3();
 
 void initScene3() {
     // A second copy of the sky, independent of the opening flight's.
-    skyModelB.load("models/pallo.ASE");
-    abcModel.load("models/abc.ASE");
+    loadSceneModel(skyModelB, "models/pallo.ASE");
+    loadSceneModel(abcModel, "models/abc.ASE");
     abcModel.computeNormals();
 }
 

@@ -30,8 +30,6 @@ constexpr RingSpin kRingSpins[] = {
     {"\"ring_03\"", {-0.2f, 3.5f, 0}},
 };
 
-void drawScene8(bool shaded);
-
 }  // namespace
 
 void initScene8() {
@@ -93,8 +91,6 @@ int shipWobbleAmplitude(float p) { return static_cast<int>(14 * p); }
 
 float shipDipAlpha(float p) { return p * p; }
 
-namespace {
-
 // Leaves lighting, light 0, texturing, blending and culling off, the depth
 // test on and no program in use.
 void drawScene8(bool shaded) {
@@ -148,8 +144,6 @@ void drawScene8(bool shaded) {
     glPopMatrix();
     setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
 }
-
-}  // namespace
 
 CameraShot shipShot(int k, float q, float T) {
     const float eo = 1 - (1 - q) * (1 - q);

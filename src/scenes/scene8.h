@@ -19,6 +19,12 @@ Colour shipClearColour(bool shaded);
 int shipWobbleAmplitude(float p);
 float shipDipAlpha(float p);
 
+// One pass of the frame into the bound target, in the perspective already
+// set: the mask (the sphere white on black, from which the shafts are
+// smeared) or the shaded ship. renderScene8 draws both; the mask's test
+// draws the first alone.
+void drawScene8(bool shaded);
+
 constexpr Fade kShipFadeIn = {kWhite, 500, 500};
 // The first 100 ms of this window have a negative alpha: nothing shows.
 constexpr Fade kShipFadeOut = {kWhite, 600, 500};

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "assets/spline_path.h"
 #include "gfx/engine.h"
 #include "gfx/gl_state.h"
 #include "gfx/gl_extensions.h"
@@ -56,6 +57,17 @@ void drawSkyAboutEye(const AseModel& sky) {
     glLoadMatrixf(view);
     sky.draw();
     glPopMatrix();
+}
+
+void loadSceneModel(AseModel& model, const char* file) {
+    model = AseModel();
+    model.load(file);
+}
+
+void loadScenePath(SplinePath& path, const char* file, int shapeIndex, float scale) {
+    path = SplinePath();
+    path.loadShape(file, shapeIndex);
+    path.scale(scale);
 }
 
 void applyLightAndMaterial(const LightAndMaterial& s) {

@@ -16,6 +16,8 @@
 #include "assets/ase_model.h"
 #include "scenes/scene_maths.h"
 
+class SplinePath;
+
 // Music time since the current scene began, the time it began and the time
 // it ends.
 float sceneTimeMs();
@@ -48,6 +50,13 @@ void glowAndComposite(float offset);
 // with it. The caller sets colour and disables what the sky must not use;
 // the modelview matrix is restored.
 void drawSkyAboutEye(const AseModel& sky);
+
+// Scene assets are globals that outlive a start-up, and the readers add to
+// what a model or path already holds: these load into an emptied one, so a
+// second start-up in the same process builds the same scene as the first.
+void loadSceneModel(AseModel& model, const char* file);
+// The shape object numbered shapeIndex, scaled about the origin.
+void loadScenePath(SplinePath& path, const char* file, int shapeIndex, float scale);
 
 // Light 0 and the material of a lit scene. The material values apply to
 // front and back faces alike.

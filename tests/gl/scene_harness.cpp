@@ -15,11 +15,15 @@
 #include "support/temp_dir.h"
 
 void startUpWithFixtureShaders() {
-    setMessageBoxesEnabled(false);
     TempDir dir;
     writeFixtureShaders(dir.path());
+    startUpIn(dir.path());
+}
+
+void startUpIn(const std::filesystem::path& dataDir) {
+    setMessageBoxesEnabled(false);
     const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
+    std::filesystem::current_path(dataDir);
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     initialize();

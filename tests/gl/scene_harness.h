@@ -3,9 +3,14 @@
 // model and image is missing), then frames at chosen music times.
 #pragma once
 
-// Runs initialize() once with message boxes off and its console output
-// swallowed; the working directory is restored afterwards. Leaves a flat
-// spectrum in spectrumBins and no pending GL error.
+#include <filesystem>
+
+// Runs initialize() in dataDir with message boxes off and its console
+// output swallowed; the working directory is restored afterwards. Leaves a
+// flat spectrum in spectrumBins and no pending GL error.
+void startUpIn(const std::filesystem::path& dataDir);
+
+// startUpIn a scratch folder that holds only fixture shaders.
 void startUpWithFixtureShaders();
 
 // One frame at music time ms after a frame of deltaMs: clock, scene index,

@@ -143,18 +143,25 @@ TEST(Capture, TwoSecondsAtTenFramesASecondWithTheirMusic) {
 TEST(Capture, FfmpegFailingOrMissingEndsWithOneAndLeavesNoFile) {
     if (onPath("ffmpeg").empty()) GTEST_SKIP() << "ffmpeg is needed (scripts/install-deps)";
     TempDir dir;
-    const auto unwritable = dir / "missing-folder" / "x.mp4";  // ffmpeg cannot open it and stops reading
-    ProcessResult r = afterglow({"--capture", unwritable.string(), "--fps", "10", "--from", "0", "--to", "1000"});
+    const auto unknown = dir / "x.unknown";  // ffmpeg knows no container for it and stops reading
+    ProcessResult r = afterglow({"--capture", unknown.string(), "--fps", "10", "--from", "0", "--to", "1000"});
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("ffmpeg"), std::string::npos) << r.err;
-    EXPECT_FALSE(std::filesystem::exists(unwritable));
+    EXPECT_FALSE(std::filesystem::exists(unknown));
+
+    // A folder that is not there is found out before ffmpeg starts.
+    const auto unwritable = dir / "missing-folder" / "x.mp4";
+    r = afterglow({"--capture", unwritable.string(), "--fps", "10", "--from", "0", "--to", "1000"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("x.mp4\": No such file or directory"), std::string::npos) << r.err;
 
     const auto video = dir / "x.mp4";
     r = afterglow({"--capture", video.string(), "--from", "0", "--to", "100"}, {"PATH=" + (dir / "empty").string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("ffmpeg is not installed"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(video));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "a temporary file was left behind";
 }
 
 TEST(Capture, EscapeStopsAndRemovesTheUnfinishedVideo) {
@@ -166,6 +173,7 @@ TEST(Capture, EscapeStopsAndRemovesTheUnfinishedVideo) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("stopped by Esc"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(video));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "a temporary file was left behind";
 }
 
 }  // namespace

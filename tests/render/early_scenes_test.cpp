@@ -1,10 +1,12 @@
 // Chosen frames of the first five scenes, checked by pixel probes: the
 // opening fade and logo, the dip to black as the field appears, the flight's
-// trail, the glow mixed in at its end, the symbols in view, the clouds ending in white and the bars
+// trail, the glow mixed in at its end, the symbols in view, the clouds ending
+// in white, the letters showing through the cloud tunnel and the bars
 // starting from nothing. Each probe is loose enough for changes of content
 // but fails on a missing pass, a wrong camera or a wrong fade.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -105,6 +107,18 @@ TEST(Symbols, WheelIsInTheMiddleOfTheFrame) {
 }
 
 TEST(Clouds, EndNearWhite) { EXPECT_GT(meanLevel(shotAt(58250), kBand), 230.0); }
+
+TEST(CloudTunnel, LetterCopiesShowThroughTheSheets) {
+    // The first shot, a rolling one and an orbiting one (the last shot lasts
+    // 1.4 s and looks up past the copies). The polished letters are the only
+    // bright, nearly grey pixels: the sheets are warm and the sky is blue.
+    for (int ms : {59400, 74400, 81400}) {
+        const int chrome = countPixels(shotAt(ms), kBand, [](int r, int g, int b) {
+            return std::min({r, g, b}) > 110 && std::max({r, g, b}) - std::min({r, g, b}) < 40;
+        });
+        EXPECT_GT(chrome, 0.015 * 1024 * (kBandBottom - kBandTop)) << "at " << ms << " ms";
+    }
+}
 
 TEST(Bars, StartFromNothingOnBlack) { EXPECT_LT(shotAt(85310).maxInRows(kBandTop, kBandBottom), 24); }
 

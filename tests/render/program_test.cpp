@@ -159,8 +159,9 @@ TEST(CommandLine, NoDisplayIsExplained) {
 
 TEST(CommandLine, BadArgumentsAreNamedWithExitCodeTwo) {
     for (const auto& [args, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--fullscreen"}, "--fullscreen"}}) {
-        const ProcessResult r = afterglow(args);
+             {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--fullscreen"}, "--fullscreen"},
+             {{"-5", "-5"}, "-5x-5"}, {{"--shot", "1000", ""}, "--shot"}}) {
+        const ProcessResult r = afterglow(args, within(30));
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;

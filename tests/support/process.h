@@ -6,6 +6,7 @@
 
 struct ProcessResult {
     int exitCode = -1;      // exit status, or -1 when killed or not started
+    int signal = 0;         // the signal that ended it, if one did
     bool timedOut = false;
     std::string out;        // standard output
     std::string err;        // standard error

@@ -1,17 +1,20 @@
 // The first scenes' model and path files, read back through the program's
 // own readers at the scales the scenes use: the flight stays over the tile
 // field, every eye keeps the flight in range, the symbols file carries its
-// model and six shapes, the abc model is the size the tunnel expects.
+// model and six shapes, the abc copies are large and clear of the tunnel's
+// camera.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "ase/early_scene_models.h"
 #include "assets/ase_model.h"
 #include "assets/spline_path.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene3.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -74,41 +77,92 @@ TEST_F(EarlySceneFiles, FlightWandersOverTheFieldAndEveryEyeKeepsItInRange) {
     EXPECT_GE(path("cam1target.ase", 0, 0.01f).segmentCount(), 1);
 }
 
-TEST_F(EarlySceneFiles, SymbolShotsLookAtTheWheelFromAboveTheGround) {
+// The symbols turn about the z axis through the origin, with the ground in
+// the plane y = 0 through that axis: the glyphs ride a wide circle with
+// nothing near the axis, and every shot looks at the top of the circle from
+// above the ground.
+TEST_F(EarlySceneFiles, SymbolShotsFrameTheTopOfTheGlyphCircleFromAboveTheGround) {
     AseModel symbols;
     testing::internal::CaptureStdout();
     symbols.load((dir->path() / "symbols.ASE").c_str(), nullptr);
     testing::internal::GetCapturedStdout();
     ASSERT_EQ(symbols.meshCount(), 1);
-    EXPECT_GT(symbols.meshes[0]->numFaces, 500u);
+    EXPECT_GT(symbols.meshes[0]->numFaces, 100u);
+    for (const Vec3& v : symbols.meshes[0]->vertices) {
+        const float fromAxis = std::hypot(v.x, v.y);
+        EXPECT_GT(fromAxis, 140.0f);
+        EXPECT_LT(fromAxis, 270.0f);
+    }
     for (int k = 0; k < 3; ++k) {
         const SplinePath eye = path("symbols.ASE", 2 * k, 1.0f);
         const SplinePath target = path("symbols.ASE", 2 * k + 1, 1.0f);
         ASSERT_GE(eye.segmentCount(), 3) << "shot " << k;
         for (float p = 0.0f; p <= 3.0f; p += 0.1f) {
             const Vec3 e = eye.evaluate(p);
-            EXPECT_GT(e.y, 20.0f) << "shot " << k << " at " << p;
-            const float d = distance(e, target.evaluate(p));
+            const Vec3 c = target.evaluate(p);
+            EXPECT_GT(e.y, c.y) << "shot " << k << " at " << p;
+            EXPECT_GT(c.y, 120.0f) << "shot " << k << " at " << p;
+            const float d = distance(e, c);
             EXPECT_GT(d, 300.0f);
             EXPECT_LT(d, 800.0f);
         }
     }
 }
 
-TEST_F(EarlySceneFiles, AbcModelIsAboutTenUnitsAcross) {
+// The tunnel's copies must fill a good part of the picture, yet no camera
+// move may fly into one (the near plane is half a unit out).
+TEST_F(EarlySceneFiles, AbcCopiesAreLargeAndEveryTunnelShotClearsThem) {
     AseModel abc;
     testing::internal::CaptureStdout();
     abc.load((dir->path() / "abc.ASE").c_str(), nullptr);
     testing::internal::GetCapturedStdout();
     ASSERT_GE(abc.meshCount(), 1);
+    // Points over every face, in model space.
+    std::vector<Vec3> surface;
     float extent = 0.0f;
-    for (const auto& mesh : abc.meshes)
-        for (const Vec3& v : mesh->vertices) {
-            const Vec3 world{v.x + mesh->nodePos.x, v.y + mesh->nodePos.y, v.z + mesh->nodePos.z};
-            extent = std::max({extent, std::fabs(world.x), std::fabs(world.y)});
+    for (const auto& mesh : abc.meshes) {
+        for (uint32_t f = 0; f < mesh->numFaces; ++f) {
+            if (!mesh->faceIsValid(f)) continue;
+            Vec3 c[3];
+            for (int k = 0; k < 3; ++k) {
+                const Vec3& v = mesh->vertices[static_cast<uint32_t>(mesh->faces[f][k])];
+                c[k] = {v.x + mesh->nodePos.x, v.y + mesh->nodePos.y, v.z + mesh->nodePos.z};
+                extent = std::max({extent, std::fabs(c[k].x), std::fabs(c[k].y)});
+            }
+            for (int i = 0; i <= 4; ++i)
+                for (int j = 0; i + j <= 4; ++j) {
+                    const float a = i / 4.0f, b = j / 4.0f, g = 1 - a - b;
+                    surface.push_back({a * c[0].x + b * c[1].x + g * c[2].x, a * c[0].y + b * c[1].y + g * c[2].y,
+                                       a * c[0].z + b * c[1].z + g * c[2].z});
+                }
         }
-    EXPECT_GT(extent, 4.0f);
-    EXPECT_LT(extent, 7.0f);
+    }
+    EXPECT_GT(extent, 8.0f);
+    EXPECT_LT(extent, 12.0f);
+
+    struct Copy {
+        float x, y, z, rollDeg;
+    };
+    const Copy copies[] = {{-14, 10, 0, 0},    {10, -6, -40, 0},   {5, 12, -110, 0},  {-4, -11, -160, 0},
+                           {7, -6, -200, 45},  {-9, 9, -330, -45}, {8, -9, -420, 45}};
+    const float events[] = {58300, 65300, 73000, 79500, 83900, 85300};
+    float nearest = 1e9f;
+    for (int k = 0; k < 5; ++k) {
+        for (float t = events[k]; t < events[k + 1]; t += 50.0f) {
+            for (float beat : {0.0f, 1.0f}) {
+                const Vec3 eye = scene3Shot(k, (t - events[k]) * 0.00013333333f, beat).eye;
+                for (const Copy& c : copies) {
+                    const float a = c.rollDeg * 3.14159265f / 180.0f;
+                    for (const Vec3& p : surface) {
+                        const Vec3 w{c.x + p.x * std::cos(a) - p.y * std::sin(a),
+                                     c.y + p.x * std::sin(a) + p.y * std::cos(a), c.z + p.z};
+                        nearest = std::min(nearest, distance(eye, w));
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_GT(nearest, 1.0f);
 }
 
 }  // namespace

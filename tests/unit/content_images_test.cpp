@@ -126,9 +126,15 @@ void checkLogoAndCreditsKeepTheirTextWhereTheScenesShowIt() {
     EXPECT_LE(maxGreyIn(logo, 0, 0, 1024, 512), 3) << "the upper half of the logo quad stays clear";
     EXPECT_GE(maxGreyIn(logo, 0, 512, 512, 1024), 250) << "the mark sits at the lower left";
     EXPECT_GE(maxGreyIn(logo, 512, 512, 1024, 1024), 250) << "the word runs to the right of it";
+    // The card is seen at under half its size: its lines spread over the
+    // whole image, with a dark margin so no glyph is cut at the card's edge.
     const JpegImage& credits = painted().at("credits.jpg").decoded;
-    EXPECT_LE(maxGreyIn(credits, 0, 0, 1024, 480), 3);
-    EXPECT_GE(maxGreyIn(credits, 0, 512, 1024, 1024), 250);
+    EXPECT_LE(maxGreyIn(credits, 0, 0, 1024, 48), 3);
+    EXPECT_LE(maxGreyIn(credits, 0, 976, 1024, 1024), 3);
+    EXPECT_LE(maxGreyIn(credits, 0, 0, 32, 1024), 3);
+    EXPECT_LE(maxGreyIn(credits, 992, 0, 1024, 1024), 3);
+    EXPECT_GE(maxGreyIn(credits, 0, 48, 1024, 300), 250) << "the mark and the title fill the top";
+    EXPECT_GE(maxGreyIn(credits, 0, 800, 1024, 976), 250) << "the last line sits low on the card";
 }
 
 void checkSpritesAndDecalsFadeToBlackAtTheirEdges() {

@@ -7,6 +7,8 @@
 #include "mp3_writer.h"
 #include "runtime/mp3_decode.h"
 #include "runtime/music.h"
+#include "runtime/music_preload.h"
+#include "runtime/startup_report.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -129,6 +131,62 @@ TEST(Music, MissingFileRunsSilentlyOnTheSteadyClock) {
     for (int b = 0; b < kSpectrumSize; ++b) ASSERT_EQ(spectrumBins[b], 0.0f);
     seekMusic(-5000.0f);
     EXPECT_EQ(musicTimeMs, 0.0f);
+}
+
+// The decode on a worker thread, as main starts it: the music start takes
+// the worker's result when it decodes the same file, and decodes by itself
+// otherwise.
+TEST_F(Mp3File, WorkerHandsOverTheSameMusicOnceAndLeavesOtherFilesAlone) {
+    const DecodedMusic direct = decodeMp3(path());
+    ASSERT_TRUE(direct.error.empty()) << direct.error;
+
+    beginMusicDecode(path());
+    const DecodedMusic fromWorker = takeDecodedMusic(path());
+    EXPECT_TRUE(fromWorker.error.empty()) << fromWorker.error;
+    EXPECT_EQ(fromWorker.sampleRate, direct.sampleRate);
+    EXPECT_EQ(fromWorker.samples, direct.samples);
+    EXPECT_GE(startupReport().decodeMs, 0.0) << "the worker's time goes to the start-up report";
+    // Taken once: a second music start decodes for itself.
+    EXPECT_EQ(takeDecodedMusic(path()).samples.size(), direct.samples.size());
+
+    const std::string junk = (*dir / "junk-for-worker.mp3").string();
+    std::ofstream(junk, std::ios::binary) << std::string(5000, 'x');
+    beginMusicDecode(junk);
+    const DecodedMusic tone = takeDecodedMusic(path());  // not the worker's file
+    EXPECT_TRUE(tone.error.empty()) << tone.error;
+    EXPECT_EQ(tone.samples.size(), direct.samples.size());
+    const DecodedMusic bad = takeDecodedMusic(junk);  // the worker's, waited for
+    EXPECT_FALSE(bad.error.empty());
+    EXPECT_TRUE(bad.samples.empty());
+}
+
+TEST_F(Mp3File, AStoppedDecodeGivesUpWithAReason) {
+    const std::atomic<bool> stop{true};
+    const DecodedMusic music = decodeMp3(path(), &stop);
+    EXPECT_TRUE(music.samples.empty());
+    EXPECT_FALSE(music.error.empty());
+}
+
+// A missing or undecodable file that the worker was decoding: said once,
+// by the music start, with the reason, and the clock runs silently.
+TEST(Music, BadFileFromTheWorkerIsReportedOnceAndPlaysSilently) {
+    TempDir dir;
+    std::ofstream(dir / "garbage.mp3", std::ios::binary) << std::string(20000, '\x55');
+    for (const char* name : {"missing.mp3", "garbage.mp3"}) {
+        MusicConfig config;
+        config.path = (dir / name).string();
+        config.mode = ClockMode::Audio;
+        beginMusicDecode(config.path);
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(startMusic(config), 1);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.find(name), said.rfind(name)) << said;
+        EXPECT_NE(said.find(name), std::string::npos) << said;
+        EXPECT_NE(said.find("runs silently"), std::string::npos) << said;
+        EXPECT_EQ(musicClockMode(), ClockMode::Steady) << name;
+        updateMusicClock();
+        EXPECT_GE(musicTimeMs, 0.0f);
+    }
 }
 
 }  // namespace

@@ -11,6 +11,13 @@ ParseResult parse(std::vector<const char*> args) {
     return parseOptions(static_cast<int>(args.size()), args.data());
 }
 
+// Every warning, one a line.
+std::string warnings(const ParseResult& r) {
+    std::string all;
+    for (const std::string& w : r.warnings) all += w + "\n";
+    return all;
+}
+
 TEST(Options, PlainFormKeepsDefaultsOrTakesBothSizes) {
     auto r = parse({});
     EXPECT_TRUE(r.error.empty());
@@ -25,7 +32,7 @@ TEST(Options, PlainFormKeepsDefaultsOrTakesBothSizes) {
     r = parse({"1280"});  // one number alone is ignored, with a word about it
     EXPECT_TRUE(r.error.empty());
     EXPECT_EQ(r.options.width, 1024);
-    EXPECT_NE(r.warning.find("1280"), std::string::npos);
+    EXPECT_NE(warnings(r).find("1280"), std::string::npos);
 }
 
 TEST(Options, RejectsWhatCannotBeUsedAndNamesIt) {
@@ -56,6 +63,17 @@ TEST(Options, RejectsWhatCannotBeUsedAndNamesIt) {
              {{"--benchmark", "--shot", "1000", "x.png"}, "--benchmark"},
              {{"--benchmark", "--json"}, "--json"},
              {{"--benchmark", "--from", "5000", "--to", "4000"}, "--from 5000"},
+             // Negative numbers are sizes, not options.
+             {{"-5", "-5"}, "-5x-5 is too small"},
+             {{"800", "-600"}, "800x-600"},
+             // An empty file name names nothing to write.
+             {{"--shot", "1000", ""}, "--shot needs a PNG file name"},
+             {{"--frames", ""}, "--frames needs a folder name"},
+             {{"--capture", ""}, "--capture needs a video file name"},
+             {{"--benchmark", "--json", ""}, "--json needs a file name"},
+             // Outputs are named once: a second one would be dropped.
+             {{"--shot", "1000", "a.png", "--shot", "2000", "b.png"}, "only one shot"},
+             {{"--benchmark", "--json", "a.json", "--json", "b.json"}, "--json"},
          }) {
         const auto r = parse(args);
         EXPECT_NE(r.error.find(named), std::string::npos) << "error was: " << r.error;
@@ -98,7 +116,7 @@ TEST(Options, ExtrasAndShots) {
 
     r = parse({"--fps", "30"});  // without a capture there is nothing to pace
     EXPECT_TRUE(r.error.empty());
-    EXPECT_NE(r.warning.find("--fps"), std::string::npos);
+    EXPECT_NE(warnings(r).find("--fps"), std::string::npos);
     EXPECT_EQ(r.options.capture, Options::Capture::Off);
 
     // The benchmark paces the whole presentation at 10 fps unless told
@@ -111,21 +129,38 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_EQ(r.options.toMs, 243200.0);
     EXPECT_FALSE(r.options.windowed);
     r = parse({"--fps", "25", "--benchmark", "--from", "1000", "--to", "3000"});
-    EXPECT_TRUE(r.warning.empty()) << r.warning;
+    EXPECT_TRUE(r.warnings.empty()) << warnings(r);
     EXPECT_EQ(r.options.offlineFps, 25);
     EXPECT_EQ(r.options.fromMs, 1000.0);
-    EXPECT_NE(parse({"--json", "b.json"}).warning.find("--json"), std::string::npos);
+    EXPECT_NE(warnings(parse({"--json", "b.json"})).find("--json"), std::string::npos);
+
+    r = parse({"--startup-report", "--windowed"});
+    EXPECT_TRUE(r.options.startupReport);
+    EXPECT_TRUE(r.warnings.empty()) << warnings(r);
+    EXPECT_NE(warnings(parse({"--startup-report", "--shot", "1000", "x.png"})).find("--startup-report"), std::string::npos);
 
     r = parse({"--loop", "--windowed"});
     EXPECT_TRUE(r.options.loop);
-    EXPECT_TRUE(r.warning.empty());
-    EXPECT_NE(parse({"--loop", "--frames", "d"}).warning.find("--loop"), std::string::npos);
+    EXPECT_TRUE(r.warnings.empty());
+    EXPECT_NE(warnings(parse({"--loop", "--frames", "d"})).find("--loop"), std::string::npos);
+
+    // Every warning is kept, not only the last; a repeated value keeps the
+    // last one and says so.
+    r = parse({"800", "600", "700", "--loop", "--shot", "1000", "x.png", "--json", "b.json"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.warnings.size(), 3u) << warnings(r);
+    for (const char* named : {"'700'", "--loop", "--json"}) EXPECT_NE(warnings(r).find(named), std::string::npos) << named;
+    r = parse({"--frames", "d", "--fps", "10", "--fps", "30", "--from", "1000", "--from", "2000"});
+    EXPECT_EQ(r.options.offlineFps, 30);
+    EXPECT_EQ(r.options.fromMs, 2000.0);
+    EXPECT_EQ(r.warnings.size(), 2u) << warnings(r);
+    EXPECT_NE(warnings(r).find("the last (30)"), std::string::npos) << warnings(r);
 
     EXPECT_TRUE(parse({"--help"}).options.help);
     EXPECT_TRUE(parse({"--version"}).options.version);
     const std::string usage = usageText("afterglow");
     for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--loop", "--frames", "--capture", "--fps", "--from",
-                               "--to", "--benchmark", "--json", "--help", "--version"})
+                               "--to", "--benchmark", "--json", "--startup-report", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
