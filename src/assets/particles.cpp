@@ -130,7 +130,7 @@ void ParticleSystem::draw() const {
             case kRisingSmoke:
                 setGlState({.depthTest = kOn, .blend = kBlendMix});
                 glColor4f(0, 0, 0, 0.2f);
-                s = life[slot] * 0.00014285714f * quadSize;
+                s = life[slot] * (1.0f / 7000.0f) * quadSize;
                 break;
             case kSpark:
                 setGlState({.depthTest = kOff, .blend = kBlendAdd});

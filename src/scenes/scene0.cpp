@@ -100,12 +100,14 @@ void drawScene0() {
     const Vec3 eye = cameraPaths[trackBIndex() % 3].evaluate(cameraPathParameter(t));
     lookAt(openingShot(t, eye, flightPath.evaluate(u)));
 
-    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .fog = kOff});
+    // Texturing is set per mesh by the sky, and turned on by the tile field's
+    // texture below.
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff, .fog = kOff});
     const float sky = spectrumBins[3] + spectrumBins[4] + spectrumBins[5] + spectrumBins[6] + 0.5f;
     glColor3f(sky, sky, sky);
     drawSkyAboutEye(skyModel);
 
-    setGlState({.depthTest = kOn, .texture2D = kOff, .lineSmooth = kOff});
+    setGlState({.depthTest = kOn, .lineSmooth = kOff});
     glColor3f(1.0f, 1.0f, 1.0f);
 
     ShaderManager& shaders = *engine->shaders;

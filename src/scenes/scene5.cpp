@@ -89,7 +89,7 @@ void drawScene5() {
     shaders.use(prog);
     engine->textures->bind(engine->texPallo3);
     shaders.setSampler(prog, "tex");
-    shaders.setUniform1f(prog, now * 0.0014285714f, "time");
+    shaders.setUniform1f(prog, now * (1.0f / 700.0f), "time");
     glPushMatrix();
     glScalef(2, 1, 2);
     drawTileField(15);

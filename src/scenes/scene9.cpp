@@ -211,7 +211,7 @@ void drawSpots(float beat) {
     engine->textures->bind(engine->texPallo);
     glColor4f(0, 0, 0, 0.9f);
     const float T = sceneTimeMs();
-    const float spin = T * 0.00025f;
+    const float spin = T * (1.0f / 4000.0f);
     for (int n = 0; n < 200; ++n) {
         const float i = static_cast<float>(n);
         glPushMatrix();

@@ -121,8 +121,8 @@ TileShadeColour tileShadeColour(int x, int z) {
     if (z < 28) darkenBy(x, z + 1);
     const float fx = static_cast<float>(x);
     const float fz = static_cast<float>(z);
-    const float l = 0.85f + 0.1f * std::sin(3.3f * fz + 5.2f * fx + 0.0002f * t);
-    const float m = sceneIndex == 0 ? std::max(0.0f, (t - 5000.0f) * 0.0001f) : 0.5f;
+    const float l = 0.85f + 0.1f * std::sin(3.3f * fz + 5.2f * fx + (1.0f / 5000.0f) * t);
+    const float m = sceneIndex == 0 ? std::max(0.0f, (t - 5000.0f) * (1.0f / 10000.0f)) : 0.5f;
     const float r = m * tileWave(fx, fz) + 0.5f * d;
     const float o = l * r;
     shade.inside = true;
