@@ -28,6 +28,7 @@ void drawQuads(const TexturedVertex* vertices, int count, float halfSize) {
     glEnd();
 }
 
+// clang-format off
 constexpr TexturedVertex kFloor[] = {
     {-1, 0, -1, 0, 0}, {1, 0, -1, 1, 0}, {1, 0, 1, 1, 1}, {-1, 0, 1, 0, 1},
 };
@@ -46,6 +47,7 @@ constexpr TexturedVertex kCube[] = {
     // z = +s
     {-1, 1, 1, 0, 0}, {1, 1, 1, 1, 0}, {1, -1, 1, 1, 1}, {-1, -1, 1, 0, 1},
 };
+// clang-format on
 
 }  // namespace
 
