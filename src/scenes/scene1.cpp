@@ -110,9 +110,7 @@ namespace {
 // texturing and the depth test off, and the blending the last spark set.
 void drawScene1() {
     const float t = musicTimeMs;
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
     setGlState({.blend = kBlendOff});
 
     const int k = trackBCountInScene() % 3;

@@ -53,9 +53,7 @@ namespace {
 // Leaves blending on (source alpha), depth test and culling off, texturing as
 // the card's texture left it.
 void drawScene10() {
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
 
     setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     glColor4f(1, 1, 1, 1);

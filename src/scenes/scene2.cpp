@@ -46,9 +46,7 @@ namespace {
 // the depth test and culling off, the cloud texture bound.
 void drawScene2() {
     const float g = cloudClearGrey(musicTimeMs, sceneEndMs());
-    glClearColor(g, g, g, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget({g, g, g, 1.0f});
     // One unit above the origin looking down, +x up in the picture.
     lookAt({{0, 1, 0}, {0, 0, 0}, {1, 0, 0}});
 

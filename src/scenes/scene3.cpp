@@ -82,9 +82,7 @@ namespace {
 void drawScene3() {
     const float t = musicTimeMs;
     const float beat = beatPulse200();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget({0.0f, 0.0f, 0.0f, 0.0f});
     setGlState({.depthTest = kOff, .blend = kBlendOff});
 
     lookAt(scene3Shot(trackBCountInScene(), tunnelShotProgress(t), beat));

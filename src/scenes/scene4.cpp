@@ -42,9 +42,7 @@ namespace {
 // blending, culling and texturing off.
 void drawScene4() {
     const float local = sceneTimeMs();
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
     lookAt(barsShot(local));
 
     setGlState({.depthTest = kOn, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});

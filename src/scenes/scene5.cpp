@@ -77,9 +77,7 @@ namespace {
 void drawScene5() {
     const float now = musicTimeMs;
     const float Z = ribbonProgress(sceneTimeMs());
-    glClearColor(0.5f, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget({0.5f, 0, 0, 1});
     lookAt(ribbonShot(now, Z));
 
     setGlState({.depthTest = kOn, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});

@@ -146,9 +146,7 @@ void drawScene6() {
     const float T = sceneTimeMs();
     const float Tc = std::min(T, kGrowthEndMs);
     const float u = flowerGrowth(T);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
     lookAt(flowerShot(now, T, flowerPaths[0].evaluate(u), flowerPaths[1].evaluate(u - 2.5f), trackBPulse1000()));
 
     setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff});

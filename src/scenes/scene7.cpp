@@ -139,9 +139,7 @@ namespace {
 // depth test off; blending as the last dust particle set it.
 void drawScene7() {
     const float now = musicTimeMs;
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
     placeCamera(now);
 
     setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff});

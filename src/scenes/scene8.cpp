@@ -96,10 +96,7 @@ float shipDipAlpha(float p) { return p * p; }
 void drawScene8(bool shaded) {
     const float now = musicTimeMs;
     const float T = sceneTimeMs();
-    const Colour clear = shipClearColour(shaded);
-    glClearColor(clear.r, clear.g, clear.b, clear.a);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(shipClearColour(shaded));
 
     const CameraShot shot = shipShot(trackBCountInScene(), shipShotProgress(now), T);
     const float r = shipEndShake(now, sceneEndMs());

@@ -61,9 +61,7 @@ namespace {
 // lighting, culling and the depth test off, no program in use.
 void drawScene9() {
     const float t = musicTimeMs;
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
 
     const int k = trackBCountInScene();
     const CameraShot shot = pieceShot(k, t - static_cast<float>(trackBTime()));

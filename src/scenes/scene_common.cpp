@@ -35,6 +35,12 @@ void beginSceneFrame() {
     bindTextureFBO(glExtensions.fboColorTexture);
 }
 
+void clearSceneTarget(const Colour& clear) {
+    glClearColor(clear.r, clear.g, clear.b, clear.a);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+}
+
 void blurGlow(float offset) { engine->postFx->glow(*engine->textures, false, offset, 0.5f, 8); }
 
 void compositeSharpAndGlow() {

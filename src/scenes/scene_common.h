@@ -37,6 +37,11 @@ void fadeOut(const Fade& fade);
 // matrix identity and the viewport on the whole target.
 void beginSceneFrame();
 
+// Clears the bound target, colour and depth, to clear and starts the
+// modelview matrix afresh: the first step of a scene's 3D picture. Sets the
+// clear colour.
+void clearSceneTarget(const Colour& clear);
+
 // The blurred reduction of the target (mixed, not additive, alpha 0.5,
 // 8 passes) with the given shift per pass. Leaves the window bound.
 void blurGlow(float offset);
