@@ -14,16 +14,9 @@
 #include "scenes/scene2.h"
 #include "scenes/scene3.h"
 #include "scenes/scene4.h"
+#include "support/music_time.h"
 
 namespace {
-
-void at(float ms) {
-    musicTimeMs = ms;
-    sceneIndex = findSceneIndex();
-}
-
-float start(int scene) { return static_cast<float>(sceneStartMs[scene]); }
-float end(int scene) { return static_cast<float>(sceneStartMs[scene + 1]); }
 
 constexpr float kSigmoidAtZero = 0.0024726f;  // sigmoidStep(0)
 
@@ -126,22 +119,22 @@ TEST(Symbols, OpensUnderItsGlowAndClosesToBlack) {
     EXPECT_FLOAT_EQ(symbolPathParameter(29000.5f), 0.0002f);
     EXPECT_NEAR(*clearingGlowAlpha(29000.5f), 0.99975f, 1e-6f);
     EXPECT_FALSE(clearingGlowAlpha(31000));
-    EXPECT_FALSE(closingAlpha(kSymbolsFadeOut, 50000, end(1)));
-    EXPECT_FLOAT_EQ(*closingAlpha(kSymbolsFadeOut, 50500, end(1)), 0.5f);
+    EXPECT_FALSE(closingAlpha(kSymbolsFadeOut, 50000, sceneEnd(1)));
+    EXPECT_FLOAT_EQ(*closingAlpha(kSymbolsFadeOut, 50500, sceneEnd(1)), 0.5f);
     EXPECT_EQ(kSymbolsFadeOut.colour.r, 0.0f);
 }
 
 TEST(Clouds, SheetsSinkFromTheirIndexAndTheEndTurnsWhite) {
     for (int i : {0, 1, 99}) EXPECT_EQ(cloudSheetHeight(i, 0), static_cast<float>(i));
-    const float length = end(2) - start(2);  // 7300 ms
+    const float length = sceneEnd(2) - sceneStart(2);  // 7300 ms
     EXPECT_NEAR(cloudSheetHeight(0, length), -146.0f, 1e-3f);
     EXPECT_NEAR(cloudSheetHeight(99, length), -47.0f, 1e-3f);
 
-    EXPECT_EQ(cloudClearGrey(end(2) - 2000, end(2)), 0.0f);
-    EXPECT_FLOAT_EQ(cloudClearGrey(end(2) - 1000, end(2)), 0.5f);
-    EXPECT_NEAR(cloudClearGrey(58299, end(2)), 0.9995f, 1e-5f);
-    EXPECT_FALSE(closingAlpha(kCloudsFadeOut, end(2) - 1000, end(2))) << "the white overlay starts after d = 1000";
-    EXPECT_NEAR(*closingAlpha(kCloudsFadeOut, 58299, end(2)), 0.999f, 1e-5f);
+    EXPECT_EQ(cloudClearGrey(sceneEnd(2) - 2000, sceneEnd(2)), 0.0f);
+    EXPECT_FLOAT_EQ(cloudClearGrey(sceneEnd(2) - 1000, sceneEnd(2)), 0.5f);
+    EXPECT_NEAR(cloudClearGrey(58299, sceneEnd(2)), 0.9995f, 1e-5f);
+    EXPECT_FALSE(closingAlpha(kCloudsFadeOut, sceneEnd(2) - 1000, sceneEnd(2))) << "the white overlay starts after d = 1000";
+    EXPECT_NEAR(*closingAlpha(kCloudsFadeOut, 58299, sceneEnd(2)), 0.999f, 1e-5f);
     EXPECT_EQ(kCloudsFadeOut.colour.g, 1.0f);
 }
 
@@ -154,13 +147,13 @@ TEST(CloudTunnel, WarpFromTheThirdShotWithTheBassAndFadesAtBothEnds) {
     at(65300 + 7500);
     EXPECT_FLOAT_EQ(tunnelShotProgress(65300 + 7500), 1.0f);
 
-    EXPECT_EQ(openingAlpha(kTunnelFadeIn, start(3), start(3)), 1.0f);
-    EXPECT_FLOAT_EQ(*openingAlpha(kTunnelFadeIn, start(3) + 250, start(3)), 0.5f);
-    EXPECT_FALSE(openingAlpha(kTunnelFadeIn, start(3) + 500, start(3)));
-    EXPECT_FLOAT_EQ(*closingAlpha(kTunnelFadeOut, end(3) - 150, end(3)), 0.5f);
+    EXPECT_EQ(openingAlpha(kTunnelFadeIn, sceneStart(3), sceneStart(3)), 1.0f);
+    EXPECT_FLOAT_EQ(*openingAlpha(kTunnelFadeIn, sceneStart(3) + 250, sceneStart(3)), 0.5f);
+    EXPECT_FALSE(openingAlpha(kTunnelFadeIn, sceneStart(3) + 500, sceneStart(3)));
+    EXPECT_FLOAT_EQ(*closingAlpha(kTunnelFadeOut, sceneEnd(3) - 150, sceneEnd(3)), 0.5f);
     // Drawn from 500 ms before the end, but below 0 (nothing) until 300.
-    EXPECT_LT(*closingAlpha(kTunnelFadeOut, end(3) - 400, end(3)), 0.0f);
-    EXPECT_FALSE(closingAlpha(kTunnelFadeOut, end(3) - 500, end(3)));
+    EXPECT_LT(*closingAlpha(kTunnelFadeOut, sceneEnd(3) - 400, sceneEnd(3)), 0.0f);
+    EXPECT_FALSE(closingAlpha(kTunnelFadeOut, sceneEnd(3) - 500, sceneEnd(3)));
 }
 
 TEST(Bars, CameraStartsAt130AndRacesToAbout5730) {
@@ -169,7 +162,7 @@ TEST(Bars, CameraStartsAt130AndRacesToAbout5730) {
     EXPECT_FLOAT_EQ(first.eye.z, 100.0f);
     EXPECT_FLOAT_EQ(first.centre.x, 130.0f);
     EXPECT_EQ(first.centre.z, 0.0f);
-    const CameraShot last = barsShot(end(4) - start(4));  // 5600 ms: e about 0.933
+    const CameraShot last = barsShot(sceneEnd(4) - sceneStart(4));  // 5600 ms: e about 0.933
     EXPECT_NEAR(last.centre.x, 5730.0f, 0.1f);
     EXPECT_NEAR(std::hypot(last.eye.x - last.centre.x, last.eye.z), 100.0f, 1e-2f) << "circling at 100";
     EXPECT_NEAR(std::atan2(-(last.eye.x - last.centre.x), last.eye.z), 5600.0f / 5400.0f, 1e-4f);
@@ -232,10 +225,10 @@ TEST(Bars, ColourRunsFromBlueToOrangeAndTheGlowAndFlashCloseTheScene) {
     }
     EXPECT_GT(shown, 100);
 
-    EXPECT_FALSE(closingAlpha(kBarsGlowFade, end(4) - 1500, end(4)));
-    EXPECT_FLOAT_EQ(*closingAlpha(kBarsGlowFade, end(4) - 750, end(4)), 0.5f);
-    EXPECT_FLOAT_EQ(*closingAlpha(kBarsFadeOut, end(4) - 150, end(4)), 0.5f);
-    EXPECT_LT(*closingAlpha(kBarsFadeOut, end(4) - 400, end(4)), 0.0f);
+    EXPECT_FALSE(closingAlpha(kBarsGlowFade, sceneEnd(4) - 1500, sceneEnd(4)));
+    EXPECT_FLOAT_EQ(*closingAlpha(kBarsGlowFade, sceneEnd(4) - 750, sceneEnd(4)), 0.5f);
+    EXPECT_FLOAT_EQ(*closingAlpha(kBarsFadeOut, sceneEnd(4) - 150, sceneEnd(4)), 0.5f);
+    EXPECT_LT(*closingAlpha(kBarsFadeOut, sceneEnd(4) - 400, sceneEnd(4)), 0.0f);
     EXPECT_EQ(kBarsFadeOut.colour.b, 1.0f) << "a flash to white";
 }
 

@@ -10,13 +10,9 @@
 #include "scenes/scene1.h"
 #include "scenes/scene3.h"
 #include "scenes/tile_field.h"
+#include "support/music_time.h"
 
 namespace {
-
-void at(float ms) {
-    musicTimeMs = ms;
-    sceneIndex = findSceneIndex();
-}
 
 // A time inside scene 0 past 5000 ms with every pulse at rest.
 float quietTimeInScene0() {

@@ -17,16 +17,9 @@
 #include "scenes/scene8.h"
 #include "scenes/scene9.h"
 #include "scenes/scenes_late.h"
+#include "support/music_time.h"
 
 namespace {
-
-void at(float ms) {
-    musicTimeMs = ms;
-    sceneIndex = findSceneIndex();
-}
-
-float start(int scene) { return static_cast<float>(sceneStartMs[scene]); }
-float end(int scene) { return static_cast<float>(sceneStartMs[scene + 1]); }
 
 float distance(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z); }
 
@@ -62,7 +55,7 @@ TEST(Ribbons, ColoursRepeatEveryFive) {
 TEST(Ribbons, CameraSwoopsOntoTheFirstHeadThenRidesEachSectionsRibbon) {
     initScene5();
     // Just after the scene's first B event the eye is still far out.
-    const float opening = start(5) + 0.5f;
+    const float opening = sceneStart(5) + 0.5f;
     at(opening);
     const float Z = ribbonProgress(0.5f);
     const Vec3 P = ribbonPaths[0].pointAt(Z + std::sin(opening * 0.002f));
@@ -77,7 +70,7 @@ TEST(Ribbons, CameraSwoopsOntoTheFirstHeadThenRidesEachSectionsRibbon) {
     const float now = 101000;
     at(now);
     ASSERT_EQ(trackBCountInScene(), 1);
-    const float z = ribbonProgress(now - start(5));
+    const float z = ribbonProgress(now - sceneStart(5));
     const Vec3 head = ribbonPaths[1].pointAt(z + std::sin(now * 0.002f));
     const CameraShot riding = ribbonShot(now, z);
     EXPECT_LT(distance(riding.centre, head), 0.25f);
@@ -90,9 +83,9 @@ TEST(Ribbons, CameraSwoopsOntoTheFirstHeadThenRidesEachSectionsRibbon) {
 }
 
 TEST(Ribbons, FadeInAndOutOfWhite) {
-    EXPECT_FLOAT_EQ(*openingAlpha(kRibbonsFadeIn, start(5) + 250, start(5)), 0.5f);
-    EXPECT_FLOAT_EQ(*closingAlpha(kRibbonsFadeOut, end(5) - 500, end(5)), 0.5f);
-    EXPECT_FALSE(closingAlpha(kRibbonsFadeOut, end(5) - 1000, end(5)));
+    EXPECT_FLOAT_EQ(*openingAlpha(kRibbonsFadeIn, sceneStart(5) + 250, sceneStart(5)), 0.5f);
+    EXPECT_FLOAT_EQ(*closingAlpha(kRibbonsFadeOut, sceneEnd(5) - 500, sceneEnd(5)), 0.5f);
+    EXPECT_FALSE(closingAlpha(kRibbonsFadeOut, sceneEnd(5) - 1000, sceneEnd(5)));
     EXPECT_EQ(kRibbonsFadeOut.colour.r, 1.0f);
 }
 
@@ -107,7 +100,7 @@ TEST(Flowers, CameraOrbitsRisesAndSwingsOverBlendingTowardsTheDifference) {
     const Vec3 origin = {0, 0, 0};
     // At the start, no pulse: the eye on its first orbit, 40 up and 40 out,
     // at angle now / 2000; the target the growing tip.
-    const float now = start(6) + 0.5f;
+    const float now = sceneStart(6) + 0.5f;
     const Vec3 tip = {1, 2, 3};
     const CameraShot first = flowerShot(now, 0.5f, tip, {9, 9, 9}, 0);
     EXPECT_FLOAT_EQ(first.eye.y, 40.0f);
@@ -118,11 +111,11 @@ TEST(Flowers, CameraOrbitsRisesAndSwingsOverBlendingTowardsTheDifference) {
 
     // 2000 ms into the rise the blend is nearly complete, but towards the
     // difference of the orbits: height 40 (1 - s) + 60 s, not 100.
-    const CameraShot risen = flowerShot(start(6) + 9500, 9500, origin, origin, 0);
+    const CameraShot risen = flowerShot(sceneStart(6) + 9500, 9500, origin, origin, 0);
     EXPECT_NEAR(risen.eye.y, 40 * (1 - kSigmoidAtOne) + 60 * kSigmoidAtOne, 1e-3f);
     // The swing over from 23000 ms: target to (3, 2, 0) the same way, up
     // vector (s, 1 - 2s, 0).
-    const CameraShot over = flowerShot(start(6) + 27000, 27000, origin, origin, 0);
+    const CameraShot over = flowerShot(sceneStart(6) + 27000, 27000, origin, origin, 0);
     EXPECT_NEAR(over.up.x, kSigmoidAtOne, 1e-5f);
     EXPECT_NEAR(over.up.y, 1 - 2 * kSigmoidAtOne, 1e-5f);
     EXPECT_NEAR(over.centre.x, 3 * kSigmoidAtOne, 1e-4f);
@@ -149,14 +142,14 @@ TEST(Flowers, RingsBounceInOneAfterAnotherAndHold) {
     EXPECT_FALSE(innerRingHalfSize(500));
     EXPECT_EQ(innerRingHalfSize(2200), 5.0f);
 
-    EXPECT_EQ(openingAlpha(kFlowersFadeIn, start(6), start(6)), 1.0f);
-    EXPECT_FLOAT_EQ(*closingAlpha(kFlowersFadeOut, end(6) - 500, end(6)), 0.5f);
+    EXPECT_EQ(openingAlpha(kFlowersFadeIn, sceneStart(6), sceneStart(6)), 1.0f);
+    EXPECT_FLOAT_EQ(*closingAlpha(kFlowersFadeOut, sceneEnd(6) - 500, sceneEnd(6)), 0.5f);
     EXPECT_EQ(kFlowersFadeOut.colour.r, 0.0f) << "out to black";
 }
 
 TEST(City, RisesOutOfTheGroundThenEachSectionHasItsEye) {
-    at(start(7) + 0.5f);
-    const CameraShot rising = cityShot(0, start(7) + 0.5f, 0);
+    at(sceneStart(7) + 0.5f);
+    const CameraShot rising = cityShot(0, sceneStart(7) + 0.5f, 0);
     EXPECT_NEAR(rising.eye.y, -5.96f, 0.01f);
     EXPECT_NEAR(rising.centre.y, -69.81f, 0.01f);
     EXPECT_EQ(rising.eye.x, 0.0f);
@@ -183,21 +176,21 @@ TEST(City, RingsPopInEvery150MsAndOnlyTheFirst102ShowBeforeTheEnd) {
     EXPECT_NEAR(*groundRingHalfSize(0, 164000), 12.0552f, 1e-3f);
     EXPECT_FALSE(groundRingHalfSize(20, 166000));
     EXPECT_TRUE(groundRingHalfSize(20, 166001));
-    EXPECT_TRUE(groundRingHalfSize(101, end(7) - 1));
-    EXPECT_FALSE(groundRingHalfSize(102, end(7)));
+    EXPECT_TRUE(groundRingHalfSize(101, sceneEnd(7) - 1));
+    EXPECT_FALSE(groundRingHalfSize(102, sceneEnd(7)));
 }
 
 TEST(City, SwellsFrom171000ToAbout1Point9LessTheBeat) {
     EXPECT_EQ(cityScale(171000, 1), 1.0f);
-    EXPECT_NEAR(cityScale(end(7), 0), 1.9f, 1e-4f);
+    EXPECT_NEAR(cityScale(sceneEnd(7), 0), 1.9f, 1e-4f);
     EXPECT_NEAR(cityScale(175000, 1), 1.4f, 1e-4f);
-    EXPECT_FLOAT_EQ(*closingAlpha(kCityFadeOut, end(7) - 250, end(7)), 0.5f);
-    EXPECT_FALSE(closingAlpha(kCityFadeOut, end(7) - 500, end(7)));
+    EXPECT_FLOAT_EQ(*closingAlpha(kCityFadeOut, sceneEnd(7) - 250, sceneEnd(7)), 0.5f);
+    EXPECT_FALSE(closingAlpha(kCityFadeOut, sceneEnd(7) - 500, sceneEnd(7)));
 }
 
 TEST(RingShip, ShakesAtTheEndWobblesAndDipsOnEachEvent) {
-    EXPECT_EQ(shipEndShake(end(8) - 2000, end(8)), 0.0f);
-    EXPECT_FLOAT_EQ(shipEndShake(end(8) - 1500, end(8)), 0.5f);
+    EXPECT_EQ(shipEndShake(sceneEnd(8) - 2000, sceneEnd(8)), 0.0f);
+    EXPECT_FLOAT_EQ(shipEndShake(sceneEnd(8) - 1500, sceneEnd(8)), 0.5f);
     EXPECT_EQ(shipWobbleAmplitude(0.5f), 7);
     EXPECT_EQ(shipWobbleAmplitude(0.07f), 0);
     EXPECT_FLOAT_EQ(shipDipAlpha(0.5f), 0.25f);
@@ -211,11 +204,11 @@ TEST(RingShip, ShakesAtTheEndWobblesAndDipsOnEachEvent) {
     EXPECT_FLOAT_EQ(shaded.g, 0.4f);
     EXPECT_FLOAT_EQ(shaded.b, 0.12f);
 
-    EXPECT_FLOAT_EQ(*openingAlpha(kShipFadeIn, start(8) + 250, start(8)), 0.5f);
+    EXPECT_FLOAT_EQ(*openingAlpha(kShipFadeIn, sceneStart(8) + 250, sceneStart(8)), 0.5f);
     // Drawn for the last 600 ms, visible for the last 500.
-    EXPECT_LT(*closingAlpha(kShipFadeOut, end(8) - 550, end(8)), 0.0f);
-    EXPECT_FLOAT_EQ(*closingAlpha(kShipFadeOut, end(8) - 250, end(8)), 0.5f);
-    EXPECT_FALSE(closingAlpha(kShipFadeOut, end(8) - 600, end(8)));
+    EXPECT_LT(*closingAlpha(kShipFadeOut, sceneEnd(8) - 550, sceneEnd(8)), 0.0f);
+    EXPECT_FLOAT_EQ(*closingAlpha(kShipFadeOut, sceneEnd(8) - 250, sceneEnd(8)), 0.5f);
+    EXPECT_FALSE(closingAlpha(kShipFadeOut, sceneEnd(8) - 600, sceneEnd(8)));
 }
 
 TEST(Piece, LiftTiltShaderAndBackdropFollowTheirCues) {
@@ -251,16 +244,16 @@ TEST(Piece, SpotsPopAlongTheSpiralFrom20MsEachAndTheSceneFlashesWhite) {
     EXPECT_NEAR(*spotHalfSize(0, 1000, 0), held, 1e-4f);
     EXPECT_NEAR(*spotHalfSize(0, 1000, 1), held * 0.8f, 1e-4f);
 
-    EXPECT_FLOAT_EQ(*openingAlpha(kPieceFadeIn, start(9) + 500, start(9)), 0.5f);
-    EXPECT_FALSE(closingAlpha(kPieceFadeOut, end(9) - 1300, end(9)));
-    EXPECT_NEAR(*closingAlpha(kPieceFadeOut, end(9) - 800, end(9)), 0.5f, 1e-5f);
-    EXPECT_EQ(closingAlpha(kPieceFadeOut, end(9) - 300, end(9)), 1.0f) << "full white 300 ms early";
+    EXPECT_FLOAT_EQ(*openingAlpha(kPieceFadeIn, sceneStart(9) + 500, sceneStart(9)), 0.5f);
+    EXPECT_FALSE(closingAlpha(kPieceFadeOut, sceneEnd(9) - 1300, sceneEnd(9)));
+    EXPECT_NEAR(*closingAlpha(kPieceFadeOut, sceneEnd(9) - 800, sceneEnd(9)), 0.5f, 1e-5f);
+    EXPECT_EQ(closingAlpha(kPieceFadeOut, sceneEnd(9) - 300, sceneEnd(9)), 1.0f) << "full white 300 ms early";
 }
 
 TEST(Credits, FadeInFromWhiteAndToBlackFromFiveSecondsIn) {
-    EXPECT_EQ(openingAlpha(kCreditsFadeIn, start(10), start(10)), 1.0f);
+    EXPECT_EQ(openingAlpha(kCreditsFadeIn, sceneStart(10), sceneStart(10)), 1.0f);
     at(242000);
-    EXPECT_FALSE(creditsBlackAlpha(start(10) + 5000));
+    EXPECT_FALSE(creditsBlackAlpha(sceneStart(10) + 5000));
     EXPECT_FLOAT_EQ(*creditsBlackAlpha(242200), 0.5f);
     EXPECT_FLOAT_EQ(*creditsBlackAlpha(243200), 1.5f) << "drawn as full black, the last frame";
 }

@@ -19,14 +19,10 @@
 #include "scenes/scene8.h"
 #include "scenes/scene9.h"
 #include "scenes/scenes_late.h"
+#include "support/music_time.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-void at(float ms) {
-    musicTimeMs = ms;
-    sceneIndex = findSceneIndex();
-}
 
 void expectNear(Vec3 a, Vec3 b, float tolerance = 1e-4f) {
     EXPECT_NEAR(a.x, b.x, tolerance);

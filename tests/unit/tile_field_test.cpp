@@ -10,15 +10,11 @@
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/tile_field.h"
+#include "support/music_time.h"
 
 namespace {
 
 constexpr float n = 0.57735026f;
-
-void at(float ms) {
-    musicTimeMs = ms;
-    sceneIndex = findSceneIndex();
-}
 
 float& table(int x, int z) { return tileHeights[x + kTileGrid * z]; }
 
