@@ -108,13 +108,13 @@ void drawScene8(bool shaded) {
     // Black ambient and diffuse: the ship is a silhouette with white highlights.
     applyLightAndMaterial({
         {40, 10, -50, 1},  // light position
-        {0, 0, 0, 1},  // light ambient
-        {0, 0, 0, 1},  // light diffuse
-        {1, 1, 1, 1},  // light specular
-        {0, 0, 0, 1},  // material ambient
-        {0, 0, 0, 1},  // material diffuse
-        {1, 1, 1, 1},  // material specular
-        40,  // shininess
+        {0, 0, 0, 1},      // light ambient
+        {0, 0, 0, 1},      // light diffuse
+        {1, 1, 1, 1},      // light specular
+        {0, 0, 0, 1},      // material ambient
+        {0, 0, 0, 1},      // material diffuse
+        {1, 1, 1, 1},      // material specular
+        40,                // shininess
     });
 
     setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});

@@ -5,8 +5,8 @@
 
 #include "assets/spline_path.h"
 #include "gfx/engine.h"
-#include "gfx/gl_state.h"
 #include "gfx/gl_extensions.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 

@@ -226,7 +226,8 @@ TEST(Options, ReadmeListsTheOptionsHelpListsAndTheParserTakesThem) {
     while (std::getline(readme, line) && line != "```") block << line << "\n";
     const std::set<std::string> listed = listedOptions(block);
 
-    ASSERT_TRUE(help.count("--windowed") && help.count("--version")) << "the options section of --help was not found whole";
+    ASSERT_TRUE(help.count("--windowed") && help.count("--version"))
+        << "the options section of --help was not found whole";
     EXPECT_EQ(listed, help);
     for (const std::string& option : help) {
         const ParseResult r = parse({option.c_str()});
