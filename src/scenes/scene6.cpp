@@ -52,11 +52,8 @@ void drawPetalGroup(float size, float grey, const float tint[3], int seed);
 }  // namespace
 
 void initScene6() {
-    for (int i = 0; i < kFlowerCount; ++i) {
-        flowerPaths[i].loadShape("models/kukka.ASE", i);
-        flowerPaths[i].scale(0.3f);
-    }
-    flowerBackdrop.load("models/tausta2.ASE");
+    for (int i = 0; i < kFlowerCount; ++i) loadScenePath(flowerPaths[i], "models/kukka.ASE", i, 0.3f);
+    loadSceneModel(flowerBackdrop, "models/tausta2.ASE");
     flowerBackdrop.computeNormals();
 }
 

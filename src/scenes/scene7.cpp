@@ -39,9 +39,9 @@ void drawDust();
 }  // namespace
 
 void initScene7() {
-    cityModel.load("models/city.ASE");
+    loadSceneModel(cityModel, "models/city.ASE");
     cityModel.computeNormals();
-    cityBackdrop.load("models/tausta2.ASE");
+    loadSceneModel(cityBackdrop, "models/tausta2.ASE");
     cityBackdrop.scale(5, 5, 5);
     cityBackdrop.computeNormals();
     cityDust = ParticleSystem();

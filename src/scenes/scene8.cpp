@@ -33,7 +33,7 @@ constexpr RingSpin kRingSpins[] = {
 }  // namespace
 
 void initScene8() {
-    shipModel.load("models/alus.ASE");
+    loadSceneModel(shipModel, "models/alus.ASE");
     shipModel.computeNormals();
 }
 

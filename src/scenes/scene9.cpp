@@ -29,9 +29,9 @@ void drawSmoke(float beat);
 }  // namespace
 
 void initScene9() {
-    pieceModel.load("models/piece.ASE");
+    loadSceneModel(pieceModel, "models/piece.ASE");
     pieceModel.computeNormals();
-    backdropModel.load("models/tausta2.ASE");
+    loadSceneModel(backdropModel, "models/tausta2.ASE");
     backdropModel.scale(5, 5, 5);
     backdropModel.computeNormals();
 }
