@@ -36,7 +36,7 @@ TEST(DataFolder, AnEmptyOneGetsOneMessagePerKindAndThePlayStillEnds) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     for (const char* kind : {"demo.mp3", "Textures/", "shaders/", "models/"})
         EXPECT_EQ(count(r.err, kind), 1u) << kind << " in:\n" << r.err;
-    EXPECT_EQ(count(r.err, "not found"), 0u) << "no message for each file of a folder that is missing:\n" << r.err;
+    EXPECT_EQ(count(r.err, "not found!"), 0u) << "no message for each file of a folder that is missing:\n" << r.err;
     EXPECT_NE(r.err.find("data from " + empty.path().string() + " (AFTERGLOW_DATA_DIR)"), std::string::npos) << r.err;
 }
 
