@@ -37,6 +37,7 @@ constexpr double kFinalChordMs = 236400.0;
 constexpr double kFlowersMs = 72 * 4 * 60000.0 / 136;
 constexpr double kClimaxMs = 126 * 4 * 60000.0 / 136;
 
+// clang-format off
 const std::vector<Section> kArrangement = {
     // name        start      end             kick          backbeat    hats           bass           chords   energy pad cutoff   arp   lead   level dB: drums tones kick  bass
     {"opening",    0,         6500,           K::None,      B::None,    H::None,       Bs::Sustain,   P::Main,  0.0f, 250, 1800,    0.0f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f},
@@ -57,6 +58,7 @@ const std::vector<Section> kArrangement = {
     {"climax",     kClimaxMs, kFinalChordMs,  K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 3570, 5000, 0.9f, 1.0f, 1.5f, 6.5f, 1.0f, 1.0f},
     {"outro",      kFinalChordMs, kMusicLengthMs, K::None,  B::None,    H::None,       Bs::None,      P::Main,  0.0f, 3000, 400,    0.0f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f},
 };
+// clang-format on
 
 // Stretches where drums and bass hold their breath before a big hit.
 struct Span {

@@ -67,8 +67,8 @@ int main(int argc, char** argv) {
     const Pass passes[] = {
         {"glow (false, 0.002, 0.5, 8)", [&] { fx.glow(textures, false, 0.002f, 0.5f, 8); }},
         {"zoomBlur (0.05, 0.5, 8)", [&] { fx.zoomBlur(textures, 0.05f, 0.5f, 8); }},
-        {"composite mode 2", [&] { fx.composite(textures, 1.0f, 2); }},
-        {"composite mode 0", [&] { fx.composite(textures, 1.0f, 0); }},
+        {"composite mode 2", [&] { fx.composite(textures, 1.0f, Composite::Picture); }},
+        {"composite mode 0", [&] { fx.composite(textures, 1.0f, Composite::GlowAdded); }},
         {"overlay", [&] { fx.overlay(0.0f, 0.0f, 0.0f, 0.5f); }},
         {"waveWarp (10)", [&] { fx.waveWarp(textures, 10, 1.0f); }},
         {"rowWobble (20)", [&] { fx.rowWobble(textures, 20, 1.0f); }},

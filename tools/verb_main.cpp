@@ -15,6 +15,7 @@ const Verb kVerbs[] = {
     {"jpeg", "jpeg IN.jpg OUT.ppm      decode a JPEG as the program does; write binary PPM", inspectJpeg},
     {"ase", "ase FILE                 list the meshes of a model file", inspectAse},
     {"shape", "shape FILE INDEX [T ...] evaluate a path of a shape file", inspectShape},
+    {"scenes", "scenes                   each scene's start and end, ms of music", inspectScenes},
 };
 
 void usage(FILE* to) {

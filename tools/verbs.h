@@ -4,6 +4,7 @@
 //   afterglow-inspect jpeg IN.jpg OUT.ppm
 //   afterglow-inspect ase FILE
 //   afterglow-inspect shape FILE INDEX [T ...]
+//   afterglow-inspect scenes
 //
 // A verb gets the arguments after its name and returns the exit code:
 // 0 on success, 1 when the file is refused (with a one-line reason on
@@ -23,3 +24,4 @@ bool readableOrSay(const char* path);
 int inspectJpeg(const VerbArgs& args);
 int inspectAse(const VerbArgs& args);
 int inspectShape(const VerbArgs& args);
+int inspectScenes(const VerbArgs& args);

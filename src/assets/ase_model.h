@@ -2,11 +2,11 @@
 // one AseMaterial per top-level material, with the materials' bitmaps
 // loaded as textures.
 //
-//   AseModel ring;
-//   ring.load("models/rengas.ASE");   // textures through the engine's manager
-//   ring.computeNormals();            // before lit drawing or saveVertices
-//   ring.draw();
-//   int sphere = ring.findMesh("\"sphere\"");   // names keep their quotes
+//   AseModel ship;
+//   ship.load("models/alus.ASE");     // textures through the engine's manager
+//   ship.computeNormals();            // before lit drawing or saveVertices
+//   ship.draw();
+//   int sphere = ship.findMesh("\"sphere\"");   // names keep their quotes
 //
 // Positions are stored in the program's axes: a file point (x, y, z) becomes
 // (x, z, -y); vertices are relative to their node position. Texture v is

@@ -11,6 +11,6 @@
 // (a message box: not something the readers link).
 void reportMissingDataFolders(void (*say)(const char* text));
 
-// True when path ("models/x.ASE", "shaders\x.ps") lies in a folder that
+// True when path ("models/city.ASE", "shaders\phong.ps") lies in a folder that
 // reportMissingDataFolders has already reported.
 bool inMissingDataFolder(const char* path);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "assets/ase_model.h"
+#include "gfx/gl_state.h"
 
 namespace {
 
@@ -114,11 +115,10 @@ void AseModel::draw() const {
         const int32_t texture = meshTexture(*mesh);
         // A mesh without texture vertices has nothing to map a texture with.
         if (texture == -1 || mesh->texcoords.empty() || !textures) {
-            glDisable(GL_TEXTURE_2D);
+            setGlState({.texture2D = kOff});
             mesh->drawUntextured();
         } else {
-            glEnable(GL_TEXTURE_2D);
-            textures->bind(texture);
+            textures->bind(texture);  // texturing on
             mesh->drawTextured();
         }
         glPopMatrix();
@@ -128,7 +128,7 @@ void AseModel::draw() const {
 
 void AseModel::drawFlat(int highlight) const {
     glPushMatrix();
-    glDisable(GL_TEXTURE_2D);
+    setGlState({.texture2D = kOff});
     for (size_t i = 0; i < meshes.size(); ++i) {
         glPushMatrix();
         applyNodeTransform(*meshes[i]);

@@ -7,6 +7,7 @@
 
 #include "assets/crt_random.h"
 #include "assets/spline_path.h"
+#include "gfx/gl_state.h"
 
 namespace {
 
@@ -62,24 +63,24 @@ void ParticleSystem::emit(int32_t type, int32_t count, float sx, float sy, float
 
 void ParticleSystem::respawn(int slot, int32_t type, float sx, float sy, float sz) {
     if (slot < 0 || slot >= kSlots) return;
-    if (type == 1 || type < 0 || type > 5) return;
+    if (type == kTrailPoint || type < kRisingDust || type > kSpark) return;
     // Draw order: position x, y, z, then velocity, then life.
     positions[slot] = randomInBox(sx, sy, sz);
     switch (type) {
-        case 0:
-        case 2:
+        case kRisingDust:
+        case kPlainDust:
             velocities[slot] = {0, static_cast<float>(((crtRand() % 10000) * 0.0002 + 1.0) * 0.1), 0};
             life[slot] = static_cast<float>(crtRand() % 3000 + 7000);
             break;
-        case 3:
+        case kStillSmoke:
             velocities[slot] = {};
             life[slot] = static_cast<float>(crtRand() % 3000 + 7000);
             break;
-        case 4:
+        case kRisingSmoke:
             velocities[slot] = {0, static_cast<float>((crtRand() % 10000) * 0.0002 + 1.0), 0};
             life[slot] = static_cast<float>(crtRand() % 3000 + 7000);
             break;
-        case 5: {
+        case kSpark: {
             const double x = (crtRand() % 500 - 250) * 0.4;
             const double z = (crtRand() % 500 - 250) * 0.4;
             const double y = (crtRand() % 500) * 0.8;
@@ -114,37 +115,29 @@ void ParticleSystem::draw() const {
         faceCamera();
         float s = quadSize;
         switch (types[slot]) {
-            case 0: {
-                glEnable(GL_DEPTH_TEST);
-                glEnable(GL_BLEND);
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            case kRisingDust: {
+                setGlState({.depthTest = kOn, .blend = kBlendAdd});
                 const float b = (std::sin(p.x + p.y + p.z) + 1.0f) * 0.5f;
                 glColor3f(0.1f * b, 0.15f * b, 0.15f * b);
                 break;
             }
-            case 1:
-                glEnable(GL_BLEND);
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-                glDisable(GL_DEPTH_TEST);
+            case kTrailPoint:
+                setGlState({.depthTest = kOff, .blend = kBlendMix});
                 glColor4f(1, 1, 1, 1);
                 s = 0.5f;
                 break;
-            case 3:
-            case 4:
-                glEnable(GL_DEPTH_TEST);
-                glEnable(GL_BLEND);
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+            case kStillSmoke:
+            case kRisingSmoke:
+                setGlState({.depthTest = kOn, .blend = kBlendMix});
                 glColor4f(0, 0, 0, 0.2f);
-                s = life[slot] * 0.00014285714f * quadSize;
+                s = life[slot] * (1.0f / 7000.0f) * quadSize;
                 break;
-            case 5:
-                glDisable(GL_DEPTH_TEST);
-                glEnable(GL_BLEND);
-                glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+            case kSpark:
+                setGlState({.depthTest = kOff, .blend = kBlendAdd});
                 glColor3f(0.6f, 0.3f, 0.2f);
                 s = life[slot] * quadSize;
                 break;
-            default:  // type 2 and unknown types: the state as it stands
+            default:  // kPlainDust and unknown types: the state as it stands
                 break;
         }
         quad(s);
@@ -165,7 +158,7 @@ void ParticleSystem::buildTrail(const SplinePath& path, float t) {
         glGetFloatv(GL_MODELVIEW_MATRIX, m);
         glPopMatrix();
         alive[slot] = 1;
-        types[slot] = 1;
+        types[slot] = kTrailPoint;
         life[slot] = m[14];  // eye-space z: negative in front of the camera
         u += 0.01f;
         trailCount += 1;

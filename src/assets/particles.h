@@ -1,7 +1,7 @@
 // Particle pools and path trails, drawn as camera-facing quads.
 //
 //   ParticleSystem dust;
-//   dust.emit(0, 10000, 2000, 400, 2000);    // fill the pool with drifting dust
+//   dust.emit(ParticleSystem::kRisingDust, 10000, 2000, 400, 2000);   // fills the pool
 //   dust.update(frameDeltaMs * 0.001f);       // every frame
 //   dust.draw();                              // texture bound by the scene
 //
@@ -10,10 +10,8 @@
 //   trail.sortTrail();                        // back to front
 //   trail.draw();
 //
-// Types: 0 rising dust (additive, shimmering), 1 trail point, 2 dust drawn
-// in whatever state the previous particle left, 3 still smoke, 4 rising
-// smoke, 5 spark burst (additive, shrinking). Spawn draws come from the
-// shared crtRand sequence, so the order of calls matters.
+// Spawn draws come from the shared crtRand sequence, so the order of calls
+// matters.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +25,18 @@ class ParticleSystem {
 public:
     static constexpr int kSlots = 5000;
     static constexpr int kTrailSteps = 800;  // 8 parameter units in 0.01 steps
+
+    // How a particle is placed anew and drawn. types holds these as plain
+    // ints; any other value is inert (never placed, drawn in the state as
+    // it stands).
+    enum Type : int32_t {
+        kRisingDust = 0,   // additive, shimmering
+        kTrailPoint = 1,   // a point of a path trail, placed by buildTrail
+        kPlainDust = 2,    // rises like kRisingDust, drawn in the state the previous particle left
+        kStillSmoke = 3,   // dark, shrinking with its life
+        kRisingSmoke = 4,  // the same, rising
+        kSpark = 5,        // additive, short-lived, shrinking
+    };
 
     ParticleSystem();
 

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include "gfx/gl_state.h"
+
 Engine* engine = nullptr;
 
 namespace {
@@ -26,6 +28,7 @@ void drawQuads(const TexturedVertex* vertices, int count, float halfSize) {
     glEnd();
 }
 
+// clang-format off
 constexpr TexturedVertex kFloor[] = {
     {-1, 0, -1, 0, 0}, {1, 0, -1, 1, 0}, {1, 0, 1, 1, 1}, {-1, 0, 1, 0, 1},
 };
@@ -44,14 +47,12 @@ constexpr TexturedVertex kCube[] = {
     // z = +s
     {-1, 1, 1, 0, 0}, {1, 1, 1, 1, 0}, {1, -1, 1, 1, 1}, {-1, -1, 1, 0, 1},
 };
+// clang-format on
 
 }  // namespace
 
 void Engine::setOrtho2D(float width, float height) {
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
+    setGlState(kFlatState);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, width, height, 0.0, -1.0, 1.0);

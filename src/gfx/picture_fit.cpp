@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gfx/gl_extensions.h"
+#include "gfx/gl_state.h"
 
 namespace {
 
@@ -64,13 +65,11 @@ bool beginFittedPicture(int width, int height) {
 
 void endFittedPicture(int width, int height) {
     setWindowTarget(0);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-    glDisable(GL_BLEND);
+    setGlState(kCopyState);
     glViewport(0, 0, width, height);
-    // Black around the picture; the scenes' clear colour stays theirs.
+    // Black around the picture; the scenes' clear colour stays theirs. The
+    // attribute stack also holds the blend switches, but they come back as
+    // they went in, so the funnel's copy of them stays true.
     glPushAttrib(GL_COLOR_BUFFER_BIT);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -81,7 +80,6 @@ void endFittedPicture(int width, int height) {
     glOrtho(0.0, width, height, 0.0, -1.0, 1.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, pictureTexture);
     glColor3f(1.0f, 1.0f, 1.0f);
     const FitRect r = fitPicture(pictureWidth, pictureHeight, width, height);
@@ -101,6 +99,6 @@ void endFittedPicture(int width, int height) {
     // The state the bars leave at the end of every other frame, so the next
     // frame starts the same whether it is fitted or not.
     glBindTexture(GL_TEXTURE_2D, 0);
-    glDisable(GL_TEXTURE_2D);
+    setGlState({.texture2D = kOff});
     glColor3f(0.0f, 0.0f, 0.0f);
 }

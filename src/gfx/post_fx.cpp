@@ -6,6 +6,7 @@
 
 #include "gfx/display.h"
 #include "gfx/gl_extensions.h"
+#include "gfx/gl_state.h"
 #include "gfx/texture_manager.h"
 
 namespace {
@@ -13,13 +14,6 @@ namespace {
 constexpr int kHalfSize = 512;
 constexpr int kBufferSize = 256;
 constexpr int kWarpCell = 16;
-
-void disable3DState() {
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_FOG);
-}
 
 // y-down pixel projection of a w x h area; modelview identity.
 void pixelProjection(float w, float h) {
@@ -79,32 +73,29 @@ void drawPictureQuad() {
 // Set-up shared by the distortions: display projection, render target bound
 // for reading, drawing into the window, opaque white.
 void beginRedraw() {
-    disable3DState();
+    setGlState(kCopyState);
     pixelProjection(static_cast<float>(displayWidth), static_cast<float>(displayHeight));
     glViewport(0, 0, displayWidth, displayHeight);
-    glDisable(GL_BLEND);
     unbindFBO();
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, glExtensions.fboColorTexture);
     glColor3f(1.0f, 1.0f, 1.0f);
 }
 
 // Blends a flat colour over the picture band; leaves blending on.
 void fillBand(float r, float g, float b, float a) {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setGlState({.blend = kBlendMix});
     glColor4f(r, g, b, a);
     drawPictureQuad();
 }
 
 // Flat colour, no depth writes: the overlay must not hide later 3D work.
 void beginOverlay() {
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_TEXTURE_2D);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_FOG);
+    setGlState({.depthTest = kOff,
+                .depthWrite = kOff,
+                .cullFace = kOff,
+                .texture2D = kOff,
+                .lighting = kOff,
+                .fog = kOff});
 }
 
 }  // namespace
@@ -116,10 +107,8 @@ void PostFx::init(TextureManager& textures, int filter) {
 }
 
 void PostFx::capture(TextureManager& textures, int target) {
-    disable3DState();
-    glDisable(GL_BLEND);
+    setGlState(kCopyState);
     unbindFBO();
-    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, glExtensions.fboColorTexture);
     glColor3f(1.0f, 1.0f, 1.0f);
     squareProjection(kHalfSize);
@@ -140,10 +129,9 @@ void PostFx::glow(TextureManager& textures, bool additive, float offset, float a
     glLoadIdentity();
     captureGlowBuffer(textures);
     textures.bind(glowBuffer);
-    disable3DState();
+    setGlState(kFlatState);
+    setGlState({.blend = additive ? kBlendAdd : kBlendMix});
     squareProjection(kBufferSize);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, additive ? GL_ONE : GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
     const float step = offset * kBufferSize;
     for (int i = 1; i <= passes; ++i) {
@@ -162,18 +150,17 @@ void PostFx::glow(TextureManager& textures, bool additive, float offset, float a
 }
 
 void PostFx::zoomBlur(TextureManager& textures, float scale, float alpha, int passes) {
-    disable3DState();
-    glDisable(GL_BLEND);
+    setGlState(kFlatState);
+    setGlState({.blend = kBlendOff});
     unbindFBO();
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     captureZoomBuffer(textures);
     textures.bind(zoomBuffer);
-    disable3DState();
+    setGlState(kFlatState);
+    setGlState({.blend = kBlendMix});
     squareProjection(kBufferSize);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(1.0f, 1.0f, 1.0f, alpha);
     const float d = scale * kBufferSize;
     for (int i = 0; i < passes; ++i) {
@@ -185,8 +172,8 @@ void PostFx::zoomBlur(TextureManager& textures, float scale, float alpha, int pa
     glPopMatrix();
 }
 
-void PostFx::composite(TextureManager& textures, float alpha, int mode) {
-    disable3DState();
+void PostFx::composite(TextureManager& textures, float alpha, Composite mode) {
+    setGlState(kFlatState);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glViewport(0, 0, windowWidth, windowHeight);
@@ -194,20 +181,18 @@ void PostFx::composite(TextureManager& textures, float alpha, int mode) {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     switch (mode) {
-        case 0:
-        case 1:
-        case 3:
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_SRC_ALPHA, mode == 1 ? GL_ONE_MINUS_SRC_ALPHA : GL_ONE);
+        case Composite::GlowAdded:
+        case Composite::GlowMixed:
+        case Composite::ZoomAdded:
+            setGlState({.blend = mode == Composite::GlowMixed ? kBlendMix : kBlendAdd});
             glColor4f(1.0f, 1.0f, 1.0f, alpha);
-            textures.bind(mode == 3 ? zoomBuffer : glowBuffer);
+            textures.bind(mode == Composite::ZoomAdded ? zoomBuffer : glowBuffer);
             break;
-        case 2:
-            glDisable(GL_BLEND);
+        case Composite::Picture:
+            setGlState({.blend = kBlendOff, .texture2D = kOn});
             // unbindFBO sets the display-sized viewport.
             unbindFBO();
             glColor3f(1.0f, 1.0f, 1.0f);
-            glEnable(GL_TEXTURE_2D);
             glBindTexture(GL_TEXTURE_2D, glExtensions.fboColorTexture);
             break;
         default:
@@ -221,7 +206,7 @@ void PostFx::overlay(float r, float g, float b, float a) {
     pixelProjection(static_cast<float>(displayWidth), static_cast<float>(displayHeight));
     glViewport(0, 0, displayWidth, displayHeight);
     fillBand(r, g, b, a);
-    glDepthMask(GL_TRUE);
+    setGlState({.depthWrite = kOn});
 }
 
 void PostFx::overlayWindow(float r, float g, float b, float a) {
@@ -229,7 +214,7 @@ void PostFx::overlayWindow(float r, float g, float b, float a) {
     glViewport(0, 0, windowWidth, windowHeight);
     pixelProjection(static_cast<float>(windowWidth), static_cast<float>(windowHeight));
     fillBand(r, g, b, a);
-    glDepthMask(GL_TRUE);
+    setGlState({.depthWrite = kOn});
 }
 
 void PostFx::waveWarp(TextureManager&, int amount, float phase) {

@@ -5,22 +5,31 @@
 // the result back with glCopyTexSubImage2D.
 //
 //   engine->postFx->glow(*engine->textures, false, 0.002f, 0.5f, 8);
-//   engine->postFx->composite(*engine->textures, 1.0f, 2);   // the sharp picture
-//   engine->postFx->composite(*engine->textures, 1.0f, 0);   // plus the glow
+//   engine->postFx->composite(*engine->textures, 1.0f, Composite::Picture);
+//   engine->postFx->composite(*engine->textures, 1.0f, Composite::GlowAdded);
 //   engine->postFx->overlay(0, 0, 0, fade);
 //
 // The reductions and blurs use the lower-left 512x512 pixels of the window's
 // back buffer as scratch, so every frame must then lay the whole picture
-// over the picture band (composite mode 2, waveWarp or rowWobble); the
+// over the picture band (Composite::Picture, waveWarp or rowWobble); the
 // window must be at least 512 pixels each way.
 //
-// Every pass leaves depth test, face culling, lighting and fog disabled and
-// sets its own projection, modelview matrix and viewport (matrix mode left
-// at modelview). glow, zoomBlur, the blended composite modes and the
+// Every pass sets its switches through setGlState (gfx/gl_state.h) and
+// leaves depth test, face culling, lighting and fog disabled; each sets
+// its own projection, modelview matrix and viewport (matrix mode left at
+// modelview). glow, zoomBlur, the blended composite modes and the
 // overlays leave blending enabled.
 #pragma once
 
 class TextureManager;
+
+// What PostFx::composite lays over the picture band, and how.
+enum class Composite {
+    GlowAdded = 0,  // glowBuffer added at alpha
+    GlowMixed = 1,  // glowBuffer mixed in at alpha
+    Picture = 2,    // the render target, opaque whatever the alpha
+    ZoomAdded = 3,  // zoomBuffer added at alpha
+};
 
 class PostFx {
 public:
@@ -41,10 +50,8 @@ public:
     // lays the buffer, enlarged by scale * 256 pixels each side, over itself.
     void zoomBlur(TextureManager& textures, float scale, float alpha, int passes);
 
-    // Lays a picture over the picture band of the window:
-    //   0: glowBuffer added at alpha     1: glowBuffer mixed in at alpha
-    //   2: the render target, opaque     3: zoomBuffer added at alpha
-    void composite(TextureManager& textures, float alpha, int mode);
+    // Lays a picture over the picture band of the window (see Composite).
+    void composite(TextureManager& textures, float alpha, Composite mode);
 
     // Flat colour blended over the picture band in display coordinates.
     // Leaves texturing off, depth writes on, blending on.

@@ -10,6 +10,7 @@
 
 #include "gfx/gl_check.h"
 #include "gfx/jpeg_texture.h"
+#include "gfx/gl_state.h"
 #include "gfx/message_box.h"
 
 namespace {
@@ -90,7 +91,7 @@ int TextureManager::createBlank(int size, int filter) {
 }
 
 void TextureManager::bind(int index) {
-    glEnable(GL_TEXTURE_2D);
+    setGlState({.texture2D = kOn});
     // An index never handed out (kNoTexture included) binds no texture
     // rather than reading past the table.
     glBindTexture(GL_TEXTURE_2D, index >= 0 && index < count ? glNames[index] : 0);

@@ -29,6 +29,7 @@ public:
     int load(const char* fileName, int filter) override;
     int loadWithAlpha(const char* colourFileName, const char* alphaFileName, int filter);
     int createBlank(int size, int filter);
+    // Leaves 2D texturing on (through setGlState) with the entry bound.
     void bind(int index) override;
 
     int count = 0;

@@ -17,6 +17,7 @@
 
 #include "gfx/engine.h"
 #include "gfx/gl_extensions.h"
+#include "gfx/gl_state.h"
 #include "runtime/benchmark_report.h"
 #include "runtime/frame_loop.h"
 #include "runtime/offline_run.h"
@@ -134,13 +135,8 @@ double calibrateFillRate(FragmentCounter& counter) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, kTextureSize, kTextureSize, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     bindTextureFBO(glExtensions.fboColorTexture);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_ALPHA_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix, .texture2D = kOn, .lighting = kOff});
+    glDisable(GL_ALPHA_TEST);  // not one of the funnel's: the program never turns it on
     glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
     glFinish();
 
@@ -171,6 +167,8 @@ double calibrateFillRate(FragmentCounter& counter) {
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
     glPopAttrib();
+    // The attributes came back as they were before, not as the funnel set them.
+    forgetGlState();
     glDeleteTextures(1, &texture);
     return best;
 }

@@ -9,6 +9,7 @@
 #include "assets/vec_math.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
+#include "gfx/gl_state.h"
 #include "gfx/picture_fit.h"
 #include "runtime/music.h"
 #include "runtime/quit_signals.h"
@@ -64,9 +65,7 @@ bool validScene() { return sceneIndex >= 0 && sceneIndex < kSceneCount; }
 // Leaves: 2D pixel projection, blending, culling and texturing off.
 void drawLetterbox() {
     engine->setOrtho2D(static_cast<float>(windowWidth), static_cast<float>(windowHeight));
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
+    setGlState({.blend = kBlendOff, .texture2D = kOff});
     glColor3f(0.0f, 0.0f, 0.0f);
     const float top = static_cast<float>(letterboxTop());
     const float bottom = static_cast<float>(letterboxBottom());

@@ -11,6 +11,7 @@
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "gfx/message_box.h"
+#include "gfx/gl_state.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -104,7 +105,9 @@ void initialize(const StartupObserver& observer) {
         checkGlErrorsInDebug(step.c_str());
         stepDone(StartupStep::Scene);
     }
-    glEnable(GL_DEPTH_TEST);
+    // Whatever start-up drew with, the frames begin from what the funnel knows.
+    forgetGlState();
+    setGlState({.depthTest = kOn});
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     checkGlErrorsInDebug("start-up");
 }

@@ -7,11 +7,13 @@ const int sceneStartMs[kSceneStartCount] = {
 
 const int syncTrackA[kTrackACount] = {800, 1600, 2400, 3200, 12000, 163000, 225600, 229200, kSentinelMs};
 
+// clang-format off
 const int syncTrackB[kTrackBCount] = {
     8500,   17800,  21800,  25400,  29000,  36200,  43700,  58300,  65300,  73000,
     79500,  83900,  90900,  98000,  104800, 112000, 127500, 134800, 142000, 149000,
     153500, 157000, 161000, 163000, 171000, 178200, 182200, 185800, 189300, 192800,
     196500, 200300, 204000, 207500, 211300, 214900, 218400, 222000, 229200, kSentinelMs};
+// clang-format on
 
 const BeatGrid beatGrid = {0.0f, 441.17648f};
 

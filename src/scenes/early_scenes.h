@@ -1,6 +1,8 @@
 // Entry points of the first five scenes (the opening flight, the symbols,
 // the clouds, the cloud tunnel, the bars) for the scene table, and the sky
-// model the opening flight loads and the symbols scene reuses.
+// model the opening flight loads and the symbols scene reuses. Each scene's
+// maths, the parts worth checking on their own, is declared in its own
+// header, sceneK.h.
 #pragma once
 
 #include "assets/ase_model.h"
@@ -16,8 +18,6 @@ void initScene1();
 void updateScene1();
 void resetScene1();
 void renderScene1();
-float symbolAngle();
-float symbolShake();
 
 void initScene2();
 void renderScene2();

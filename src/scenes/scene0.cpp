@@ -15,10 +15,12 @@
 #include "assets/vec_math.h"
 #include "gfx/display.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
-#include "scenes/scene_common.h"
 #include "scenes/early_scenes.h"
+#include "scenes/scene0.h"
+#include "scenes/scene_common.h"
 #include "scenes/tile_field.h"
 
 namespace {
@@ -60,8 +62,8 @@ void resetScene0() {
 void updateScene0() {
     // The dust appears once, on the first frame past 5000 ms, and is never
     // reset (not even by a seek back).
-    if (!dustEmitted && musicTimeMs > 5000.0f) {
-        dustParticles.emit(0, 3000, 50.0f, 30.0f, 50.0f);
+    if (!dustEmitted && dustDue(musicTimeMs)) {
+        dustParticles.emit(ParticleSystem::kRisingDust, 3000, 50.0f, 30.0f, 50.0f);
         dustEmitted = true;
     }
     dustParticles.update(frameDeltaMs * 0.001f);
@@ -74,14 +76,11 @@ void renderScene0() {
     glowAndComposite(0.002f);
 
     PostFx& fx = *engine->postFx;
-    if (t >= 13700.0f && t < 15000.0f) fx.overlayWindow(0, 0, 0, std::min(1.0f, (15000.0f - t) * 0.00076923077f));
+    if (const auto veil = veilAlpha(t)) fx.overlayWindow(0, 0, 0, *veil);
     const float cut = trackBPulse1000();
     if (cut > 0.0f) fx.overlayWindow(0, 0, 0, cut);
-    if (t > 6500.0f && t < 7000.0f) fx.overlayWindow(0, 0, 0, (7000.0f - t) * 0.002f);
-    if (t >= 28000.0f) {
-        const float end = sceneEndMs();
-        fx.composite(*engine->textures, 1.0f - (end - t) / (end - 28000.0f), 1);
-    }
+    if (const auto dip = fieldDipAlpha(t)) fx.overlayWindow(0, 0, 0, *dip);
+    if (const auto glow = endGlowAlpha(t, sceneEndMs())) fx.composite(*engine->textures, *glow, Composite::GlowMixed);
     drawOverlays0();
 }
 
@@ -91,49 +90,25 @@ namespace {
 // colour white, texturing and the depth test off.
 void drawScene0() {
     const float t = musicTimeMs;
-    if (t < 5000.0f) {
-        const float g = 1.0f - t * 0.0002f;
-        glClearColor(g, g, g, 1.0f);
-    } else {
-        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    }
+    const Colour clear = openingClearColour(t);
+    glClearColor(clear.r, clear.g, clear.b, clear.a);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (t < 6500.0f) return;
+    if (!fieldShown(t)) return;
 
     glLoadIdentity();
-    const float drop = 25.0f - 25.0f * sigmoidStep((t - 6500.0f) * 0.001f) + 3.0f * dampedWave(t, 6500.0f, 10000.0f, 3);
-    const float u = std::clamp((t - 13700.0f) * 0.00066666666f, 0.0f, 14.0f);
-    const Vec3 eye = cameraPaths[trackBIndex() % 3].evaluate((t - static_cast<float>(trackBTime())) * 0.000125f);
-    const Vec3 p = flightPath.evaluate(u);
-    float eyeY = eye.y;
-    float targetY = p.y;
-    Vec3 offset;
-    if (t <= 10000.0f) {
-        eyeY = drop + 6.0f;
-        targetY = drop + 3.0f;
-        offset = {3.0f * std::sin(t * 0.000625f), 2.0f * (std::sin(t * 0.00052631577f) + 1.0f),
-                  3.0f * std::cos(t * 0.00076923077f)};
-    } else if (t < 13700.0f) {
-        // Hand the camera over from the drop to the paths.
-        const float w = std::min((t - 10000.0f) * 0.00027027028f, 1.0f);
-        eyeY = (drop + 6.0f) + w * (eye.y - (drop + 6.0f));
-        targetY = (drop + 3.0f) + w * (p.y - (drop + 3.0f));
-    }
-    gluLookAt(eye.x, eyeY, eye.z, p.x + offset.x, targetY + offset.y, p.z + offset.z, 0, 1, 0);
+    const float u = flightParameter(t);
+    const Vec3 eye = cameraPaths[trackBIndex() % 3].evaluate(cameraPathParameter(t));
+    lookAt(openingShot(t, eye, flightPath.evaluate(u)));
 
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    glDisable(GL_FOG);
-    glDisable(GL_DEPTH_TEST);
+    // Texturing is set per mesh by the sky, and turned on by the tile field's
+    // texture below.
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff, .fog = kOff});
     const float sky = spectrumBins[3] + spectrumBins[4] + spectrumBins[5] + spectrumBins[6] + 0.5f;
     glColor3f(sky, sky, sky);
     drawSkyAboutEye(skyModel);
 
-    glDisable(GL_TEXTURE_2D);
+    setGlState({.depthTest = kOn, .lineSmooth = kOff});
     glColor3f(1.0f, 1.0f, 1.0f);
-    glDisable(GL_LINE_SMOOTH);
-    glEnable(GL_DEPTH_TEST);
 
     ShaderManager& shaders = *engine->shaders;
     shaders.use(engine->progEnvmap);
@@ -143,9 +118,7 @@ void drawScene0() {
     drawTileField(30);
     shaders.unuse();
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .texture2D = kOff});
 
     // The trail is rebuilt from nothing each frame under this camera, so it
     // is no state a later frame depends on.
@@ -159,10 +132,8 @@ void drawScene0() {
     engine->textures->bind(engine->texParticleMask);
     dustParticles.draw();
 
-    enableAlphaBlending();
+    setGlState({.depthTest = kOff, .blend = kBlendMix, .texture2D = kOff});
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
 }
 
 // The gradient strip and the logo over the opening seconds, in display
@@ -173,12 +144,12 @@ void drawOverlays0() {
     const float h = static_cast<float>(displayHeight);
     const float bottom = static_cast<float>(letterboxBottom());
     engine->setOrtho2D(w, h);
-    enableAlphaBlending();
+    setGlState({.blend = kBlendMix});
     engine->textures->bind(engine->texGradient);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
-    const float o = sigmoidStep(t * 0.0001f);
-    if (o < 0.8f) {
+    if (const auto strip = gradientStripOffset(t)) {
+        const float o = *strip;
         glBegin(GL_QUADS);
         glTexCoord2f(0.0f, o);
         glVertex2f(0.0f, bottom - h);
@@ -192,11 +163,7 @@ void drawOverlays0() {
     }
 
     engine->textures->bind(engine->texLogo);
-    enableAlphaBlending();
-    // sin of the raw milliseconds jumps from frame to frame: the flicker.
-    const float s = std::sin(t);
-    const float c = t > 4500.0f ? (t - 4500.0f) * 0.002f : 2.0f - t * 0.0016666667f;
-    if (s > c && t < 5000.0f) {
+    if (logoShown(t)) {
         glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
         glBegin(GL_QUADS);
         glTexCoord2f(0.0f, 0.0f);
@@ -212,3 +179,71 @@ void drawOverlays0() {
 }
 
 }  // namespace
+
+Colour openingClearColour(float t) {
+    if (t < kWhiteEndMs) {
+        const float g = 1.0f - t * (1.0f / 5000.0f);
+        return {g, g, g, 1.0f};
+    }
+    return {0.0f, 0.0f, 0.0f, 0.0f};
+}
+
+bool fieldShown(float t) { return !(t < kFieldStartMs); }
+
+bool dustDue(float t) { return t > kWhiteEndMs; }
+
+float dropHeight(float t) {
+    return 25.0f - 25.0f * sigmoidStep((t - kFieldStartMs) * (1.0f / 1000.0f)) +
+           3.0f * dampedWave(t, kFieldStartMs, kDropEndMs, 3);
+}
+
+float flightParameter(float t) { return std::clamp((t - kFlightStartMs) * (1.0f / 1500.0f), 0.0f, 14.0f); }
+
+float cameraPathParameter(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 8000.0f); }
+
+CameraShot openingShot(float t, Vec3 pathEye, Vec3 flightPoint) {
+    const float drop = dropHeight(t);
+    const Vec3& p = flightPoint;
+    float eyeY = pathEye.y;
+    float targetY = p.y;
+    Vec3 offset;
+    if (t <= kDropEndMs) {
+        eyeY = drop + 6.0f;
+        targetY = drop + 3.0f;
+        offset = {3.0f * std::sin(t * (1.0f / 1600.0f)), 2.0f * (std::sin(t * (1.0f / 1900.0f)) + 1.0f),
+                  3.0f * std::cos(t * (1.0f / 1300.0f))};
+    } else if (t < kFlightStartMs) {
+        const float w = std::min((t - kDropEndMs) * (1.0f / 3700.0f), 1.0f);
+        eyeY = (drop + 6.0f) + w * (pathEye.y - (drop + 6.0f));
+        targetY = (drop + 3.0f) + w * (p.y - (drop + 3.0f));
+    }
+    return {{pathEye.x, eyeY, pathEye.z}, {p.x + offset.x, targetY + offset.y, p.z + offset.z}};
+}
+
+std::optional<float> veilAlpha(float t) {
+    if (!(t >= kFlightStartMs && t < kVeilEndMs)) return std::nullopt;
+    return std::min(1.0f, (kVeilEndMs - t) * (1.0f / 1300.0f));
+}
+
+std::optional<float> fieldDipAlpha(float t) {
+    if (!(t > kFieldStartMs && t < kFieldDipEndMs)) return std::nullopt;
+    return (kFieldDipEndMs - t) * (1.0f / 500.0f);
+}
+
+std::optional<float> endGlowAlpha(float t, float sceneEnd) {
+    if (!(t >= kEndGlowStartMs)) return std::nullopt;
+    return 1.0f - (sceneEnd - t) / (sceneEnd - kEndGlowStartMs);
+}
+
+std::optional<float> gradientStripOffset(float t) {
+    const float o = sigmoidStep(t * (1.0f / 10000.0f));
+    if (!(o < 0.8f)) return std::nullopt;
+    return o;
+}
+
+bool logoShown(float t) {
+    // sin of the raw milliseconds jumps from frame to frame: the flicker.
+    const float s = std::sin(t);
+    const float c = t > kLogoFlickerOutMs ? (t - kLogoFlickerOutMs) * (1.0f / 500.0f) : 2.0f - t * (1.0f / 600.0f);
+    return s > c && t < kWhiteEndMs;
+}

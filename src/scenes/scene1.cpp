@@ -11,9 +11,11 @@
 #include "assets/particles.h"
 #include "assets/spline_path.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/early_scenes.h"
+#include "scenes/scene1.h"
 #include "scenes/scene_common.h"
 
 namespace {
@@ -57,19 +59,30 @@ float symbolAngle() { return sceneTimeMs() * 0.05f; }
 
 float symbolShake() { return static_cast<int>(symbolAngle()) % 360 > 200 ? 9.0f : 0.0f; }
 
+float symbolPathParameter(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 2500.0f); }
+
+bool advanceSparkTimer(float& timerMs, float frameMs) {
+    timerMs += frameMs;
+    if (!(timerMs >= 100.0f)) return false;
+    timerMs = 0.0f;
+    return true;
+}
+
+std::optional<float> clearingGlowAlpha(float t) {
+    const float clearedAt = sceneStartTimeMs() + 2000.0f;
+    if (!(t < clearedAt)) return std::nullopt;
+    return (clearedAt - t) * (1.0f / 2000.0f);
+}
+
 void updateScene1() {
     // The pool has 5000 slots, so asking for 10000 fills it.
     if (!fieldEmitted) {
-        fieldParticles.emit(0, 10000, 2000.0f, 400.0f, 2000.0f);
+        fieldParticles.emit(ParticleSystem::kRisingDust, 10000, 2000.0f, 400.0f, 2000.0f);
         fieldEmitted = true;
     }
     fieldParticles.update(frameDeltaMs * 0.001f);
-    sparkTimerMs += frameDeltaMs;
-    if (sparkTimerMs >= 100.0f) {
-        // The remainder is dropped: a long frame gives at most one burst.
-        sparkTimerMs = 0.0f;
-        if (symbolShake() > 0.0f) sparkParticles.emit(5, 70, 20.0f, 10.0f, 180.0f);
-    }
+    if (advanceSparkTimer(sparkTimerMs, frameDeltaMs) && symbolShake() > 0.0f)
+        sparkParticles.emit(ParticleSystem::kSpark, 70, 20.0f, 10.0f, 180.0f);
     sparkParticles.update(frameDeltaMs * 0.001f);
 }
 
@@ -82,15 +95,13 @@ void renderScene1() {
 
     PostFx& fx = *engine->postFx;
     TextureManager& textures = *engine->textures;
-    const float clearedAt = static_cast<float>(sceneStartMs[sceneIndex]) + 2000.0f;
-    if (t < clearedAt) fx.composite(textures, (clearedAt - t) * 0.0005f, 1);
+    if (const auto clearing = clearingGlowAlpha(t)) fx.composite(textures, *clearing, Composite::GlowMixed);
     const float cut = trackBPulse1000();
     if (cut > 0.0f) {
-        fx.composite(textures, cut, 1);
+        fx.composite(textures, cut, Composite::GlowMixed);
         fx.overlay(0, 0, 0, cut);
     }
-    const float end = sceneEndMs();
-    if (t > end - 1000.0f) fx.overlay(0, 0, 0, 1.0f - (end - t) * 0.001f);
+    fadeOut(kSymbolsFadeOut);
 }
 
 namespace {
@@ -99,38 +110,34 @@ namespace {
 // texturing and the depth test off, and the blending the last spark set.
 void drawScene1() {
     const float t = musicTimeMs;
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glDisable(GL_BLEND);
+    clearSceneTarget(kBlack);
+    setGlState({.blend = kBlendOff});
 
     const int k = trackBCountInScene() % 3;
-    const float p = (t - static_cast<float>(trackBTime())) * 0.0004f;
+    const float p = symbolPathParameter(t);
     const Vec3 a = symbolEyePaths[k].evaluate(p);
     const Vec3 b = symbolTargetPaths[k].evaluate(p);
     const float shake = symbolShake();
     // Raw milliseconds as radians: a new direction every frame.
-    gluLookAt(a.x + shake * std::sin(t + shake), a.y + shake * std::cos(3.0f * t - shake),
-              a.z + shake * std::cos(2.0f * t + shake), b.x, b.y - 5.0f, b.z, 0, 1, 0);
+    lookAt({{a.x + shake * std::sin(t + shake), a.y + shake * std::cos(3.0f * t - shake),
+             a.z + shake * std::cos(2.0f * t + shake)},
+            {b.x, b.y - 5.0f, b.z}});
 
     float c = 0.5f * beatPulse200();
     if (shake > 0.0f)
         c += 0.5f * std::sin(spectrumBins[3] + spectrumBins[4] + spectrumBins[5] + spectrumBins[6] + 5.0f * t);
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff});
     glColor3f(c, c, c);
     drawSkyAboutEye(skyModel);
 
     applyLightAndMaterial(kSymbolLight);
 
     ShaderManager& shaders = *engine->shaders;
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     glPushMatrix();
     shaders.use(engine->progPhong);
     shaders.setUniform1f(engine->progPhong, t, "time");
-    shaders.setUniform1f(engine->progPhong, 40.0f * std::sin(t * 0.0033333334f) + 340.0f, "minus");
+    shaders.setUniform1f(engine->progPhong, 40.0f * std::sin(t * (1.0f / 300.0f)) + 340.0f, "minus");
     shaders.setUniform1f(engine->progPhong, 100.0f, "div");
     shaders.setUniform1f(engine->progPhong, 0.05f, "mull");
     glTranslatef(2.0f * std::sin(t + 2.0f), 2.0f * std::sin(t - 4.0f), 2.0f * std::sin(1.5f * t + 4.0f));
@@ -139,8 +146,7 @@ void drawScene1() {
     glPopMatrix();
     shaders.unuse();
 
-    glDisable(GL_LIGHTING);
-    glDisable(GL_CULL_FACE);
+    setGlState({.cullFace = kOff, .lighting = kOff});
     glColor3f(1.0f, 1.0f, 1.0f);
     shaders.use(engine->progEnvmapTex);
     glActiveTexture(GL_TEXTURE0);
@@ -150,9 +156,7 @@ void drawScene1() {
     engine->drawFloorQuad(1600.0f);
     shaders.unuse();
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .texture2D = kOff});
     glColor3f(0.0f, 0.0f, 0.0f);
 
     // quadSize is a drawing setting only; particle motion never reads it.

@@ -5,10 +5,21 @@
 #include <algorithm>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene10.h"
 #include "scenes/scene_common.h"
 #include "scenes/scenes_late.h"
+
+namespace {
+
+// Cue time, ms into the scene: the fade to black starts.
+constexpr float kBlackFromMs = 5000;
+
+void drawScene10();
+
+}  // namespace
 
 void initScene10() {}
 
@@ -20,24 +31,31 @@ void renderScene10() {
 
     PostFx& fx = *engine->postFx;
     fx.glow(*engine->textures, false, 0.002f, 0.5f, 8);
-    fx.composite(*engine->textures, 1.0f, 2);  // the glow is made but not added here
+    fx.composite(*engine->textures, 1.0f, Composite::Picture);  // the glow is made but not added here
     fx.rowWobble(*engine->textures, creditsWobble(sceneTimeMs()), musicTimeMs * 0.002f);
 
-    const float start = static_cast<float>(sceneStartMs[sceneIndex]);
-    if (musicTimeMs < start + 1000) fx.overlay(1, 1, 1, 1 - sceneTimeMs() * 0.001f);
-    if (musicTimeMs > start + 5000) fx.overlay(0, 0, 0, (musicTimeMs - (start + 5000)) * 0.001f);
+    fadeIn(kCreditsFadeIn);
+    if (const auto black = creditsBlackAlpha(musicTimeMs)) fx.overlay(0, 0, 0, *black);
 }
+
+int creditsWobble(float sceneMs) {
+    return static_cast<int>(10 * std::max(0.0f, 1 - sceneMs * (1.0f / 3000.0f)));
+}
+
+std::optional<float> creditsBlackAlpha(float t) {
+    const float from = sceneStartTimeMs() + kBlackFromMs;
+    if (!(t > from)) return std::nullopt;
+    return (t - from) * (1.0f / 1000.0f);
+}
+
+namespace {
 
 // Leaves blending on (source alpha), depth test and culling off, texturing as
 // the card's texture left it.
 void drawScene10() {
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
 
-    enableAlphaBlending();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     glColor4f(1, 1, 1, 1);
 
     // The floor quad stood up: a 2 x 2 card 4 units away, its texture upright.
@@ -47,6 +65,4 @@ void drawScene10() {
     engine->drawFloorQuad(1);
 }
 
-int creditsWobble(float sceneMs) {
-    return static_cast<int>(10 * std::max(0.0f, 1 - sceneMs * 0.00033333333f));
-}
+}  // namespace

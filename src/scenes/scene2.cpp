@@ -8,14 +8,14 @@
 #include <cmath>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/early_scenes.h"
+#include "scenes/scene2.h"
 #include "scenes/scene_common.h"
 
 namespace {
-
-constexpr int kCloudSheets = 100;
 
 void drawScene2();
 
@@ -25,39 +25,39 @@ void drawScene2();
 void initScene2() {}
 
 void renderScene2() {
-    const float t = musicTimeMs;
     beginSceneFrame();
     drawScene2();
     glowAndComposite(0.002f);
     // Drawn on every frame; between beats its alpha is 0.
     engine->postFx->overlay(1, 1, 1, 0.2f * beatPulse200());
-    const float end = sceneEndMs();
-    if (t > end - 1000.0f) engine->postFx->overlay(1, 1, 1, 1.0f - (end - t) * 0.001f);
+    fadeOut(kCloudsFadeOut);
 }
+
+float cloudClearGrey(float t, float sceneEnd) {
+    const float d = sceneEnd - t;
+    return d < 2000.0f ? (2000.0f - d) * (1.0f / 2000.0f) : 0.0f;
+}
+
+float cloudSheetHeight(int i, float sceneMs) { return static_cast<float>(i) - sceneMs * 0.02f; }
 
 namespace {
 
 // The 3D picture into the bound target. Leaves blending on (alpha mix),
 // the depth test and culling off, the cloud texture bound.
 void drawScene2() {
-    const float d = sceneEndMs() - musicTimeMs;
-    const float g = d < 2000.0f ? (2000.0f - d) * 0.0005f : 0.0f;
-    glClearColor(g, g, g, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    const float g = cloudClearGrey(musicTimeMs, sceneEndMs());
+    clearSceneTarget({g, g, g, 1.0f});
     // One unit above the origin looking down, +x up in the picture.
-    gluLookAt(0, 1, 0, 0, 0, 0, 1, 0, 0);
+    lookAt({{0, 1, 0}, {0, 0, 0}, {1, 0, 0}});
 
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    enableAlphaBlending();
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     engine->textures->bind(engine->texCloud);
 
-    const float q = sceneTimeMs() * 0.02f;
+    const float sceneMs = sceneTimeMs();
     for (int k = 0; k < kCloudSheets; ++k) {
         const float i = static_cast<float>(k);
         glPushMatrix();
-        glTranslatef(std::sin(0.1f * i), i - q, 0.0f);
+        glTranslatef(std::sin(0.1f * i), cloudSheetHeight(k, sceneMs), 0.0f);
         glColor4f(0.6f + 0.08f * std::cos(0.31f * i), 0.86f + 0.1f * std::sin(0.3f * i), 1.0f, 1.0f);
         glRotatef(std::sin(0.3f * i) * i * i * 0.2f, 0, 1, 0);
         engine->drawFloorQuad(10.0f);

@@ -11,11 +11,12 @@
 #include "assets/ase_model.h"
 #include "assets/vec_math.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "scenes/early_scenes.h"
+#include "scenes/scene3.h"
 #include "scenes/scene_common.h"
-#include "scenes/scene3_shots.h"
 
 namespace {
 
@@ -57,23 +58,21 @@ void renderScene3() {
 
     PostFx& fx = *engine->postFx;
     TextureManager& textures = *engine->textures;
-    if (trackBCountInScene() >= 2) {
+    if (tunnelWarped(trackBCountInScene())) {
         const float bass = spectrumBins[2] + spectrumBins[3] + spectrumBins[4];
-        fx.waveWarp(textures, static_cast<int>(((sceneTimeMs() - 13000.0f) * 0.00125f + 20.0f) * bass), t * 0.002f);
+        fx.waveWarp(textures, tunnelWarpAmount(sceneTimeMs(), bass), t * 0.002f);
     } else {
-        fx.composite(textures, 1.0f, 2);
+        fx.composite(textures, 1.0f, Composite::Picture);
     }
-    fx.composite(textures, 1.0f, 0);
+    fx.composite(textures, 1.0f, Composite::GlowAdded);
 
     // The glow follows the slower pulse, so it stops at half strength.
     if (trackBPulse1000() > 0.0f) {
-        fx.composite(textures, trackBPulse2000(), 1);
+        fx.composite(textures, trackBPulse2000(), Composite::GlowMixed);
         fx.overlay(0, 0, 0, trackBPulse1000());
     }
-    if (t < static_cast<float>(sceneStartMs[sceneIndex]) + 500.0f) fx.overlay(1, 1, 1, 1.0f - sceneTimeMs() * 0.002f);
-    // Negative until the last 300 ms; GL clamps it to nothing.
-    const float end = sceneEndMs();
-    if (t > end - 500.0f) fx.overlay(0, 0, 0, 1.0f - (end - t) * 0.0033333334f);
+    fadeIn(kTunnelFadeIn);
+    fadeOut(kTunnelFadeOut);
 }
 
 namespace {
@@ -83,17 +82,10 @@ namespace {
 void drawScene3() {
     const float t = musicTimeMs;
     const float beat = beatPulse200();
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
+    clearSceneTarget({0.0f, 0.0f, 0.0f, 0.0f});
+    setGlState({.depthTest = kOff, .blend = kBlendOff});
 
-    // The shot's progress over 7500 ms.
-    const float f = (t - static_cast<float>(trackBTime())) * 0.00013333333f;
-    const Scene3Shot shot = scene3Shot(trackBCountInScene(), f, beat);
-    gluLookAt(shot.eye.x, shot.eye.y, shot.eye.z, shot.centre.x, shot.centre.y, shot.centre.z, shot.up.x, shot.up.y,
-              shot.up.z);
+    lookAt(scene3Shot(trackBCountInScene(), tunnelShotProgress(t), beat));
 
     // The sky in eye space: no camera transform at all.
     glPushMatrix();
@@ -105,10 +97,7 @@ void drawScene3() {
 
     applyLightAndMaterial(kModelLight);
 
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     ShaderManager& shaders = *engine->shaders;
     const unsigned int program = engine->progEqu2;
     shaders.use(program);
@@ -143,7 +132,9 @@ void drawScene3() {
 
 }  // namespace
 
-Scene3Shot scene3Shot(int k, float f, float beat) {
+float tunnelShotProgress(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 7500.0f); }
+
+CameraShot scene3Shot(int k, float f, float beat) {
     const float sg = sigmoidStep(f);
     const float eo = 1.0f - (1.0f - f) * (1.0f - f);
     const float f2 = f * f;
@@ -161,4 +152,10 @@ Scene3Shot scene3Shot(int k, float f, float beat) {
     default:
         return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 100}, {0, 400 * eo, -200}, {0, 0, 1}};
     }
+}
+
+bool tunnelWarped(int k) { return k >= 2; }
+
+int tunnelWarpAmount(float sceneMs, float bass) {
+    return static_cast<int>(((sceneMs - 13000.0f) * (1.0f / 800.0f) + 20.0f) * bass);
 }

@@ -10,8 +10,10 @@
 #include <cmath>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene5.h"
 #include "scenes/scene_common.h"
 #include "scenes/scenes_late.h"
 #include "scenes/tile_field.h"
@@ -24,7 +26,7 @@ constexpr int kMovesPerRibbon = 35;
 constexpr float kBodyMoves = 24;    // a ribbon is at most this long
 constexpr float kQuadStep = 0.04f;  // path parameter per quad
 
-void placeCamera(float now, float Z);
+void drawScene5();
 void drawRibbon(int i, float Z);
 
 // The heading turned a quarter about the y axis.
@@ -60,38 +62,32 @@ void initScene5() {
 void updateScene5() {}
 
 void renderScene5() {
-    const float now = musicTimeMs;
-    const float s0 = static_cast<float>(sceneStartMs[sceneIndex]);
-    const float e = sceneEndMs();
     beginSceneFrame();
     drawScene5();
     glowAndComposite(0.002f);
     mixGlowOnTrackB();
-    if (s0 + 500 > now) engine->postFx->overlay(1, 1, 1, 1 - (now - s0) * 0.002f);
-    if (e - 1000 < now) engine->postFx->overlay(1, 1, 1, 1 - (e - now) * 0.001f);
+    fadeIn(kRibbonsFadeIn);
+    fadeOut(kRibbonsFadeOut);
 }
+
+namespace {
 
 // Leaves the depth test on; culling, texturing, blending and lighting off;
 // no program in use.
 void drawScene5() {
     const float now = musicTimeMs;
-    const float Z = sceneTimeMs() * 0.002f;  // progress in moves, 500 ms each
-    glClearColor(0.5f, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
-    placeCamera(now, Z);
+    const float Z = ribbonProgress(sceneTimeMs());
+    clearSceneTarget({0.5f, 0, 0, 1});
+    lookAt(ribbonShot(now, Z));
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOn, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
 
     ShaderManager& shaders = *engine->shaders;
     const unsigned int prog = engine->progEnvmap;
     shaders.use(prog);
     engine->textures->bind(engine->texPallo3);
     shaders.setSampler(prog, "tex");
-    shaders.setUniform1f(prog, now * 0.0014285714f, "time");
+    shaders.setUniform1f(prog, now * (1.0f / 700.0f), "time");
     glPushMatrix();
     glScalef(2, 1, 2);
     drawTileField(15);
@@ -99,11 +95,40 @@ void drawScene5() {
     shaders.unuse();
 
     // Untextured, unlit bands in the horizontal plane.
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
     for (int i = 0; i < kRibbonCount; ++i) drawRibbon(i, Z);
 }
+
+// One band of quads from the tail to the head, half-width 0.6 swelling to
+// 0.7 on the beat.
+void drawRibbon(int i, float Z) {
+    const RibbonPath& path = ribbonPaths[i];
+    glPushMatrix();
+    const Colour colour = ribbonColour(i);
+    glColor3f(colour.r, colour.g, colour.b);
+    if (const auto span = ribbonSpan(i, Z)) {
+        float u = span->tail;
+        do {
+            const Vec3 P0 = path.pointAt(u);
+            const Vec3 P1 = path.pointAt(u + kQuadStep);
+            const Vec3 P2 = path.pointAt(u + 0.08f);
+            const Vec3 T0 = vec::normalised(vec::sub(P1, P0));
+            const Vec3 T1 = vec::normalised(vec::sub(P2, P1));
+            const float w1 = 0.6f + 0.1f * beatPulse200();
+            const Vec3 S1 = vec::scaled({-T0.z, 0, T0.x}, w1);
+            const float w2 = 0.6f + 0.1f * beatPulse200();
+            const Vec3 S2 = vec::scaled({-T1.z, 0, T1.x}, w2);
+            glBegin(GL_QUADS);
+            const Vec3 q[4] = {vec::sub(P0, S1), vec::sub(P1, S2), vec::add(P1, S2), vec::add(P0, S1)};
+            for (const Vec3& v : q) glVertex3f(v.x, v.y, v.z);
+            glEnd();
+            u += kQuadStep;
+        } while (u < span->head);
+    }
+    glPopMatrix();
+}
+
+}  // namespace
 
 // Beyond the last move the path carries straight on along its final
 // heading, so parameters past the end (the scene asks for up to about 59)
@@ -144,13 +169,27 @@ Vec3 RibbonPath::pointAt(float t) const {
     return m == 2 ? vec::add(vec::add(p, A), W) : vec::sub(vec::add(p, W), A);
 }
 
-namespace {
+float ribbonProgress(float sceneMs) { return sceneMs * (1.0f / 500.0f); }
 
-// Rides the head of the section's ribbon: the first section swoops down
-// onto it from afar, later ones glide over from the previous ribbon, the
-// target within about a second and the eye within about two. The up
-// vector is the x axis.
-void placeCamera(float now, float Z) {
+// Ribbon i sets out (i - 1) moves into the scene.
+std::optional<RibbonSpan> ribbonSpan(int i, float Z) {
+    const float h = Z - static_cast<float>(i) + 1;
+    if (!(h > 0)) return std::nullopt;
+    const float u = std::max(h - kBodyMoves, 0.0f);
+    if (!(u < h)) return std::nullopt;
+    return RibbonSpan{u, h};
+}
+
+Colour ribbonColour(int i) {
+    static constexpr Colour kColours[5] = {
+        {0.6f, 0.6f, 0.1f}, {0, 0, 0}, {1, 1, 1}, {0.4f, 0, 0}, {0.7f, 0.3f, 0.1f},
+    };
+    return kColours[i % 5];
+}
+
+// The target crosses over within about a second of a B event, the eye
+// within about two.
+CameraShot ribbonShot(float now, float Z) {
     const float t = Z + std::sin(now * 0.002f);
     const int k = std::clamp(trackBCountInScene(), 0, kRibbonCount - 1);
     const float s1 = sigmoidStep(1 - trackBPulse1000());
@@ -169,42 +208,6 @@ void placeCamera(float now, float Z) {
         E = vec::add(Pp, vec::scaled(vec::sub(Pc, Pp), s2));
         C = vec::add(Pp, vec::scaled(vec::sub(Pc, Pp), s1));
     }
-    gluLookAt(E.x + 2 * std::sin(0.0005f * now), E.y + 3 * std::sin(0.00083333335f * now) + 9, E.z, C.x, C.y, C.z, 1,
-              0, 0);
+    return {{E.x + 2 * std::sin((1.0f / 2000.0f) * now), E.y + 3 * std::sin((1.0f / 1200.0f) * now) + 9, E.z}, C,
+            {1, 0, 0}};
 }
-
-// One band of quads from the tail to the head, half-width 0.6 swelling to
-// 0.7 on the beat. Ribbon i sets out (i - 1) moves into the scene.
-void drawRibbon(int i, float Z) {
-    static const float kColours[5][3] = {
-        {0.6f, 0.6f, 0.1f}, {0, 0, 0}, {1, 1, 1}, {0.4f, 0, 0}, {0.7f, 0.3f, 0.1f},
-    };
-    const RibbonPath& path = ribbonPaths[i];
-    glPushMatrix();
-    glColor3fv(kColours[i % 5]);
-    const float h = Z - static_cast<float>(i) + 1;
-    if (h > 0) {
-        float u = std::max(h - kBodyMoves, 0.0f);
-        if (u < h) {
-            do {
-                const Vec3 P0 = path.pointAt(u);
-                const Vec3 P1 = path.pointAt(u + kQuadStep);
-                const Vec3 P2 = path.pointAt(u + 0.08f);
-                const Vec3 T0 = vec::normalised(vec::sub(P1, P0));
-                const Vec3 T1 = vec::normalised(vec::sub(P2, P1));
-                const float w1 = 0.6f + 0.1f * beatPulse200();
-                const Vec3 S1 = vec::scaled({-T0.z, 0, T0.x}, w1);
-                const float w2 = 0.6f + 0.1f * beatPulse200();
-                const Vec3 S2 = vec::scaled({-T1.z, 0, T1.x}, w2);
-                glBegin(GL_QUADS);
-                const Vec3 q[4] = {vec::sub(P0, S1), vec::sub(P1, S2), vec::add(P1, S2), vec::add(P0, S1)};
-                for (const Vec3& v : q) glVertex3f(v.x, v.y, v.z);
-                glEnd();
-                u += kQuadStep;
-            } while (u < h);
-        }
-    }
-    glPopMatrix();
-}
-
-}  // namespace

@@ -12,24 +12,23 @@
 #include "assets/ase_model.h"
 #include "assets/particles.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene7.h"
 #include "scenes/scene_common.h"
 #include "scenes/scenes_late.h"
 
 namespace {
 
-AseModel* cityModel = nullptr;
-AseModel* cityBackdrop = nullptr;
-ParticleSystem* cityDust = nullptr;
+AseModel cityModel;
+AseModel cityBackdrop;
+ParticleSystem cityDust;
 // The dust as init filled it: its spawn draws come from the shared
 // sequence in start-up order, so a reset copies rather than emits again.
-ParticleSystem* cityDustAtStart = nullptr;
+ParticleSystem cityDustAtStart;
 
-constexpr float kDropStartMs = 161000;
-constexpr float kRingsStartMs = 163000;
-constexpr float kSwellStartMs = 171000;
-
+void drawScene7();
 void placeCamera(float now);
 void drawGroundRings(float now);
 void drawCity(float now, float spin);
@@ -40,46 +39,112 @@ void drawDust();
 }  // namespace
 
 void initScene7() {
-    cityModel = new AseModel();
-    cityModel->load("models/city.ASE");
-    cityModel->computeNormals();
-    cityBackdrop = new AseModel();
-    cityBackdrop->load("models/tausta2.ASE");
-    cityBackdrop->scale(5, 5, 5);
-    cityBackdrop->computeNormals();
-    cityDust = new ParticleSystem();
-    cityDust->emit(4, 10000, 200, 300, 400);  // only the pool's slots fill
-    cityDustAtStart = new ParticleSystem(*cityDust);
+    loadSceneModel(cityModel, "models/city.ASE");
+    cityModel.computeNormals();
+    loadSceneModel(cityBackdrop, "models/tausta2.ASE");
+    cityBackdrop.scale(5, 5, 5);
+    cityBackdrop.computeNormals();
+    cityDust = ParticleSystem();
+    cityDust.emit(ParticleSystem::kRisingSmoke, 10000, 200, 300, 400);  // only the pool's slots fill
+    cityDustAtStart = cityDust;
 }
 
-void resetScene7() { *cityDust = *cityDustAtStart; }
+void resetScene7() { cityDust = cityDustAtStart; }
 
 // The dust moves only while this scene is on screen.
-void updateScene7() { cityDust->update(frameDeltaMs * 0.001f); }
+void updateScene7() { cityDust.update(frameDeltaMs * 0.001f); }
 
 void renderScene7() {
     beginSceneFrame();
     drawScene7();
     glowAndComposite(0.002f);
     mixGlowOnTrackB();
-    const float e = sceneEndMs();
-    if (e - 500 < musicTimeMs) engine->postFx->overlay(0, 0, 0, 1 - (e - musicTimeMs) * 0.002f);
+    fadeOut(kCityFadeOut);
 }
+
+float cityTravel() { return cityTravelAt(musicTimeMs); }
+
+float cityTravelAt(float t) { return (t - sceneStartTimeMs()) * 0.016f; }
+
+float cityDrop() { return cityDropAt(musicTimeMs); }
+
+float cityDropAt(float t) {
+    if (t < kDropStartMs) return 0;
+    const float d = std::min(t - kDropStartMs, 2000.0f) * (1.0f / 2000.0f);
+    return -200 * d * d;
+}
+
+CameraShot cityShot(int k, float now, float g) {
+    const float T = now - sceneStartTimeMs();
+    const float dz = cityTravelAt(now);
+    const float drop = cityDropAt(now);
+    Vec3 E;
+    Vec3 C;
+    switch (k) {
+    case 0:
+        E = {0, 10, dz + 10 * std::sin(-(1.0f / 600.0f) * T) + 60};
+        C = {0, 5, dz};
+        break;
+    case 1:
+        E = {-90, 10, dz + 30 * std::sin(-(1.0f / 400.0f) * T) - 10};
+        C = {0, 5, dz};
+        break;
+    case 2:
+        E = {60, 20, dz + 20 * std::sin(-(1.0f / 500.0f) * T) - 50};
+        C = {0, 5, dz};
+        break;
+    default:
+        E = {10, 20, dz + 10 * std::sin(-(1.0f / 600.0f) * T) + 70};
+        C = {0, drop + 5, dz};
+        break;
+    }
+    if (k == 4) {
+        // Swings out around the fallen city as the B pulse decays.
+        const float a = (1.0f / 1200.0f) * now;
+        E.y = (1 - g) * (drop + 120 - E.y) + g * E.y;
+        E.z = E.z + 40 * (1 - g) * std::sin(a);
+        E.x = E.x + 40 * (1 - g) * std::cos(a);
+    }
+    if (k == 5) {
+        const float b = -(1.0f / 1200.0f) * now;
+        E.y = drop + 30;
+        E.z = dz + 50 * std::sin(b);
+        E.x = 70 * std::cos(b);
+    }
+    if (T < 2000) {
+        // Rising out of the ground.
+        const float x = T * (1.0f / 2000.0f);
+        E.y = 16 * sigmoidStep(x) - 6;
+        C.y = 75 * sigmoidStep(x) - 70;
+    }
+    return {E, C};
+}
+
+float cityScale(float now, float beat) {
+    if (!(now > kSwellStartMs)) return 1;
+    return 1 + (now - kSwellStartMs) * (1.0f / 8000.0f) - 0.1f * beat;
+}
+
+std::optional<float> groundRingHalfSize(int n, float now) {
+    const float i = static_cast<float>(n);
+    const float h = 15 * std::cos((i + 0.56f) * (i + 0.3f) * 0.44f) * std::cos((i + 40) * 0.33f);
+    const float ti = kRingsStartMs + 150 * i;
+    if (!(now > ti)) return std::nullopt;
+    return h - dampedWave(now, ti, ti + 1000, 2) * h;
+}
+
+namespace {
 
 // Leaves texturing on with the particle texture; lighting, culling and the
 // depth test off; blending as the last dust particle set it.
 void drawScene7() {
     const float now = musicTimeMs;
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
     placeCamera(now);
 
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendOff});
     glColor3f(1, 1, 1);
-    cityBackdrop->draw();
+    cityBackdrop.draw();
     if (now >= kRingsStartMs) drawGroundRings(now);
 
     const float spin = 0.09f * now;  // degrees: a quarter turn per second
@@ -89,91 +154,33 @@ void drawScene7() {
     drawDust();
 }
 
-float cityTravel() { return cityTravelAt(musicTimeMs); }
-
-float cityTravelAt(float t) { return (t - static_cast<float>(sceneStartMs[sceneIndex])) * 0.016f; }
-
-float cityDrop() {
-    if (musicTimeMs < kDropStartMs) return 0;
-    const float d = std::min(musicTimeMs - kDropStartMs, 2000.0f) * 0.0005f;
-    return -200 * d * d;
-}
-
-namespace {
-
-// The shot of the current section, the opening rise, the A/B/beat shake and
-// the growing shake of the last 2.5 s.
+// The shot of the current section, the A/B/beat shake and the growing
+// shake of the last 2.5 s. The pulses are read afresh for each term.
 void placeCamera(float now) {
-    const float T = sceneTimeMs();
-    const float g = sigmoidStep(trackBPulse1000());  // near 1 just after a B event
-    const int k = trackBCountInScene();
-    Vec3 E;
-    Vec3 C;
-    switch (k) {
-    case 0:
-        E = {0, 10, cityTravel() + 10 * std::sin(-0.0016666667f * T) + 60};
-        C = {0, 5, cityTravel()};
-        break;
-    case 1:
-        E = {-90, 10, cityTravel() + 30 * std::sin(-0.0025f * T) - 10};
-        C = {0, 5, cityTravel()};
-        break;
-    case 2:
-        E = {60, 20, cityTravel() + 20 * std::sin(-0.002f * T) - 50};
-        C = {0, 5, cityTravel()};
-        break;
-    default:
-        E = {10, 20, cityTravel() + 10 * std::sin(-0.0016666667f * T) + 70};
-        C = {0, cityDrop() + 5, cityTravel()};
-        break;
-    }
-    if (k == 4) {
-        // Swings out around the fallen city as the B pulse decays.
-        const float a = 0.00083333335f * now;
-        E.y = (1 - g) * (cityDrop() + 120 - E.y) + g * E.y;
-        E.z = E.z + 40 * (1 - g) * std::sin(a);
-        E.x = E.x + 40 * (1 - g) * std::cos(a);
-    }
-    if (k == 5) {
-        const float b = -0.00083333335f * now;
-        E.y = cityDrop() + 30;
-        E.z = cityTravel() + 50 * std::sin(b);
-        E.x = 70 * std::cos(b);
-    }
-    if (T < 2000) {
-        // Rising out of the ground.
-        const float x = T * 0.0005f;
-        E.y = 16 * sigmoidStep(x) - 6;
-        C.y = 75 * sigmoidStep(x) - 70;
-    }
+    const CameraShot shot = cityShot(trackBCountInScene(), now, sigmoidStep(trackBPulse1000()));
     float r = 0;
     const float e = sceneEndMs();
     if (now > e - 2500) r = (now - (e - 2500)) * 0.001f;
 
     const float jx = 2 * (trackAPulse500() + (trackBPulse1000() + r) * std::sin(now)) +
                      0.4f * beatPulse200() * std::sin(now);
-    const float jy = 2 * (trackAPulse500() + (trackBPulse1000() + r) * std::sin(0.6666667f * now)) +
-                     0.4f * beatPulse200() * std::sin(0.6666667f * now);
-    gluLookAt(E.x + jx, E.y + jy, E.z + jx, C.x, C.y, C.z, 0, 1, 0);
+    const float jy = 2 * (trackAPulse500() + (trackBPulse1000() + r) * std::sin((2.0f / 3.0f) * now)) +
+                     0.4f * beatPulse200() * std::sin((2.0f / 3.0f) * now);
+    lookAt({{shot.eye.x + jx, shot.eye.y + jy, shot.eye.z + jx}, shot.centre});
 }
 
 // Leaves blending and texturing on, depth test and culling off.
 void drawGroundRings(float now) {
-    enableAlphaBlending();
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     engine->textures->bind(engine->texRing);
     glColor4f(0, 0, 0, 0.9f);
     const float z0 = cityTravelAt(kRingsStartMs);
     for (int n = 0; n < 200; ++n) {
         const float i = static_cast<float>(n);
-        const float h = 15 * std::cos((i + 0.56f) * (i + 0.3f) * 0.44f) * std::cos((i + 40) * 0.33f);
-        const float ti = kRingsStartMs + 150 * i;
         glPushMatrix();
         glTranslatef(30 * std::sin(0.2f * (i + 0.9f) * (i + 0.3f)) * std::cos(0.23f * (i + 40)), -200,
                      z0 + 20 * std::cos(3.2f * (i + 0.4f) * (i + 0.6f)) * std::cos(0.43f * i * (i + 5)) + 7 * i);
-        if (now > ti) engine->drawFloorQuad(h - dampedWave(now, ti, ti + 1000, 2) * h);
+        if (const auto h = groundRingHalfSize(n, now)) engine->drawFloorQuad(*h);
         glPopMatrix();
     }
 }
@@ -191,10 +198,7 @@ void drawCity(float now, float spin) {
         {0.6f, 0.6f, 0.6f, 1},  // material specular
         20,  // shininess
     });
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     glPushMatrix();
 
     ShaderManager& shaders = *engine->shaders;
@@ -208,14 +212,13 @@ void drawCity(float now, float spin) {
     const float bob = std::fabs(2 * std::sin(0.06981312f * spin + 0.2f));
     glTranslatef(0, cityDrop() + bob, cityTravel());
     glRotatef(spin, 1, 0, 0);
-    float s = 1;
-    if (now > kSwellStartMs) s = 1 + (now - kSwellStartMs) * 0.000125f - 0.1f * beatPulse200();
+    const float s = cityScale(now, beatPulse200());
     glScalef(s, s, s);
 
-    cityModel->saveVertices();
-    cityModel->ripple(0.04f, 0.2f, now * 0.0016666667f);
-    cityModel->draw();
-    cityModel->restoreVertices();
+    cityModel.saveVertices();
+    cityModel.ripple(0.04f, 0.2f, now * (1.0f / 600.0f));
+    cityModel.draw();
+    cityModel.restoreVertices();
 
     shaders.unuse();
     glPopMatrix();
@@ -223,11 +226,7 @@ void drawCity(float now, float spin) {
 
 // A black slab 20 wide, 2 high and 400 deep under the city, untextured.
 void drawSlab() {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
     glPushMatrix();
     glTranslatef(0, -12, 0);
     glColor3f(0, 0, 0);
@@ -240,17 +239,13 @@ void drawSlab() {
 // a wave over it: they follow the drop, travel and spin but not the bob or
 // the swell. Leaves blending (additive) on and smooth lines on.
 void drawRays(float now, float spin) {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glDisable(GL_TEXTURE_2D);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    setGlState({.depthTest = kOn, .blend = kBlendAdd, .texture2D = kOff, .lineSmooth = kOn});
     glLineWidth(2.5f);
-    glEnable(GL_LINE_SMOOTH);
     glPushMatrix();
     glTranslatef(0, cityDrop(), cityTravel());
     glRotatef(spin, 1, 0, 0);
-    if (cityModel->meshCount() > 0) {
-        const AseMesh& mesh = *cityModel->meshes[0];
+    if (cityModel.meshCount() > 0) {
+        const AseMesh& mesh = *cityModel.meshes[0];
         const size_t count = std::min(mesh.vertices.size(), mesh.vertexNormals.size());
         for (size_t j = 0; j < count; ++j) {
             const Vec3 V = mesh.vertices[j];
@@ -270,16 +265,12 @@ void drawRays(float now, float spin) {
 }
 
 void drawDust() {
-    glDisable(GL_LINE_SMOOTH);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .texture2D = kOff, .lighting = kOff, .lineSmooth = kOff});
     glColor4f(0, 0, 0, 1);
     glPushMatrix();
     engine->textures->bind(engine->texParticle);
-    cityDust->quadSize = 1.0f;
-    cityDust->draw();  // type 4 sets its own blending and colour
+    cityDust.quadSize = 1.0f;
+    cityDust.draw();  // rising smoke sets its own blending and colour
     glPopMatrix();
 }
 

@@ -9,14 +9,16 @@
 
 #include "assets/ase_model.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene8.h"
 #include "scenes/scene_common.h"
 #include "scenes/scenes_late.h"
 
 namespace {
 
-AseModel* shipModel = nullptr;
+AseModel shipModel;
 
 struct RingSpin {
     const char* name;
@@ -31,9 +33,8 @@ constexpr RingSpin kRingSpins[] = {
 }  // namespace
 
 void initScene8() {
-    shipModel = new AseModel();
-    shipModel->load("models/alus.ASE");
-    shipModel->computeNormals();
+    loadSceneModel(shipModel, "models/alus.ASE");
+    shipModel.computeNormals();
 }
 
 // The rings' spin lives in the model; both passes of the frame draw it.
@@ -41,17 +42,15 @@ void initScene8() {
 void updateScene8() {
     const float rho = sceneTimeMs() * 0.125f;
     for (const RingSpin& ring : kRingSpins) {
-        const int mesh = shipModel->findMesh(ring.name);
+        const int mesh = shipModel.findMesh(ring.name);
         if (mesh < 0) continue;
-        shipModel->meshes[mesh]->rotAxis = ring.axis;
-        shipModel->meshes[mesh]->rotAngle = rho;
+        shipModel.meshes[mesh]->rotAxis = ring.axis;
+        shipModel.meshes[mesh]->rotAngle = rho;
     }
 }
 
 void renderScene8() {
     const float now = musicTimeMs;
-    const float s0 = static_cast<float>(sceneStartMs[sceneIndex]);
-    const float e = sceneEndMs();
     PostFx& fx = *engine->postFx;
 
     engine->setPerspectiveFov(1024, 1024, 88);
@@ -64,61 +63,61 @@ void renderScene8() {
     bindTextureFBO(glExtensions.fboColorTexture);
     drawScene8(true);
     fx.glow(*engine->textures, false, 0.002f, 0.5f, 8);
-    fx.composite(*engine->textures, 1.0f, 2);
-    fx.composite(*engine->textures, 0.9f, 3);
+    fx.composite(*engine->textures, 1.0f, Composite::Picture);
+    fx.composite(*engine->textures, 0.9f, Composite::ZoomAdded);
 
     const float p = trackBPulse1000();
     if (p > 0) {
-        fx.rowWobble(*engine->textures, static_cast<int>(14 * p), now);
-        fx.overlay(0, 0, 0, p * p);
+        fx.rowWobble(*engine->textures, shipWobbleAmplitude(p), now);
+        fx.overlay(0, 0, 0, shipDipAlpha(p));
     }
     // The glow goes on after the wobble and its dark veil.
-    fx.composite(*engine->textures, 1.0f, 0);
+    fx.composite(*engine->textures, 1.0f, Composite::GlowAdded);
 
-    if (s0 + 500 > now) fx.overlay(1, 1, 1, 1 - (now - s0) * 0.002f);
-    // The first 100 ms of this window have a negative alpha: nothing shows.
-    if (e - 600 < now) fx.overlay(1, 1, 1, 1 - (e - now) * 0.002f);
+    fadeIn(kShipFadeIn);
+    fadeOut(kShipFadeOut);
 }
+
+float shipShotProgress(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 5000.0f); }
+
+float shipEndShake(float now, float sceneEnd) {
+    if (!(now > sceneEnd - 2000)) return 0;
+    return (now - (sceneEnd - 2000)) * 0.001f;
+}
+
+Colour shipClearColour(bool shaded) { return shaded ? Colour{0.65f, 0.4f, 0.12f, 1} : Colour{0, 0, 0, 1}; }
+
+int shipWobbleAmplitude(float p) { return static_cast<int>(14 * p); }
+
+float shipDipAlpha(float p) { return p * p; }
 
 // Leaves lighting, light 0, texturing, blending and culling off, the depth
 // test on and no program in use.
 void drawScene8(bool shaded) {
     const float now = musicTimeMs;
     const float T = sceneTimeMs();
-    if (shaded) {
-        glClearColor(0.65f, 0.4f, 0.12f, 1);
-    } else {
-        glClearColor(0, 0, 0, 1);
-    }
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(shipClearColour(shaded));
 
-    const float q = (now - static_cast<float>(trackBTime())) * 0.0002f;
-    const CameraShot shot = shipShot(trackBCountInScene(), q, T);
-
-    float r = 0;
-    const float e = sceneEndMs();
-    if (now > e - 2000) r = (now - (e - 2000)) * 0.001f;
-    gluLookAt(shot.eye.x + 2 * r * std::sin(now), shot.eye.y + beatPulse200() + r * std::sin(0.6666667f * now),
-              shot.eye.z + r * std::sin(0.6666667f * now), shot.centre.x, shot.centre.y, shot.centre.z, shot.up.x,
-              shot.up.y, shot.up.z);
+    const CameraShot shot = shipShot(trackBCountInScene(), shipShotProgress(now), T);
+    const float r = shipEndShake(now, sceneEndMs());
+    lookAt({{shot.eye.x + 2 * r * std::sin(now), shot.eye.y + beatPulse200() + r * std::sin((2.0f / 3.0f) * now),
+             shot.eye.z + r * std::sin((2.0f / 3.0f) * now)},
+            shot.centre,
+            shot.up});
 
     // Black ambient and diffuse: the ship is a silhouette with white highlights.
     applyLightAndMaterial({
         {40, 10, -50, 1},  // light position
-        {0, 0, 0, 1},  // light ambient
-        {0, 0, 0, 1},  // light diffuse
-        {1, 1, 1, 1},  // light specular
-        {0, 0, 0, 1},  // material ambient
-        {0, 0, 0, 1},  // material diffuse
-        {1, 1, 1, 1},  // material specular
-        40,  // shininess
+        {0, 0, 0, 1},      // light ambient
+        {0, 0, 0, 1},      // light diffuse
+        {1, 1, 1, 1},      // light specular
+        {0, 0, 0, 1},      // material ambient
+        {0, 0, 0, 1},      // material diffuse
+        {1, 1, 1, 1},      // material specular
+        40,                // shininess
     });
 
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     glPushMatrix();
 
     if (shaded) {
@@ -131,20 +130,16 @@ void drawScene8(bool shaded) {
         shaders.setUniform1f(prog, 0.04f, "mull");
         shaders.setUniform1f(prog, 0.995f - 0.05f * beatPulse200(), "mul2");
         shaders.setSampler(prog, "tex");
-        shipModel->draw();
+        shipModel.draw();
         shaders.unuse();
     } else {
         // Without a sphere in the file the mask is all black: no shafts.
-        glDisable(GL_LIGHTING);
-        shipModel->drawFlat(shipModel->findMesh("\"sphere\""));
+        setGlState({.lighting = kOff});
+        shipModel.drawFlat(shipModel.findMesh("\"sphere\""));
     }
 
     glPopMatrix();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
 }
 
 CameraShot shipShot(int k, float q, float T) {
@@ -152,7 +147,7 @@ CameraShot shipShot(int k, float q, float T) {
     const float sq = sigmoidStep(q);
     const float q2 = q * q;
     CameraShot s;
-    s.eye = {10, 15, 80 * std::sin(T * 0.00076923077f)};
+    s.eye = {10, 15, 80 * std::sin(T * (1.0f / 1300.0f))};
     s.centre = {0, 15, -50};
     switch (k) {
     case 0:

@@ -10,37 +10,35 @@
 
 #include "assets/ase_model.h"
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene9.h"
 #include "scenes/scene_common.h"
 #include "scenes/scenes_late.h"
 
 namespace {
 
-AseModel* pieceModel = nullptr;
-AseModel* backdropModel = nullptr;
+AseModel pieceModel;
+AseModel backdropModel;
 
-constexpr float kTipStartMs = 229200;
-
+void drawScene9();
 void drawSpots(float beat);
 void drawSmoke(float beat);
 
 }  // namespace
 
 void initScene9() {
-    pieceModel = new AseModel();
-    pieceModel->load("models/piece.ASE");
-    pieceModel->computeNormals();
-    backdropModel = new AseModel();
-    backdropModel->load("models/tausta2.ASE");
-    backdropModel->scale(5, 5, 5);
-    backdropModel->computeNormals();
+    loadSceneModel(pieceModel, "models/piece.ASE");
+    pieceModel.computeNormals();
+    loadSceneModel(backdropModel, "models/tausta2.ASE");
+    backdropModel.scale(5, 5, 5);
+    backdropModel.computeNormals();
 }
 
 void updateScene9() {}
 
 void renderScene9() {
-    const float t = musicTimeMs;
     PostFx& fx = *engine->postFx;
 
     engine->setPerspectiveFov(1024, 1024, 45);
@@ -50,54 +48,42 @@ void renderScene9() {
     glowAndComposite(0.002f);
     const float pB = trackBPulse1000();
     if (pB > 0) {
-        fx.composite(*engine->textures, pB, 1);
+        fx.composite(*engine->textures, pB, Composite::GlowMixed);
         fx.overlay(0, 0, 0, pB);
     }
-    // Full white 300 ms before the end.
-    const float end = sceneEndMs();
-    if (t > end - 1300) fx.overlay(1, 1, 1, 1 - (end - (t + 300)) * 0.001f);
-    if (t < static_cast<float>(sceneStartMs[sceneIndex]) + 1000) fx.overlay(1, 1, 1, 1 - sceneTimeMs() * 0.001f);
+    fadeOut(kPieceFadeOut);
+    fadeIn(kPieceFadeIn);
 }
+
+namespace {
 
 // Leaves blending on (source alpha), texturing on with the smoke texture,
 // lighting, culling and the depth test off, no program in use.
 void drawScene9() {
     const float t = musicTimeMs;
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glLoadIdentity();
+    clearSceneTarget(kBlack);
 
     const int k = trackBCountInScene();
-    const bool pulsing = k >= 4;
     const CameraShot shot = pieceShot(k, t - static_cast<float>(trackBTime()));
     const float beat = beatPulse200();
     const float pA = trackAPulse2000();
     const float pB = trackBPulse1000();
 
-    const float lift = t >= kTipStartMs ? std::min((t - kTipStartMs) * 0.00066666666f, 3.0f) : 0.0f;
-    const float M = 4 * pB + 5 * pA + lift;
+    const float M = 4 * pB + 5 * pA + pieceLift(t);
     const float D = 2 * M * std::sin(t);
-    const float Ey = M * std::sin(t * 0.6666667f);
-    gluLookAt(shot.eye.x + D, shot.eye.y + Ey, shot.eye.z + D, shot.centre.x, shot.centre.y, shot.centre.z, 0, 1, 0);
+    const float Ey = M * std::sin(t * (2.0f / 3.0f));
+    lookAt({{shot.eye.x + D, shot.eye.y + Ey, shot.eye.z + D}, shot.centre});
 
     // Backdrop: dimmed on the beat, brighter on A events, dark from 225600
     // until it brightens again from 233200.
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_LIGHTING);
-    float c = 1 - 0.1f * beat + 0.5f * pA;
-    if (t >= 225600) c -= 0.8f;
-    if (t >= 233200) c += (t - 233200) * 0.00066666666f;
+    setGlState({.depthTest = kOff, .blend = kBlendOff, .lighting = kOff});
+    const float c = pieceBackdropGrey(t, beat, pA);
     glColor3f(c, c, c);
-    backdropModel->draw();
+    backdropModel.draw();
 
     drawSpots(beat);
 
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
     // Olive-gold light.
     applyLightAndMaterial({
         {40, 10, 50 * std::sin(t * 0.001f), 1},  // light position
@@ -111,37 +97,35 @@ void drawScene9() {
     });
 
     // The piece.
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    const float minus = t >= 222000 ? 20 - (t - 222000) * 0.001f : 20.0f;
-    const float pulsmul = pulsing && t < kTipStartMs ? 4.0f : 0.0f;
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
+    const PieceUniforms u = pieceUniforms(t, k, beat);
     ShaderManager& shaders = *engine->shaders;
     const unsigned int prog = engine->progPhongDist2;
     shaders.use(prog);
     shaders.setUniform1f(prog, t, "time");
-    shaders.setUniform1f(prog, minus, "minus");
+    shaders.setUniform1f(prog, u.minus, "minus");
     shaders.setUniform1f(prog, 4, "div");
     shaders.setUniform1f(prog, 0.05f, "mull");
-    shaders.setUniform1f(prog, pulsing ? 0.4f : 0.0f, "puls");
-    shaders.setUniform1f(prog, pulsmul, "pulsmul");
-    shaders.setUniform1f(prog, 0.99f - 0.1f * beat, "minus2");
+    shaders.setUniform1f(prog, u.puls, "puls");
+    shaders.setUniform1f(prog, u.pulsmul, "pulsmul");
+    shaders.setUniform1f(prog, u.minus2, "minus2");
     glPushMatrix();
     if (t >= kTipStartMs) glRotatef(pieceTilt(t), 1, 0, 0);
-    pieceModel->draw();
+    pieceModel.draw();
     glPopMatrix();
     shaders.unuse();
 
     drawSmoke(beat);
 }
 
+}  // namespace
+
 CameraShot pieceShot(int k, float d) {
-    const float f = d * 0.00022222222f;  // over 4500 ms
+    const float f = d * (1.0f / 4500.0f);
     const float sg = sigmoidStep(f);
     const float eo = 1 - (1 - f) * (1 - f);
     const float f2 = f * f;
-    const float g = d * 0.000125f;  // over 8000 ms
+    const float g = d * (1.0f / 8000.0f);
     const float sg2 = sigmoidStep(g);
     const float eo2 = 1 - (1 - g) * (1 - g);
     const float g2 = g * g;
@@ -183,11 +167,37 @@ CameraShot pieceShot(int k, float d) {
     return s;
 }
 
-// Degrees about x: 0 until 229200, then a quartic ease to 90 within 7200 ms.
+float pieceLift(float t) { return t >= kTipStartMs ? std::min((t - kTipStartMs) * (1.0f / 1500.0f), 3.0f) : 0.0f; }
+
 float pieceTilt(float t) {
     if (t < kTipStartMs) return 0;
-    const float a = (t - kTipStartMs) * 0.00013888889f;
+    const float a = (t - kTipStartMs) * (1.0f / 7200.0f);
     return std::min(90 * a * a * a * a, 90.0f);
+}
+
+float pieceBackdropGrey(float t, float beat, float pA) {
+    float c = 1 - 0.1f * beat + 0.5f * pA;
+    if (t >= kBackdropDarkMs) c -= 0.8f;
+    if (t >= kBackdropBrightensMs) c += (t - kBackdropBrightensMs) * (1.0f / 1500.0f);
+    return c;
+}
+
+// The last two shots pulse, until the piece tips.
+PieceUniforms pieceUniforms(float t, int k, float beat) {
+    const bool pulsing = k >= 4;
+    PieceUniforms u;
+    u.minus = t >= kPieceShaderChangeMs ? 20 - (t - kPieceShaderChangeMs) * 0.001f : 20.0f;
+    u.puls = pulsing ? 0.4f : 0.0f;
+    u.pulsmul = pulsing && t < kTipStartMs ? 4.0f : 0.0f;
+    u.minus2 = 0.99f - 0.1f * beat;
+    return u;
+}
+
+std::optional<float> spotHalfSize(int n, float T, float beat) {
+    const float i = static_cast<float>(n);
+    const float size = (5 - beat) * std::cos(0.84f * (i + 0.3f) * (i + 0.56f)) * std::cos(0.93f * (i + 40));
+    if (!(T > 20 * i)) return std::nullopt;
+    return size - size * dampedWave(T, 20 * i, 20 * i + 1000, 2);
 }
 
 namespace {
@@ -195,22 +205,18 @@ namespace {
 // 200 dark spots along a turning spiral, each popping in 20 ms after the
 // previous one. Leaves blending and texturing on, depth test and culling off.
 void drawSpots(float beat) {
-    enableAlphaBlending();
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix});
     engine->textures->bind(engine->texPallo);
     glColor4f(0, 0, 0, 0.9f);
     const float T = sceneTimeMs();
-    const float spin = T * 0.00025f;
+    const float spin = T * (1.0f / 4000.0f);
     for (int n = 0; n < 200; ++n) {
         const float i = static_cast<float>(n);
-        // A negative size mirrors the square, which culling-off ignores.
-        const float size = (5 - beat) * std::cos(0.84f * (i + 0.3f) * (i + 0.56f)) * std::cos(0.93f * (i + 40));
         glPushMatrix();
         const float angle = 0.1f * i + spin;
         glTranslatef(0.5f * i * std::sin(angle), 0, -0.5f * i * std::cos(angle));
-        if (T > 20 * i) engine->drawFloorQuad(size - size * dampedWave(T, 20 * i, 20 * i + 1000, 2));
+        // A negative size mirrors the square, which culling-off ignores.
+        if (const auto size = spotHalfSize(n, T, beat)) engine->drawFloorQuad(*size);
         glPopMatrix();
     }
 }

@@ -1,27 +1,51 @@
 #include "scenes/scene_common.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include "assets/spline_path.h"
 #include "gfx/engine.h"
 #include "gfx/gl_extensions.h"
+#include "gfx/gl_state.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 
 float sceneTimeMs() { return musicTimeMs - static_cast<float>(sceneStartMs[sceneIndex]); }
 
+float sceneStartTimeMs() { return static_cast<float>(sceneStartMs[sceneIndex]); }
+
 float sceneEndMs() { return static_cast<float>(sceneStartMs[sceneIndex + 1]); }
+
+void lookAt(const CameraShot& s) {
+    gluLookAt(s.eye.x, s.eye.y, s.eye.z, s.centre.x, s.centre.y, s.centre.z, s.up.x, s.up.y, s.up.z);
+}
+
+void fadeIn(const Fade& fade) {
+    const std::optional<float> alpha = openingAlpha(fade, musicTimeMs, sceneStartTimeMs());
+    if (alpha) engine->postFx->overlay(fade.colour.r, fade.colour.g, fade.colour.b, *alpha);
+}
+
+void fadeOut(const Fade& fade) {
+    const std::optional<float> alpha = closingAlpha(fade, musicTimeMs, sceneEndMs());
+    if (alpha) engine->postFx->overlay(fade.colour.r, fade.colour.g, fade.colour.b, *alpha);
+}
 
 void beginSceneFrame() {
     engine->setPerspective(static_cast<float>(kRenderTargetSize), static_cast<float>(kRenderTargetSize));
     bindTextureFBO(glExtensions.fboColorTexture);
 }
 
+void clearSceneTarget(const Colour& clear) {
+    glClearColor(clear.r, clear.g, clear.b, clear.a);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+}
+
 void blurGlow(float offset) { engine->postFx->glow(*engine->textures, false, offset, 0.5f, 8); }
 
 void compositeSharpAndGlow() {
-    engine->postFx->composite(*engine->textures, 1.0f, 2);
-    engine->postFx->composite(*engine->textures, 1.0f, 0);
+    engine->postFx->composite(*engine->textures, 1.0f, Composite::Picture);
+    engine->postFx->composite(*engine->textures, 1.0f, Composite::GlowAdded);
 }
 
 void glowAndComposite(float offset) {
@@ -53,8 +77,7 @@ void loadScenePath(SplinePath& path, const char* file, int shapeIndex, float sca
 }
 
 void applyLightAndMaterial(const LightAndMaterial& s) {
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
+    setGlState({.lighting = kOn, .light0 = kOn});
     glLightfv(GL_LIGHT0, GL_POSITION, s.lightPosition);
     glLightfv(GL_LIGHT0, GL_AMBIENT, s.lightAmbient);
     glLightfv(GL_LIGHT0, GL_DIFFUSE, s.lightDiffuse);
@@ -65,19 +88,8 @@ void applyLightAndMaterial(const LightAndMaterial& s) {
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, s.shininess);
 }
 
-void enableAlphaBlending() {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-}
-
 void beginTranslucentSheets(int textureIndex) {
-    glDisable(GL_LIGHTING);
-    glDisable(GL_LIGHT0);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_DEPTH_TEST);
-    enableAlphaBlending();
+    setGlState({.depthTest = kOff, .cullFace = kOff, .blend = kBlendMix, .lighting = kOff, .light0 = kOff});
     engine->textures->bind(textureIndex);
 }
 
@@ -86,6 +98,6 @@ void beginTranslucentSheets(int textureIndex) {
 
 float mixGlowOnTrackB() {
     const float p = trackBPulse1000();
-    if (p > 0) engine->postFx->composite(*engine->textures, p, 1);
+    if (p > 0) engine->postFx->composite(*engine->textures, p, Composite::GlowMixed);
     return p;
 }

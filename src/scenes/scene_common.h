@@ -6,25 +6,41 @@
 //       beginSceneFrame();            // perspective, render target bound
 //       drawSceneK();
 //       glowAndComposite(0.002f);     // blur, sharp picture, glow added
-//       engine->postFx->overlay(0, 0, 0, fade);
+//       fadeOut(kFadeOut);            // overlay near the end
 //   }
 //
-// sceneTimeMs() and sceneEndMs() read the clock and the scene index of the
-// current frame.
+// sceneTimeMs(), sceneStartTimeMs() and sceneEndMs() read the clock and the
+// scene index of the current frame.
 #pragma once
 
 #include "assets/ase_model.h"
+#include "scenes/scene_maths.h"
 
 class SplinePath;
 
-// Music time since the current scene began, and the time it ends.
+// Music time since the current scene began, the time it began and the time
+// it ends.
 float sceneTimeMs();
+float sceneStartTimeMs();
 float sceneEndMs();
+
+// gluLookAt with the shot, onto the current modelview matrix.
+void lookAt(const CameraShot& shot);
+
+// The scene's opening and closing fades as overlays over the picture band
+// (PostFx::overlay), when the music is within their windows.
+void fadeIn(const Fade& fade);
+void fadeOut(const Fade& fade);
 
 // The 45-degree perspective for the square target, then the target bound:
 // what every scene does before drawing its 3D picture. Leaves the modelview
 // matrix identity and the viewport on the whole target.
 void beginSceneFrame();
+
+// Clears the bound target, colour and depth, to clear and starts the
+// modelview matrix afresh: the first step of a scene's 3D picture. Sets the
+// clear colour.
+void clearSceneTarget(const Colour& clear);
 
 // The blurred reduction of the target (mixed, not additive, alpha 0.5,
 // 8 passes) with the given shift per pass. Leaves the window bound.
@@ -62,10 +78,6 @@ struct LightAndMaterial {
 // Enables lighting and light 0, then sets the values. The light position is
 // taken through the current modelview matrix, as GL does.
 void applyLightAndMaterial(const LightAndMaterial& settings);
-
-// Blending on with (source alpha, one minus source alpha): the mix every
-// translucent layer and 2D overlay uses.
-void enableAlphaBlending();
 
 // The state for stacked cloud or smoke sheets: lighting, culling and the
 // depth test off, alpha blending on, texturing on with textureIndex bound.

@@ -28,13 +28,56 @@ struct FaceVertex {
     int shadeDx, shadeDz;  // which tile's shade, relative to this one
 };
 
-void drawFace(const FaceVertex (&face)[4], int x, int z, float drop, float height) {
-    glBegin(GL_QUADS);
+constexpr float n = 0.57735026f;  // 1 / sqrt(3)
+constexpr FaceVertex kTop[4] = {
+    {1, kTopEdge, -1, n, n, -n, 0, 0},
+    {-1, kTopEdge, -1, -n, n, -n, 0, 0},
+    {-1, kTopEdge, 1, -n, n, n, 0, 0},
+    {1, kTopEdge, 1, n, n, n, 0, 0},
+};
+constexpr FaceVertex kPlusZ[4] = {
+    {-1, kTopEdge, 1, -n, n, n, 0, 0},
+    {1, kTopEdge, 1, n, n, n, 0, 0},
+    {1, kNeighbourTop, 1, n, -n, n, 0, 1},
+    {-1, kNeighbourTop, 1, -n, -n, n, 0, 1},
+};
+// The x components of these normals are those of the opposite corner.
+constexpr FaceVertex kMinusZ[4] = {
+    {1, kTopEdge, -1, -n, n, -n, 0, 0},
+    {-1, kTopEdge, -1, n, n, -n, 0, 0},
+    {-1, kFoot, -1, n, -n, -n, 0, -1},
+    {1, kFoot, -1, -n, -n, -n, 0, -1},
+};
+// Every vertex of this side takes the tile's own shade.
+constexpr FaceVertex kMinusX[4] = {
+    {-1, kTopEdge, -1, -n, n, -n, 0, 0},
+    {-1, kTopEdge, 1, -n, n, n, 0, 0},
+    {-1, kFoot, 1, -n, -n, n, 0, 0},
+    {-1, kFoot, -1, -n, -n, -n, 0, 0},
+};
+constexpr FaceVertex kPlusX[4] = {
+    {1, kTopEdge, 1, n, n, n, 0, 0},
+    {1, kTopEdge, -1, n, n, -n, 0, 0},
+    {1, kNeighbourTop, -1, n, -n, -n, 1, 0},
+    {1, kNeighbourTop, 1, n, -n, n, 1, 0},
+};
+
+void addFace(TileFaces& faces, const FaceVertex (&face)[4], int x, int z, float drop) {
+    TileVertex* out = faces.quads[faces.count++];
     for (const FaceVertex& v : face) {
-        glNormal3f(v.nx, v.ny, v.nz);
-        tileShade(x + v.shadeDx, z + v.shadeDz);
-        const float y = v.reach == kFoot ? -height : v.reach == kNeighbourTop ? -drop : 0.0f;
-        glVertex3f(v.px, y, v.pz);
+        const float y = v.reach == kFoot ? -faces.height : v.reach == kNeighbourTop ? -drop : 0.0f;
+        *out++ = {{v.px, y, v.pz}, {v.nx, v.ny, v.nz}, x + v.shadeDx, z + v.shadeDz};
+    }
+}
+
+// Per vertex: the normal, then the shade (which sets the colour, or keeps
+// the current one for a tile outside the grid), then the position.
+void drawQuad(const TileVertex (&quad)[4]) {
+    glBegin(GL_QUADS);
+    for (const TileVertex& v : quad) {
+        glNormal3f(v.normal.x, v.normal.y, v.normal.z);
+        tileShade(v.shadeX, v.shadeZ);
+        glVertex3f(v.position.x, v.position.y, v.position.z);
     }
     glEnd();
 }
@@ -78,8 +121,8 @@ TileShadeColour tileShadeColour(int x, int z) {
     if (z < 28) darkenBy(x, z + 1);
     const float fx = static_cast<float>(x);
     const float fz = static_cast<float>(z);
-    const float l = 0.85f + 0.1f * std::sin(3.3f * fz + 5.2f * fx + 0.0002f * t);
-    const float m = sceneIndex == 0 ? std::max(0.0f, (t - 5000.0f) * 0.0001f) : 0.5f;
+    const float l = 0.85f + 0.1f * std::sin(3.3f * fz + 5.2f * fx + (1.0f / 5000.0f) * t);
+    const float m = sceneIndex == 0 ? std::max(0.0f, (t - 5000.0f) * (1.0f / 10000.0f)) : 0.5f;
     const float r = m * tileWave(fx, fz) + 0.5f * d;
     const float o = l * r;
     shade.inside = true;
@@ -102,58 +145,35 @@ float tileShade(int x, int z) {
     return shade.brightness;
 }
 
-void drawTileField(int count) {
-    constexpr float n = 0.57735026f;
-    static constexpr FaceVertex kTop[4] = {
-        {1, kTopEdge, -1, n, n, -n, 0, 0},
-        {-1, kTopEdge, -1, -n, n, -n, 0, 0},
-        {-1, kTopEdge, 1, -n, n, n, 0, 0},
-        {1, kTopEdge, 1, n, n, n, 0, 0},
-    };
-    static constexpr FaceVertex kPlusZ[4] = {
-        {-1, kTopEdge, 1, -n, n, n, 0, 0},
-        {1, kTopEdge, 1, n, n, n, 0, 0},
-        {1, kNeighbourTop, 1, n, -n, n, 0, 1},
-        {-1, kNeighbourTop, 1, -n, -n, n, 0, 1},
-    };
-    static constexpr FaceVertex kMinusZ[4] = {
-        {1, kTopEdge, -1, -n, n, -n, 0, 0},
-        {-1, kTopEdge, -1, n, n, -n, 0, 0},
-        {-1, kFoot, -1, n, -n, -n, 0, -1},
-        {1, kFoot, -1, -n, -n, -n, 0, -1},
-    };
-    static constexpr FaceVertex kMinusX[4] = {
-        {-1, kTopEdge, -1, -n, n, -n, 0, 0},
-        {-1, kTopEdge, 1, -n, n, n, 0, 0},
-        {-1, kFoot, 1, -n, -n, n, 0, 0},
-        {-1, kFoot, -1, -n, -n, -n, 0, 0},
-    };
-    static constexpr FaceVertex kPlusX[4] = {
-        {1, kTopEdge, 1, n, n, n, 0, 0},
-        {1, kTopEdge, -1, n, n, -n, 0, 0},
-        {1, kNeighbourTop, -1, n, -n, -n, 1, 0},
-        {1, kNeighbourTop, 1, n, -n, n, 1, 0},
-    };
+float tileFieldPosition(int index, int count) { return 2.0f * static_cast<float>(index - count / 2); }
 
-    const int half = count / 2;
+TileFaces tileFaces(int x, int z) {
+    TileFaces faces;
+    const float h = tileHeight(x, z);
+    faces.height = h;
+    addFace(faces, kTop, x, z, 0.0f);
+    const float dPlusZ = h - tileHeight(x, z + 1);
+    if (dPlusZ >= 0.0f) addFace(faces, kPlusZ, x, z, dPlusZ);
+    if (h - tileHeight(x, z - 1) >= 0.0f) addFace(faces, kMinusZ, x, z, 0.0f);
+    if (h - tileHeight(x - 1, z) >= 0.0f) addFace(faces, kMinusX, x, z, 0.0f);
+    const float dPlusX = h - tileHeight(x + 1, z);
+    if (dPlusX >= 0.0f) addFace(faces, kPlusX, x, z, dPlusX);
+    return faces;
+}
+
+void drawTileField(int count) {
     for (int z = 0; z < count; ++z) {
         for (int x = 0; x < count; ++x) {
-            const float h = tileHeight(x, z);
-            const float px = 2.0f * static_cast<float>(x - half);
+            const TileFaces faces = tileFaces(x, z);
+            const float px = tileFieldPosition(x, count);
             glPushMatrix();
-            glTranslatef(px, h, 2.0f * static_cast<float>(z - half));
+            glTranslatef(px, faces.height, tileFieldPosition(z, count));
             engine->shaders->setUniform1f(engine->progEnvmap, px, "vLoc");
-
+            // The top white, the sides dark, before the shades take over.
             glColor3f(1.0f, 1.0f, 1.0f);
-            drawFace(kTop, x, z, 0.0f, h);
-
+            drawQuad(faces.quads[0]);
             glColor3f(0.2f, 0.2f, 0.2f);
-            const float dPlusZ = h - tileHeight(x, z + 1);
-            if (dPlusZ >= 0.0f) drawFace(kPlusZ, x, z, dPlusZ, h);
-            if (h - tileHeight(x, z - 1) >= 0.0f) drawFace(kMinusZ, x, z, 0.0f, h);
-            if (h - tileHeight(x - 1, z) >= 0.0f) drawFace(kMinusX, x, z, 0.0f, h);
-            const float dPlusX = h - tileHeight(x + 1, z);
-            if (dPlusX >= 0.0f) drawFace(kPlusX, x, z, dPlusX, h);
+            for (int q = 1; q < faces.count; ++q) drawQuad(faces.quads[q]);
             glPopMatrix();
         }
     }

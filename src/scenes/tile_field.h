@@ -11,6 +11,8 @@
 // keeps state beyond the table.
 #pragma once
 
+#include "assets/vec_math.h"
+
 constexpr int kTileGrid = 30;
 constexpr int kTileCount = kTileGrid * kTileGrid;
 
@@ -35,6 +37,30 @@ TileShadeColour tileShadeColour(int x, int z);
 // tileShadeColour, applied: sets the current colour for a tile inside the
 // grid and returns the brightness.
 float tileShade(int x, int z);
+
+// Where column (or row) index of a count x count field lies along x (or z):
+// 2 units a tile, centred on index count / 2 (a whole division).
+float tileFieldPosition(int index, int count);
+
+// One vertex of a tile's face in the tile's own frame (its top at y = 0):
+// its place, its normal and the tile whose shade colours it.
+struct TileVertex {
+    Vec3 position;
+    Vec3 normal;
+    int shadeX = 0;
+    int shadeZ = 0;
+};
+// The quads drawTileField draws for tile (x, z), in drawing order: the top,
+// then the sides +z, -z, -x and +x, each only where the tile stands at least
+// as high as that neighbour (a tile outside the grid counts as height 0).
+// The +z and +x sides reach down to the neighbour's top, the -z and -x
+// sides to the tile's foot at world y = 0.
+struct TileFaces {
+    float height = 0;  // the tile's top, tileHeight(x, z)
+    int count = 0;     // quads in use, 1 to 5
+    TileVertex quads[5][4];
+};
+TileFaces tileFaces(int x, int z);
 
 // count x count tiles about the origin, one quad per face, in immediate mode.
 // Sets the "vLoc" uniform of progEnvmap once per tile (on whichever program

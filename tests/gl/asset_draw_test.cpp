@@ -13,6 +13,7 @@
 #include "assets/ase_model.h"
 #include "assets/particles.h"
 #include "assets/spline_path.h"
+#include "gfx/gl_state.h"
 #include "gfx/texture_manager.h"
 #include "support/ase_files.h"
 #include "support/gl_context.h"
@@ -41,8 +42,7 @@ public:
         glLoadIdentity();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glDisable(GL_CULL_FACE);
-        glDisable(GL_LIGHTING);
+        setGlState({.cullFace = kOff, .lighting = kOff});
         glFeedbackBuffer(static_cast<GLsizei>(buffer_.size()), GL_3D_COLOR_TEXTURE, buffer_.data());
         glRenderMode(GL_FEEDBACK);
     }
@@ -94,7 +94,7 @@ TEST_F(AssetDraw, FlatModelIsBlackWithOneWhiteMesh) {
     model.meshes.push_back(triangle({-0.5f, 0, 0}));
     model.meshes.push_back(triangle({0.5f, 0, 0}));
     model.computeNormals();
-    glEnable(GL_TEXTURE_2D);
+    setGlState({.texture2D = kOn});
     Feedback fb;
     model.drawFlat(1);
     const auto polygons = fb.finish();

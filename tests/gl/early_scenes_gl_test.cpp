@@ -1,12 +1,14 @@
 // The first five scenes driven frame by frame in a working directory with
 // no models, paths or images: nothing crashes, and no frame leaves a GL
-// error, from the opening white to the bars' last flash.
+// error or a switch changed behind the state funnel, from the opening
+// white to the bars' last flash.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
 
 #include <array>
 
+#include "gfx/gl_state.h"
 #include "gfx/message_box.h"
 #include "runtime/music.h"
 #include "runtime/startup.h"
@@ -33,6 +35,8 @@ TEST(EarlyScenes, EveryStretchDrawsWithoutAGlErrorEvenWithoutItsFiles) {
         runFrameAt(t, 16.0f, true);
         ASSERT_LE(sceneIndex, 4);
         EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR}) << "at " << t << " ms";
+        // Every switch went through the funnel, so its copy is still true.
+        EXPECT_EQ(glStateMismatches(), "") << "at " << t << " ms";
     }
 }
 

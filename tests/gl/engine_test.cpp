@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "gfx_fixture.h"
 #include "runtime/frame_loop.h"
 
@@ -49,11 +50,10 @@ TEST(RenderTarget, DrawsLandInTheTextureUntilUnbound) {
 TEST(Projection, Ortho2DPutsTheOriginTopLeft) {
     REQUIRE_ENGINE();
     clearWindow(0.0f, 0.0f, 0.0f);
-    glEnable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOn});
     engine->setOrtho2D(1024.0f, 768.0f);
     EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_BLEND);
+    setGlState({.blend = kBlendOff, .texture2D = kOff});
     glColor3f(1.0f, 1.0f, 1.0f);
     glRectf(0.0f, 0.0f, 4.0f, 4.0f);
     glColor3f(0.0f, 1.0f, 0.0f);
@@ -66,7 +66,7 @@ TEST(Projection, Ortho2DPutsTheOriginTopLeft) {
 
 TEST(Projection, PerspectiveKeepsTheFourToThreeAspect) {
     REQUIRE_ENGINE();
-    glEnable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOn});
     engine->setPerspective(1024.0f, 768.0f);
     GLdouble m[16];
     glGetDoublev(GL_PROJECTION_MATRIX, m);
@@ -82,7 +82,7 @@ TEST(Projection, PerspectiveKeepsTheFourToThreeAspect) {
     EXPECT_NEAR(m[5], 1.0, 1e-6);
     EXPECT_NEAR(m[0], 0.75, 1e-6);
     EXPECT_EQ(viewport(), (std::array<GLint, 4>{0, 0, 1024, 1024}));
-    glDisable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOff});
 }
 
 }  // namespace

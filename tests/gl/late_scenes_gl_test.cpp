@@ -1,12 +1,14 @@
 // Scenes 5 to 10 driven frame by frame in a working directory with no
-// models or images: nothing crashes, and no frame leaves a GL error, from
-// the ribbons' white opening to the credits' last black frame.
+// models or images: nothing crashes, and no frame leaves a GL error or a
+// switch changed behind the state funnel, from the ribbons' white opening
+// to the credits' last black frame.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
 
 #include <array>
 
+#include "gfx/gl_state.h"
 #include "gfx/message_box.h"
 #include "runtime/music.h"
 #include "runtime/startup.h"
@@ -34,6 +36,8 @@ TEST(LateScenes, EveryStretchDrawsWithoutAGlErrorEvenWithoutItsFiles) {
         runFrameAt(t, 16.0f, true);
         ASSERT_GE(sceneIndex, 5);
         EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR}) << "at " << t << " ms";
+        // Every switch went through the funnel, so its copy is still true.
+        EXPECT_EQ(glStateMismatches(), "") << "at " << t << " ms";
     }
 }
 

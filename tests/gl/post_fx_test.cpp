@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "gfx_fixture.h"
 #include "runtime/frame_loop.h"
 
@@ -41,10 +42,7 @@ void expect3DStateOff(const std::string& pass) {
 
 // Turned on so that a pass which forgets to turn them off draws wrongly.
 void dirty3DState() {
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_CULL_FACE);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_FOG);
+    setGlState({.depthTest = kOn, .cullFace = kOn, .lighting = kOn, .fog = kOn});
 }
 
 // A black picture with a white 64x64 square centred at (cx, 512) in the
@@ -143,7 +141,7 @@ TEST(ZoomBlur, SmearsOutwardFromTheCentre) {
 void greyPictureOnBlue() {
     clearWindow(0.0f, 0.0f, 1.0f);
     fillPicture([](int, int) { return grey(64); });
-    fx().composite(textures(), 1.0f, 2);
+    fx().composite(textures(), 1.0f, Composite::Picture);
 }
 
 TEST(Composite, SharpPictureIsOpaqueUprightAndStaysInTheBand) {
@@ -151,9 +149,9 @@ TEST(Composite, SharpPictureIsOpaqueUprightAndStaysInTheBand) {
     clearWindow(0.0f, 0.0f, 1.0f);
     // Upper half red, lower half green, in the target's own orientation.
     fillPicture([](int, int row) { return row >= 512 ? Rgb{255, 0, 0} : Rgb{0, 255, 0}; });
-    glEnable(GL_BLEND);
+    setGlState({.blend = kBlendMix});
     dirty3DState();
-    fx().composite(textures(), 0.2f, 2);  // alpha is ignored
+    fx().composite(textures(), 0.2f, Composite::Picture);  // alpha is ignored
     const WindowImage window = readWindow();
     for (int x : {0, 511, 1023}) {
         expectNear(window.at(x, 95), {0, 0, 255}, 0, "upper bar");
@@ -172,15 +170,16 @@ TEST(Composite, GlowAndZoomModesAddAndTheMixModeMixes) {
     fillBuffer(fx().glowBuffer, 256, [](int, int) { return grey(128); });
     fillBuffer(fx().zoomBuffer, 256, [](int, int) { return grey(200); });
     struct Case {
-        int mode;
+        Composite mode;
         int expected;
     };
     // Picture 64 under a buffer laid at alpha 0.5.
-    for (const Case c : {Case{0, 64 + 64}, Case{1, 64 / 2 + 128 / 2}, Case{3, 64 + 100}}) {
+    for (const Case c : {Case{Composite::GlowAdded, 64 + 64}, Case{Composite::GlowMixed, 64 / 2 + 128 / 2},
+                         Case{Composite::ZoomAdded, 64 + 100}}) {
         greyPictureOnBlue();
         fx().composite(textures(), 0.5f, c.mode);
         const WindowImage window = readWindow();
-        const std::string mode = "mode " + std::to_string(c.mode);
+        const std::string mode = "mode " + std::to_string(static_cast<int>(c.mode));
         expectNear(window.at(500, 300), grey(c.expected), 2, mode);
         expectNear(window.at(500, 50), {0, 0, 255}, 0, mode + ", upper bar");
         expectNear(window.at(500, 700), {0, 0, 255}, 0, mode + ", lower bar");
@@ -192,7 +191,7 @@ TEST(Overlay, OpaqueBlackCoversExactlyThePictureBand) {
     REQUIRE_ENGINE();
     for (const bool windowed : {false, true}) {
         clearWindow(1.0f, 1.0f, 1.0f);
-        glEnable(GL_TEXTURE_2D);
+        setGlState({.texture2D = kOn});
         dirty3DState();
         if (windowed)
             fx().overlayWindow(0.0f, 0.0f, 0.0f, 1.0f);
@@ -220,7 +219,7 @@ TEST(WaveWarp, AtAmountZeroShowsOnlyTheCellBanding) {
     REQUIRE_ENGINE();
     fillPicture([](int, int row) { return encode(row); });
     clearWindow(0.0f, 0.0f, 1.0f);
-    glEnable(GL_BLEND);
+    setGlState({.blend = kBlendMix});
     dirty3DState();
     fx().waveWarp(textures(), 0, 0.0f);
     const WindowImage window = readWindow();

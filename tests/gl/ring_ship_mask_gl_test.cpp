@@ -12,6 +12,7 @@
 #include "gfx/gl_extensions.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene8.h"
 #include "scenes/scenes_late.h"
 #include "support/gl_context.h"
 #include "gl/scene_harness.h"

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "gfx/gl_state.h"
 #include "image/manifest_images.h"
 #include "mesh/mesh.h"
 #include "shaders/shader_files.h"
@@ -61,9 +62,7 @@ void setUpLitView() {
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, dim);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, white);
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 40);
-    glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glEnable(GL_DEPTH_TEST);
+    setGlState({.depthTest = kOn, .lighting = kOn, .light0 = kOn});
     glTranslatef(0, 0, -5);
 }
 
@@ -138,7 +137,7 @@ TEST(ShaderRender, LitProgramsShadeAModelUnderTheScenesLight) {
         glBindTexture(GL_TEXTURE_2D, ground);
         drawSphere();
         glUseProgram(0);
-        glDisable(GL_LIGHTING);
+        setGlState({.lighting = kOff});
         // The highlight faces the light (up and to the right of centre);
         // the corners stay the clear colour.
         EXPECT_GE(brightest(kSize / 2, kSize / 2, kSize - 8, kSize - 8), 120);
@@ -152,7 +151,7 @@ TEST(ShaderRender, LitProgramsShadeAModelUnderTheScenesLight) {
 TEST(ShaderRender, TileAndFloorProgramsShowTheirTextureInTheGivenColour) {
     if (!ensureGlContext()) GTEST_SKIP() << "no display";
     setUpLitView();
-    glDisable(GL_LIGHTING);
+    setGlState({.lighting = kOff});
     const float n = 0.57735026f;
     // A tile top seen from above at an angle, coloured as the opening's
     // blue-green field, under the environment map.

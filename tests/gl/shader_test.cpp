@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "gfx/engine.h"
+#include "gfx/gl_state.h"
 #include "gfx_fixture.h"
 #include "support/fixture_shaders.h"
 #include "support/temp_dir.h"
@@ -133,7 +134,7 @@ TEST_F(Shaders, UniformSettersActOnTheCurrentProgramByName) {
 
     clearWindow(0.0f, 0.0f, 0.0f);
     engine->setOrtho2D(1024.0f, 768.0f);
-    glDisable(GL_BLEND);
+    setGlState({.blend = kBlendOff});
     glRectf(0.0f, 0.0f, 1024.0f, 768.0f);
     shaders.unuse();
     GLint current = -1;

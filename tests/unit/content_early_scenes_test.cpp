@@ -14,7 +14,7 @@
 #include "assets/spline_path.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
-#include "scenes/scene3_shots.h"
+#include "scenes/scene3.h"
 #include "support/temp_dir.h"
 
 namespace {

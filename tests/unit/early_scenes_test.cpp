@@ -7,16 +7,12 @@
 #include "assets/crt_random.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
-#include "scenes/early_scenes.h"
-#include "scenes/scene3_shots.h"
+#include "scenes/scene1.h"
+#include "scenes/scene3.h"
 #include "scenes/tile_field.h"
+#include "support/music_time.h"
 
 namespace {
-
-void at(float ms) {
-    musicTimeMs = ms;
-    sceneIndex = findSceneIndex();
-}
 
 // A time inside scene 0 past 5000 ms with every pulse at rest.
 float quietTimeInScene0() {
@@ -136,7 +132,7 @@ TEST(Symbols, TurnOnceEvery7200MsAndShakeOnlyPast200Degrees) {
 }
 
 TEST(CloudTunnelShots, EachMoveStartsWhereItsTableSays) {
-    const Scene3Shot first = scene3Shot(0, 0.0f, 0.0f);
+    const CameraShot first = scene3Shot(0, 0.0f, 0.0f);
     EXPECT_FLOAT_EQ(first.eye.z, 50.0f);
     EXPECT_FLOAT_EQ(first.centre.z, 100.0f);
     EXPECT_NEAR(first.up.y, std::cos(12.0f * 0.00247f), 1e-3f);
@@ -147,11 +143,31 @@ TEST(CloudTunnelShots, EachMoveStartsWhereItsTableSays) {
 
     // The last two circle the z axis at 50 with z up.
     for (int k : {3, 4}) {
-        const Scene3Shot s = scene3Shot(k, 0.6f, 0.0f);
+        const CameraShot s = scene3Shot(k, 0.6f, 0.0f);
         EXPECT_NEAR(std::hypot(s.eye.x, s.eye.y), 50.0f, 1e-3f);
         EXPECT_EQ(s.up.z, 1.0f);
     }
     EXPECT_FLOAT_EQ(scene3Shot(4, 1.0f, 0.0f).centre.y, 400.0f);
+}
+
+TEST(CloudTunnelShots, EachMoveEndsWhereTheNextTakesOverAndLaterShotsRepeatTheFifth) {
+    const float sigmoidAtOne = 0.99752738f;
+    // In from 50 to -400 rolling 12 rad, then back out to 0.
+    EXPECT_FLOAT_EQ(scene3Shot(0, 1.0f, 0.0f).eye.z, -400.0f);
+    const Vec3 rolled = scene3Shot(0, 1.0f, 0.0f).up;
+    EXPECT_NEAR(std::atan2(rolled.x, rolled.y), std::remainder(12 * sigmoidAtOne, 2 * M_PI), 1e-4f);
+    EXPECT_FLOAT_EQ(scene3Shot(1, 1.0f, 0.0f).eye.z, 0.0f);
+    EXPECT_NEAR(scene3Shot(1, 1.0f, 0.0f).centre.x, 10 * sigmoidAtOne, 1e-4f);
+    // The third circles the axis at 20, looking far down the tunnel.
+    for (float f : {0.0f, 0.3f, 1.0f}) {
+        const CameraShot third = scene3Shot(2, f, 0.0f);
+        EXPECT_NEAR(std::hypot(third.eye.x, third.eye.y), 20.0f, 1e-4f) << f;
+        EXPECT_EQ(third.centre.z, -800.0f);
+    }
+    EXPECT_NEAR(scene3Shot(3, 1.0f, 0.0f).eye.z, 200 * sigmoidAtOne - 200, 1e-3f);
+    const CameraShot fifth = scene3Shot(4, 0.7f, 0.5f), later = scene3Shot(9, 0.7f, 0.5f);
+    EXPECT_EQ(later.eye.z, fifth.eye.z);
+    EXPECT_EQ(later.centre.y, fifth.centre.y);
 }
 
 }  // namespace

@@ -12,15 +12,17 @@
 #include "assets/spline_path.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "scenes/scene10.h"
+#include "scenes/scene5.h"
+#include "scenes/scene6.h"
+#include "scenes/scene7.h"
+#include "scenes/scene8.h"
+#include "scenes/scene9.h"
 #include "scenes/scenes_late.h"
+#include "support/music_time.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-void at(float ms) {
-    musicTimeMs = ms;
-    sceneIndex = findSceneIndex();
-}
 
 void expectNear(Vec3 a, Vec3 b, float tolerance = 1e-4f) {
     EXPECT_NEAR(a.x, b.x, tolerance);
@@ -173,6 +175,22 @@ TEST(RingShip, ShotTableAtItsGivenPoints) {
     expectNear(beyond.centre, {0, 15, -50});
 }
 
+TEST(RingShip, SectionsEndWhereTheirMovesTakeThem) {
+    auto roll = [](const CameraShot& s) { return std::atan2(s.up.x, s.up.y); };
+    // The first flies past the ship to z -180, tilting 0.1 rad; the second
+    // climbs 50 as it comes in to 0.
+    EXPECT_FLOAT_EQ(shipShot(0, 1, 0).eye.z, -180.0f);
+    EXPECT_NEAR(roll(shipShot(0, 1, 0)), 0.1f, 1e-6f);
+    EXPECT_FLOAT_EQ(shipShot(1, 0, 0).eye.y, 5.0f);
+    expectNear(shipShot(1, 1, 0).eye, {-25, 55, 0});
+    // The fourth closes in from z 170 rolling the other way; the eighth
+    // rolls a whole radian on its way to z -180.
+    EXPECT_FLOAT_EQ(shipShot(3, 0, 0).eye.z, 170.0f);
+    EXPECT_NEAR(roll(shipShot(3, 1, 0)), -0.2f, 1e-6f);
+    EXPECT_NEAR(roll(shipShot(7, 1, 0)), 1.0f, 1e-6f);
+    EXPECT_FLOAT_EQ(shipShot(7, 1, 0).eye.z, -180.0f);
+}
+
 TEST(Piece, ShotTableAndTilt) {
     const CameraShot first = pieceShot(0, 0);
     EXPECT_NEAR(first.eye.y, 400 - 520 * 0.0024726f, 1e-2f);  // sigmoidStep(0)
@@ -184,6 +202,20 @@ TEST(Piece, ShotTableAndTilt) {
     const CameraShot round = pieceShot(1, 4500);
     EXPECT_NEAR(round.eye.x, 5.0f, 0.05f);
     EXPECT_NEAR(round.centre.y, 200.0f, 1e-3f);
+    EXPECT_NEAR(std::hypot(round.eye.x - 5, round.eye.z - 25), 200.0f, 1e-3f);
+    // Shot 2 closes from 200 to 40 about the top, shot 4 opens again from
+    // 40 to 240 over 4500 ms.
+    auto radius = [](const CameraShot& s) { return std::hypot(s.eye.x, s.eye.z); };
+    EXPECT_NEAR(radius(pieceShot(2, 0)), 200.0f, 1e-3f);
+    EXPECT_NEAR(radius(pieceShot(2, 4500)), 40.0f, 1e-3f);
+    EXPECT_NEAR(radius(pieceShot(4, 0)), 40.0f, 1e-3f);
+    EXPECT_NEAR(radius(pieceShot(4, 4500)), 240.0f, 1e-2f);
+    // The last goes down from 150 to -10 and looks from 200 down to 10 by
+    // 8000 ms; any later event keeps it.
+    for (int k : {5, 7}) {
+        expectNear(pieceShot(k, 8000).eye, {0, -10, 220});
+        expectNear(pieceShot(k, 8000).centre, {0, 10, 0});
+    }
 
     EXPECT_EQ(pieceTilt(229199), 0.0f);
     EXPECT_EQ(pieceTilt(229200), 0.0f);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "runtime/timeline.h"
 #include "support/ase_files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -65,6 +66,19 @@ TEST(InspectShape, EvaluatesTheChosenShape) {
     EXPECT_EQ(inspect({"shape", (dir / "s.ase").string()}).exitCode, 2);
     EXPECT_EQ(inspect({"shape", (dir / "s.ase").string(), "one"}).exitCode, 2);
     EXPECT_EQ(inspect({"shape", (dir / "s.ase").string(), "0", "x"}).exitCode, 2);
+}
+
+// Scripts take the scene times from here: each scene ends where the next
+// begins and the last where the presentation does.
+TEST(InspectScenes, ListsEveryScenesStartAndEndFromTheTimeline) {
+    const ProcessResult r = inspect({"scenes"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::string expected;
+    for (int k = 0; k < kSceneCount; ++k)
+        expected += std::to_string(k) + " " + std::to_string(sceneStartMs[k]) + " " +
+                    std::to_string(k + 1 < kSceneCount ? sceneStartMs[k + 1] : kPresentationEndMs) + "\n";
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(inspect({"scenes", "extra"}).exitCode, 2);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <set>
+#include <sstream>
 #include <vector>
 
 #include "runtime/options.h"
@@ -9,6 +12,25 @@ namespace {
 ParseResult parse(std::vector<const char*> args) {
     args.insert(args.begin(), "afterglow");
     return parseOptions(static_cast<int>(args.size()), args.data());
+}
+
+// The options an option list names at the heads of its entries: on lines
+// that start "  --", each "--name" up to the description, past the
+// arguments' upper-case names ("  --from MS, --to MS the span").
+std::set<std::string> listedOptions(std::istream& lines) {
+    std::set<std::string> options;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  --", 0) != 0) continue;
+        std::istringstream words(line.substr(2));
+        for (std::string w; std::getline(words, w, ' ') && !w.empty();) {
+            if (w.back() == ',') w.pop_back();
+            if (w.rfind("--", 0) == 0)
+                options.insert(w);
+            else if (w.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos)
+                break;
+        }
+    }
+    return options;
 }
 
 // Every warning, one a line.
@@ -181,6 +203,36 @@ TEST(Options, PathsTheUserNamesKeepTheirMeaningAwayFromTheStartDirectory) {
     r = parse({"--frames", "/tmp/frames"});
     anchorUserPaths(r.options, "/home/viewer");
     EXPECT_EQ(r.options.capturePath, "/tmp/frames");
+}
+
+// README's list of options is written by hand: it must name the options
+// --help names, no more and no fewer, and the parser must know each.
+TEST(Options, ReadmeListsTheOptionsHelpListsAndTheParserTakesThem) {
+    std::istringstream usage(usageText("afterglow"));
+    std::string line;
+    while (std::getline(usage, line) && line != "options:") {
+    }
+    std::stringstream helpOptions;
+    while (std::getline(usage, line) && !line.empty()) helpOptions << line << "\n";
+    const std::set<std::string> help = listedOptions(helpOptions);
+
+    std::ifstream readme(AFTERGLOW_README);
+    ASSERT_TRUE(readme) << AFTERGLOW_README;
+    while (std::getline(readme, line) && line != "## Using it") {
+    }
+    std::stringstream block;
+    while (std::getline(readme, line) && line != "```") {
+    }
+    while (std::getline(readme, line) && line != "```") block << line << "\n";
+    const std::set<std::string> listed = listedOptions(block);
+
+    ASSERT_TRUE(help.count("--windowed") && help.count("--version"))
+        << "the options section of --help was not found whole";
+    EXPECT_EQ(listed, help);
+    for (const std::string& option : help) {
+        const ParseResult r = parse({option.c_str()});
+        EXPECT_EQ(r.error.find("unknown option"), std::string::npos) << option;
+    }
 }
 
 }  // namespace

@@ -2,14 +2,9 @@
 
 #include "runtime/music.h"
 #include "runtime/timeline.h"
+#include "support/music_time.h"
 
 namespace {
-
-// Sets "now" the way the frame loop does: clock first, then the scene.
-void at(float ms) {
-    musicTimeMs = ms;
-    sceneIndex = findSceneIndex();
-}
 
 TEST(Timeline, SceneStartsCountOnlyOnceTimeHasPassedThem) {
     at(0.0f);
