@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "gfx/egl_context.h"
 #include "gfx/gl_extensions.h"
 
 namespace {
@@ -28,7 +29,7 @@ std::string filePath(const char* path) {
 }  // namespace
 
 void ShaderManager::init() {
-    if (glewInit() != GLEW_OK) {
+    if (!initGlew()) {
         std::printf("Error: Can't Initialize GLEW.\n");
         std::fflush(stdout);
     }

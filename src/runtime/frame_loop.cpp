@@ -14,6 +14,7 @@
 #include "runtime/quit_signals.h"
 #include "runtime/screenshot.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 #include "scenes/scenes.h"
 
 int windowWidth = 1024;
@@ -59,6 +60,7 @@ void countFrame() {
 }
 
 void showFrameRate() {
+    if (!hasWindow()) return;
     char title[32];
     std::snprintf(title, sizeof title, "%d", fpsShown);
     glutSetWindowTitle(title);
@@ -129,7 +131,7 @@ void displayFrame() {
     if (!drawFrame()) return;
     if (!shotPath.empty()) writeShot();  // the picture itself: before it is fitted or swapped
     presentFrame();
-    glutSwapBuffers();
+    if (hasWindow()) glutSwapBuffers();
 }
 
 bool drawFrame() {
