@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
 
     // Nobody is there to click.
     if (options.shot || capturing || !displayCheck) setMessageBoxesEnabled(false);
-    if (options.benchmark) allowSwapWithoutVsync();  // before the GL context exists
+    if (options.benchmark && displayCheck) allowSwapWithoutVsync();  // before the GL context exists
     windowWidth = displayWidth = options.width;
     windowHeight = displayHeight = options.height;
     if (!displayCheck) {
