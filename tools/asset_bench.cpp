@@ -1,12 +1,15 @@
 // asset-bench: what the model, path and particle code costs on this machine.
 //
-//   asset-bench [--runs N]
+//   asset-bench [--runs N] [--data DIR]
 //
 // Prints the median time of each step in milliseconds: loading a generated
 // 64x64-grid model (8192 faces) and computing its normals, one ripple frame
 // (save, ripple, restore), 800 path evaluations plus the sort of an
-// 800-point trail (the CPU side of one trail frame), and one update of a
-// full 5000-particle pool. Needs no GL.
+// 800-point trail (the CPU side of one trail frame), one evaluation of a
+// path whose one segment has 20000 points, and one update of a full
+// 5000-particle pool. With --data, also every file of DIR/models read as a
+// model, from disk and then again from memory as during start-up. Needs
+// no GL.
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -64,12 +67,48 @@ void writeSpiralShape(const std::string& path, int knots) {
     out << "}\n}\n";
 }
 
+BezierSegment longSegment(int points) {
+    BezierSegment segment;
+    for (int i = 0; i < points; ++i)
+        segment.points.push_back({std::cos(i * 0.01f) * 50, std::sin(i * 0.013f) * 50, i * 0.01f});
+    segment.count = points;
+    return segment;
+}
+
+// Each model file once from disk, then with every file already in memory,
+// as the scene loaders find them during start-up.
+void benchDataModels(const std::string& dir, int runs) {
+    std::vector<std::string> files;
+    uintmax_t bytes = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(dir) / "models"))
+        if (entry.is_regular_file()) {
+            files.push_back(entry.path().string());
+            bytes += entry.file_size();
+        }
+    std::sort(files.begin(), files.end());
+    const auto loadAll = [&] {
+        for (const std::string& f : files) {
+            AseModel m;
+            m.load(f.c_str(), nullptr);
+        }
+    };
+    const double diskMs = medianMs(runs, loadAll);
+    AseFileCache cache;
+    loadAll();
+    const double memoryMs = medianMs(runs, loadAll);
+    std::printf("%s/models (%zu files, %.1f MiB) read as models: %.3f ms from disk, %.3f ms from memory\n",
+                dir.c_str(), files.size(), static_cast<double>(bytes) / (1 << 20), diskMs, memoryMs);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     int runs = 21;
-    for (int i = 1; i + 1 < argc; i += 2)
+    std::string data;
+    for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+        if (std::strcmp(argv[i], "--data") == 0) data = argv[i + 1];
+    }
 
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "asset-bench";
     std::filesystem::create_directories(dir);
@@ -107,6 +146,14 @@ int main(int argc, char** argv) {
         trail.sortTrail();
     });
 
+    SplinePath longPath;
+    longPath.segments.push_back(longSegment(20000));
+    float along = 0.0f;
+    const double longMs = medianMs(runs, [&] {
+        along += 0.37f;
+        longPath.evaluate(along - static_cast<float>(static_cast<int>(along)));
+    });
+
     ParticleSystem dust;
     dust.emit(0, 10000, 2000, 400, 2000);
     const double updateMs = medianMs(runs, [&] { dust.update(0.016f); });
@@ -114,7 +161,9 @@ int main(int argc, char** argv) {
     std::printf("model load + normals (64x64 grid, %u faces): %.3f ms\n", grid.meshes[0]->numFaces, loadMs);
     std::printf("ripple frame (save, ripple, restore, %u vertices): %.3f ms\n", grid.meshes[0]->numVertex, rippleMs);
     std::printf("trail frame without GL (%d evaluations + sort): %.3f ms\n", trail.trailCount, trailMs);
+    std::printf("path evaluation, one segment of 20000 points: %.3f ms\n", longMs);
     std::printf("particle update (5000 live): %.3f ms\n", updateMs);
+    if (!data.empty()) benchDataModels(data, runs);
     std::printf("median of %d runs\n", runs);
     std::filesystem::remove_all(dir);
     return 0;

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "assets/data_file.h"
 #include "assets/jpeg_decoder.h"
 #include "verbs.h"
 
@@ -13,9 +14,10 @@ int inspectJpeg(const VerbArgs& args) {
     }
     const char* in = args[0].c_str();
     const char* out = args[1].c_str();
-    std::vector<uint8_t> bytes;
-    if (!readFileBytes(in, bytes)) {
-        std::fprintf(stderr, "afterglow-inspect: cannot read %s\n", in);
+    ByteBuffer bytes;
+    const DataRead read = readDataFile(in, DataKind::Image, bytes);
+    if (!read) {
+        std::fprintf(stderr, "afterglow-inspect: %s: %s\n", in, read.problem.c_str());
         return 1;
     }
     JpegImage image;
@@ -24,10 +26,13 @@ int inspectJpeg(const VerbArgs& args) {
         std::fprintf(stderr, "afterglow-inspect: %s: %s\n", in, r.reason.c_str());
         return 1;
     }
+    if (r.dataEndsAtRow >= 0)
+        std::fprintf(stderr, "afterglow-inspect: %s: the image data ends at row %d of %d\n", in, r.dataEndsAtRow,
+                     image.height);
     if (r.corruptCodes > 0)
         std::fprintf(stderr, "afterglow-inspect: %s: damaged image data (%d bad codes)\n", in, r.corruptCodes);
 
-    std::vector<uint8_t> rgb(static_cast<size_t>(image.width) * image.height * 3);
+    ByteBuffer rgb(static_cast<size_t>(image.width) * image.height * 3);
     for (size_t i = 0; i < rgb.size() / 3; ++i)
         for (int c = 0; c < 3; ++c) rgb[3 * i + c] = image.rgba[4 * i + c];
     FILE* f = std::fopen(out, "wb");

@@ -13,11 +13,6 @@ namespace {
 
 constexpr int kGlLinear = 0x2601;  // GL_LINEAR, without pulling in GL here
 
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
-
 // Counts the objects (to size the mesh list) and the lines: no list in the
 // file can honestly hold more rows than that, so larger counts are cut to
 // it before anything is allocated for them.
@@ -26,10 +21,10 @@ struct FileSurvey {
     uint32_t lines = 0;
 };
 
-FileSurvey surveyFile(FILE* file) {
+FileSurvey surveyFile(AseText& text) {
     FileSurvey survey;
     char line[kAseLineSize];
-    while (readLine(file, line)) {
+    while (readLine(text, line)) {
         splitLine(line);
         if (wordIs(0, "*GEOMOBJECT")) survey.geomObjects += 1;
         if (survey.lines < UINT32_MAX) survey.lines += 1;
@@ -39,21 +34,31 @@ FileSurvey surveyFile(FILE* file) {
 
 class ModelReader {
 public:
-    ModelReader(AseModel& model, FILE* file, uint32_t maxRows, TextureManager* textures)
-        : model_(model), file_(file), maxRows_(maxRows), textures_(textures) {}
+    ModelReader(AseModel& model, AseText& text, uint32_t maxRows, TextureManager* textures)
+        : model_(model), text_(text), maxRows_(maxRows), textures_(textures) {}
 
-    void read() {
+    // Returns what was found wrong, or nothing.
+    std::string read() {
         while (next()) {
             materialList();
             if (wordIs(0, "*GEOMOBJECT")) geomObject();
         }
+        return problems_;
     }
 
 private:
     bool next() {
-        if (!readLine(file_, line_)) return false;
+        if (!readLine(text_, line_)) return false;
         splitLine(line_);
         return true;
+    }
+
+    void problem(const std::string& text) { problems_ += (problems_.empty() ? "" : "; ") + text; }
+
+    // A list that announced more rows than the file has left.
+    void cutList(const char* what, const AseMesh& mesh) {
+        problem(std::string("the ") + what + " list of object " + (mesh.nodeName[0] ? mesh.nodeName : "(unnamed)") +
+                " runs past the end of the file");
     }
 
     // A count from the file, made safe to allocate: negative counts mean an
@@ -116,7 +121,7 @@ private:
             }
             if (wordIs(0, "*MESH_VERTEX_LIST")) {
                 for (Vec3& v : mesh.vertices) {
-                    if (!next()) return;
+                    if (!next()) return cutList("vertex", mesh);
                     v = {wordFloat(2) - mesh.nodePos.x, wordFloat(4) - mesh.nodePos.y,
                          -wordFloat(3) - mesh.nodePos.z};
                 }
@@ -126,14 +131,14 @@ private:
                 // the A:, B: and C: labels.
                 static constexpr int targets[] = {-1, -1, -1, 0, -1, 1, -1, 2};
                 for (FaceIndices& face : mesh.faces) {
-                    if (!readLine(file_, line_)) return;
+                    if (!readLine(text_, line_)) return cutList("face", mesh);
                     scanWords(line_, targets, 8);
                     face = {wordInt(0), wordInt(1), wordInt(2)};
                 }
             }
             if (wordIs(0, "*MESH_TVERTLIST")) {
                 for (TexCoord& t : mesh.texcoords) {
-                    if (!readLine(file_, line_)) return;
+                    if (!readLine(text_, line_)) return cutList("texture vertex", mesh);
                     splitLine8(line_);
                     // Images are uploaded top row first.
                     t = {wordFloat(2), 1.0f - wordFloat(3)};
@@ -141,7 +146,7 @@ private:
             }
             if (wordIs(0, "*MESH_TFACELIST")) {
                 for (FaceIndices& face : mesh.tfaces) {
-                    if (!readLine(file_, line_)) return;
+                    if (!readLine(text_, line_)) return cutList("texture face", mesh);
                     splitLine8(line_);
                     face = {wordInt(2), wordInt(3), wordInt(4)};
                 }
@@ -154,11 +159,24 @@ private:
     }
 
     AseModel& model_;
-    FILE* file_;
+    AseText& text_;
     uint32_t maxRows_;
     TextureManager* textures_;
     char line_[kAseLineSize] = {};
+    std::string problems_;
 };
+
+// Faces whose corners are not in the vertex list are never drawn; a file
+// made by an exporter has none.
+std::string faceProblems(const AseModel& model, size_t firstMesh) {
+    size_t bad = 0;
+    for (size_t m = firstMesh; m < model.meshes.size(); ++m)
+        for (uint32_t f = 0; f < model.meshes[m]->faces.size(); ++f)
+            if (!model.meshes[m]->faceIsValid(f)) ++bad;
+    if (bad == 0) return {};
+    return bad == 1 ? "1 face points outside its vertex list and is not drawn"
+                    : std::to_string(bad) + " faces point outside their vertex lists and are not drawn";
+}
 
 }  // namespace
 
@@ -166,17 +184,23 @@ void AseModel::load(const char* path) { load(path, engineTextures()); }
 
 void AseModel::load(const char* path, TextureManager* textureManager) {
     textures = textureManager;
-    File file(path && path[0] ? std::fopen(path, "r") : nullptr);
-    if (!file) {
-        if (!inMissingDataFolder(path)) std::fprintf(stderr, "File %s not found!\n", path ? path : "(no name)");
-        return;
-    }
-    const FileSurvey survey = surveyFile(file.get());
+    if (const std::shared_ptr<const AseFile> file = openAseFile(path)) load(*file, path, textureManager);
+}
+
+void AseModel::load(const AseFile& file, const std::string& name, TextureManager* textureManager) {
+    textures = textureManager;
+    AseText text(file);
+    const FileSurvey survey = surveyFile(text);
     meshes.reserve(meshes.size() + survey.geomObjects);
     // Read again from the top, as a fresh open would.
-    std::rewind(file.get());
-    ModelReader(*this, file.get(), survey.lines, textures).read();
+    text.rewind();
+    const size_t meshesBefore = meshes.size();
+    std::string problems = ModelReader(*this, text, survey.lines, textures).read();
     std::fputs("model loaded", aseProgressOut);
+    const std::string faces = faceProblems(*this, meshesBefore);
+    if (!faces.empty()) problems += (problems.empty() ? "" : "; ") + faces;
+    if (meshes.size() == meshesBefore && problems.empty()) problems = "has no geometry objects; its model stays empty";
+    reportAseProblems(file, name, problems);
 }
 
 int AseModel::findMesh(const char* name) const {

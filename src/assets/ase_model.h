@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "assets/ase_text.h"
@@ -77,9 +78,13 @@ public:
 
     // Reads the file; textures load through `textures` (null: no textures
     // are loaded and every material keeps index -1). A file that cannot be
-    // opened is reported on stderr and leaves the model unchanged.
+    // read leaves the model unchanged; that, and a file that is cut short,
+    // garbage, or has lists longer than the file or faces outside their
+    // vertices, is named on stderr once.
     void load(const char* path, TextureManager* textures);
     void load(const char* path);  // through the engine's texture manager
+    // The same from a file in memory; name is what messages call it.
+    void load(const AseFile& file, const std::string& name, TextureManager* textures);
 
     // Index of the first mesh whose nodeName equals name byte for byte, or -1.
     int findMesh(const char* name) const;

@@ -31,30 +31,69 @@ constexpr uint8_t kEndOfBlock = 0xFF;
 // The scan's bytes as the byte-at-a-time reader would fetch them: stuffed
 // 0xFF 0x00 pairs become 0xFF, markers vanish. A restart marker restarts the
 // DC predictors when the data byte after it is fetched, so only its index
-// is kept. Past the end, the last byte read repeats.
+// is kept. Past the end, the last byte read repeats. Any other marker (the
+// end of the image) or the end of the file ends the true data: bytes from
+// index dataEnd on are stand-ins.
 struct EntropyData {
-    std::vector<uint8_t> bytes;
+    ByteBuffer bytes;
     std::vector<uint64_t> resets;
     uint8_t tail = 0;
+    size_t dataEnd = 0;
 };
+
+bool isRestart(uint8_t m) { return m >= 0xD0 && m <= 0xD7; }
 
 EntropyData extractEntropyData(JpegState& s) {
     EntropyData e;
-    e.bytes.reserve(s.size - s.position);
-    while (s.position < s.size) {
-        if (readByte(s) == 0xFF) {
-            uint8_t m;
-            do m = readByte(s);
-            while (m == 0xFF && !s.atEnd);
-            if (m >= 0xD0 && m <= 0xD7) e.resets.push_back(e.bytes.size());
-            if (m == 0x00)
-                s.currentByte = 0xFF;
-            else
-                readByte(s);
+    const uint8_t* p = s.data + s.position;
+    const uint8_t* const end = s.data + s.size;
+    // Every step consumes at least one byte and gives one.
+    e.bytes.resize(static_cast<size_t>(end - p));
+    uint8_t* out = e.bytes.data();
+    uint8_t current = s.currentByte;
+    bool dataEnded = false;
+    while (p < end) {
+        // Runs without 0xFF are copied as they stand.
+        const uint8_t* ff = static_cast<const uint8_t*>(std::memchr(p, 0xFF, static_cast<size_t>(end - p)));
+        const uint8_t* runEnd = ff ? ff : end;
+        if (runEnd > p) {
+            std::memcpy(out, p, static_cast<size_t>(runEnd - p));
+            out += runEnd - p;
+            current = runEnd[-1];
+            p = runEnd;
         }
-        e.bytes.push_back(s.currentByte);
+        if (!ff) break;
+        current = *p++;
+        // Fill bytes up to the marker; at the end of the file the 0xFF stays.
+        bool atEnd = false;
+        uint8_t m = current;
+        for (;;) {
+            if (p == end) {
+                atEnd = true;
+                break;
+            }
+            m = current = *p++;
+            if (m != 0xFF) break;
+        }
+        if (!atEnd && isRestart(m)) e.resets.push_back(static_cast<uint64_t>(out - e.bytes.data()));
+        if (!atEnd && m == 0x00) {
+            current = 0xFF;
+        } else if (p < end) {
+            current = *p++;
+        } else {
+            atEnd = true;
+        }
+        if (!dataEnded && (atEnd || (m != 0x00 && !isRestart(m)))) {
+            dataEnded = true;
+            e.dataEnd = static_cast<size_t>(out - e.bytes.data());
+        }
+        *out++ = current;
     }
-    e.tail = s.currentByte;
+    e.bytes.resize(static_cast<size_t>(out - e.bytes.data()));
+    if (!dataEnded) e.dataEnd = e.bytes.size();
+    e.tail = current;
+    s.position = s.size;
+    s.currentByte = current;
     return e;
 }
 
@@ -386,8 +425,8 @@ struct Plane {
     int h = 1, v = 1;    // blocks per MCU
     int sx = 1, sy = 1;  // replication; 0 leaves the component unwritten
     int stride = 0;
-    std::vector<uint8_t> samples;
-    std::vector<uint8_t> row;  // one replicated image row
+    ByteBuffer samples;  // every byte is written by each MCU row's blocks
+    ByteBuffer row;      // one replicated image row
     int cachedRow = -1;
     int32_t predictor = 0;
     float quant[64];
@@ -397,7 +436,8 @@ struct Plane {
 
 class ScanDecoder {
 public:
-    ScanDecoder(JpegState& s, JpegImage& image, int& corrupt) : s_(s), image_(image), corrupt_(corrupt) {}
+    ScanDecoder(JpegState& s, JpegImage& image, JpegDecodeResult& result)
+        : s_(s), image_(image), corrupt_(result.corruptCodes), dataEndsAtRow_(result.dataEndsAtRow) {}
     void run();
 
 private:
@@ -408,6 +448,7 @@ private:
     JpegState& s_;
     JpegImage& image_;
     int& corrupt_;
+    int& dataEndsAtRow_;
     EntropyData entropy_;
     BitReader reader_{};
     size_t nextReset_ = 0;
@@ -551,7 +592,7 @@ void ScanDecoder::run() {
 
     image_.width = width;
     image_.height = height;
-    // Every pixel is written below; a buffer of the right size is reused.
+    // Every pixel is written below, so the buffer is not cleared first.
     image_.rgba.resize(static_cast<size_t>(width) * height * 4);
     for (int mcuY = 0; mcuY < mcusY; ++mcuY) {
         if (s_.restartInterval > 0) reader_.alignToByte();
@@ -568,6 +609,8 @@ void ScanDecoder::run() {
                     }
             }
         const int y0 = mcuY * mcuHeight;
+        if (dataEndsAtRow_ < 0 && reader_.consumedBits() > 8 * static_cast<uint64_t>(entropy_.dataEnd))
+            dataEndsAtRow_ = y0;
         const int rows = std::min(mcuHeight, height - y0);
         for (Plane& p : planes_) p.cachedRow = -1;
         for (int localY = 0; localY < rows; ++localY) {
@@ -591,20 +634,8 @@ JpegDecodeResult decodeJpeg(const uint8_t* data, size_t size, JpegImage& image) 
         image = JpegImage{};
         return result;
     }
-    auto scan = std::make_unique<ScanDecoder>(*state, image, result.corruptCodes);
+    auto scan = std::make_unique<ScanDecoder>(*state, image, result);
     scan->run();
     result.ok = true;
     return result;
-}
-
-bool readFileBytes(const char* path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
-    FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    uint8_t chunk[65536];
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
 }

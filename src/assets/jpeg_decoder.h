@@ -15,27 +15,30 @@
 // Damaged entropy-coded data never stops a decode: a bit pattern matching no
 // code within 16 bits reads as symbol 0 after 16 bits, a zero run past the
 // last coefficient drops that coefficient and ends the block, and past the
-// end of the file the last byte repeats. Such events are counted.
+// end of the data (the end of the file or a marker other than a restart)
+// the last byte repeats. Such events are counted, and the row where the data
+// ran out is kept.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
+
+#include "assets/byte_buffer.h"
 
 struct JpegImage {
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> rgba;  // top row first, 4 bytes a pixel, alpha 255
+    ByteBuffer rgba;  // top row first, 4 bytes a pixel, alpha 255
 };
 
 struct JpegDecodeResult {
     bool ok = false;     // false: nothing decoded (image 0x0); reason says why
     std::string reason;
     int corruptCodes = 0;  // codes matching nothing, runs past coefficient 63
+    // First pixel row of the MCU row in which the scan's data ran out (a
+    // file cut short); -1 when the picture was complete before its end.
+    int dataEndsAtRow = -1;
 };
 
 JpegDecodeResult decodeJpeg(const uint8_t* data, size_t size, JpegImage& image);
-
-// Reads a whole file; false when it cannot be opened or read.
-bool readFileBytes(const char* path, std::vector<uint8_t>& bytes);

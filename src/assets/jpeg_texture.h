@@ -4,12 +4,15 @@
 //   loadJpegTextureWithAlpha("Textures/white_512.jpg", "Textures/ring.jpg", GL_LINEAR);
 //
 // The texture manager is the only caller: it generates and binds the texture
-// and sets its filters afterwards. A missing colour file shows the box
-// "File %s not found!" (the alpha loader fails silently); the bound texture
-// then stays without an image. A file the decoder refuses (not baseline,
-// broken headers, too large) and an alpha file of another size than its
-// colour file upload an empty image, with one line on stderr saying why.
-// Both return false only when a file cannot be read.
+// and sets its filters afterwards. A missing colour file of a plain load
+// shows the box "File %s not found!"; the bound texture then stays without
+// an image. Every other problem is one line on stderr naming the file, once
+// per file and problem: a missing file of the alpha loader, a file that is
+// not an ordinary one or too large (nothing uploaded), one the decoder
+// refuses (not baseline, broken headers, too large a picture) or an alpha
+// file of another size than its colour file (an empty image uploaded), and
+// data that is damaged or ends early (uploaded as decoded). Both return
+// false when nothing was uploaded.
 #pragma once
 
 // Uploads an RGB texture (mipmapped when filter is kMipmapFilter).

@@ -11,8 +11,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "assets/ase_text.h"
 #include "assets/vec_math.h"
 
 struct BezierSegment {
@@ -24,8 +26,12 @@ class SplinePath {
 public:
     // Appends the segments of the first shape line of shape object number
     // shapeIndex (0-based). Prints "shapeobject found" per object passed
-    // and each vertex read. A missing file or shape leaves the path as it was.
+    // and each vertex read. A missing file or shape leaves the path as it
+    // was; that, a shape cut short or without a segment, and a file that is
+    // cut short or garbage are named on stderr once.
     void loadShape(const char* path, int shapeIndex);
+    // The same from a file in memory; name is what messages call it.
+    void loadShape(const AseFile& file, const std::string& name, int shapeIndex);
     // Scales every control point about the origin.
     void scale(float factor);
     // The point at parameter t; the origin for a path without segments.

@@ -3,6 +3,8 @@
 #include <GL/gl.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +26,18 @@ const char* errorName(GLenum error) {
 constexpr int kMaxFlags = 16;
 
 }  // namespace
+
+bool glChecksEnabled() {
+#ifdef NDEBUG
+    static const bool enabled = [] {
+        const char* value = std::getenv("AFTERGLOW_GL_CHECKS");
+        return value && std::strcmp(value, "1") == 0;
+    }();
+    return enabled;
+#else
+    return true;
+#endif
+}
 
 bool reportGlErrors(const char* step) {
     const GLenum first = glGetError();

@@ -1,5 +1,7 @@
-// GL error checks for debug builds: after each start-up step and each part
-// of a frame, so the first error is reported with the step that raised it.
+// GL error checks after each start-up step and each part of a frame, so
+// the first error is reported with the step (or the file) that raised it.
+// They run in debug builds, and in any build when AFTERGLOW_GL_CHECKS=1 is
+// set (for tests and bug reports); otherwise they cost nothing.
 //
 //   checkGlErrorsInDebug("loading the textures");
 //
@@ -11,8 +13,9 @@
 // with the step, and returns true when there was one.
 bool reportGlErrors(const char* step);
 
-#ifdef NDEBUG
-inline void checkGlErrorsInDebug(const char*) {}
-#else
-inline void checkGlErrorsInDebug(const char* step) { reportGlErrors(step); }
-#endif
+// True in debug builds, and where AFTERGLOW_GL_CHECKS=1 asks for the checks.
+bool glChecksEnabled();
+
+inline void checkGlErrorsInDebug(const char* step) {
+    if (glChecksEnabled()) reportGlErrors(step);
+}

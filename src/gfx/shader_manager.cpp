@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "assets/data_file.h"
 #include "gfx/egl_context.h"
+#include "gfx/gl_check.h"
 #include "gfx/gl_extensions.h"
 
 namespace {
@@ -24,6 +26,22 @@ std::string filePath(const char* path) {
     std::string p = path;
     std::replace(p.begin(), p.end(), '\\', '/');
     return p;
+}
+
+// Using or setting uniforms on a program that did not link is a GL error
+// on every frame; such a program is left alone and the scene draws with
+// fixed-function state instead.
+bool usable(unsigned int program) {
+    if (!shadersAvailable() || program == 0 || !glIsProgram(program)) return false;
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    return linked == GL_TRUE;
+}
+
+bool compiled(unsigned int shader) {
+    GLint status = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
+    return status == GL_TRUE;
 }
 
 }  // namespace
@@ -45,46 +63,51 @@ unsigned int ShaderManager::loadProgram(const char* fragmentPath, const char* ve
 }
 
 void ShaderManager::setSampler(unsigned int program, const char* name) {
-    if (shadersAvailable()) glUniform1i(glGetUniformLocation(program, name), 0);
+    if (usable(program)) glUniform1i(glGetUniformLocation(program, name), 0);
 }
 
 void ShaderManager::setUniform1f(unsigned int program, float value, const char* name) {
-    if (shadersAvailable()) glUniform1f(glGetUniformLocation(program, name), value);
+    if (usable(program)) glUniform1f(glGetUniformLocation(program, name), value);
 }
 
 void ShaderManager::use(unsigned int program) {
-    if (shadersAvailable()) glUseProgram(program);
+    if (shadersAvailable()) glUseProgram(usable(program) ? program : 0);
 }
 
 void ShaderManager::unuse() {
     if (shadersAvailable()) glUseProgram(0);
 }
 
-std::optional<std::string> readTextFile(const char* path) {
-    std::FILE* file = std::fopen(filePath(path).c_str(), "rb");
-    if (!file) return std::nullopt;
-    std::string text;
-    char chunk[4096];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) text.append(chunk, n);
-    std::fclose(file);
-    if (text.empty()) return std::nullopt;
+std::optional<std::string> readTextFile(const char* path, std::string* problem) {
+    ByteBuffer bytes;
+    const DataRead read = readDataFile(filePath(path).c_str(), DataKind::Shader, bytes);
+    if (problem) *problem = read ? "is empty" : read.problem;
+    if (!read || bytes.empty()) return std::nullopt;
     // Files written on Windows keep their "\r\n"; read them as text would be
     // read there, with plain line ends.
     std::string converted;
-    converted.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i)
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) converted += text[i];
+    converted.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) converted += static_cast<char>(bytes[i]);
+    if (problem) problem->clear();
     return converted;
 }
 
 unsigned int compileShader(const char* path, unsigned int type) {
     GLuint shader = 0;
-    const std::optional<std::string> source = readTextFile(path);
+    std::string problem;
+    const std::optional<std::string> source = readTextFile(path, &problem);
+    // The console output stays as it is; the line on stderr says which file
+    // is at fault, once, however many programs share it.
+    if (!source) reportFileProblem(filePath(path), problem, "its program is linked without it");
     if (source && shadersAvailable()) {
         shader = glCreateShader(type);
         const char* text = source->c_str();
         glShaderSource(shader, 1, &text, nullptr);
         glCompileShader(shader);
+        if (!compiled(shader))
+            reportFileProblem(filePath(path), "does not compile (the log is on standard output)", "its program is not used");
+        checkGlErrorsInDebug(filePath(path).c_str());
     }
     printShaderLog(shader, path);
     return shader;
@@ -112,6 +135,12 @@ unsigned int linkProgram(const char* fragmentPath, const char* vertexPath) {
     if (fragment) glAttachShader(program, fragment);
     glLinkProgram(program);
     printProgramLog(program);
+    // A missing or broken file has been named; a pair that compiles but does
+    // not link is named here.
+    if (vertex && fragment && compiled(vertex) && compiled(fragment) && !usable(program))
+        reportFileProblem(filePath(fragmentPath),
+                          "does not link with " + filePath(vertexPath) + " (the log is on standard output)",
+                          "the program is not used");
     return program;
 }
 

@@ -10,8 +10,11 @@
 //   engine->shaders->unuse();                                   // fixed function again
 //
 // Paths are written with backslashes and read with forward slashes. Compile
-// and link problems are printed on standard output and never stop the
-// program: a broken program is still returned and used.
+// and link logs are printed on standard output and never stop the program;
+// a missing, broken or unlinkable file is also named once on stderr. A
+// program that did not link is still returned, but use() makes program 0
+// current for it and the setters skip it, so its scenes draw with
+// fixed-function state instead of raising GL errors.
 #pragma once
 
 #include <optional>
@@ -25,7 +28,8 @@ public:
     // Prints "Compiling shader <fragment> <vertex>", then compiles and links.
     unsigned int loadProgram(const char* fragmentPath, const char* vertexPath);
     // The setters look the uniform up by name on every call and set it on
-    // the current program; a name the program lacks is silently ignored.
+    // the current program; a name the program lacks is silently ignored, and
+    // so is a program that did not link.
     void setSampler(unsigned int program, const char* name);  // texture unit 0
     void setUniform1f(unsigned int program, float value, const char* name);
     void use(unsigned int program);
@@ -34,8 +38,9 @@ public:
 };
 
 // The whole file as text, with Windows line ends read as plain ones; nothing
-// for a missing or empty file. Backslashes in path are folder separators.
-std::optional<std::string> readTextFile(const char* path);
+// for a missing, empty or refused file (problem, when given, says which).
+// Backslashes in path are folder separators.
+std::optional<std::string> readTextFile(const char* path, std::string* problem = nullptr);
 // Shader object of the given type compiled from the file, its log printed;
 // 0 when the file is missing.
 unsigned int compileShader(const char* path, unsigned int type);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "assets/jpeg_texture.h"
+#include "gfx/gl_check.h"
 #include "gfx/message_box.h"
 
 namespace {
@@ -64,6 +65,9 @@ int TextureManager::loadWithAlpha(const char* colourFileName, const char* alphaF
             loadJpegTextureWithAlpha(colour.c_str(), texturePath(alphaFileName).c_str(), filter);
         else
             loadJpegTexture(colour.c_str(), filter);
+        // Model materials load textures from inside a scene loader: the
+        // file is the better name for an error than the loader.
+        checkGlErrorsInDebug(colour.c_str());
     }
     // Wrap modes stay at GL's default, repeat.
     setFilters(filter);

@@ -166,11 +166,11 @@ bool drawPicture() {
     stepFrame();
     showFrameRate();
     if (validScene()) sceneTable[sceneIndex].render();
-#ifndef NDEBUG
-    const std::string step = "scene " + std::to_string(sceneIndex) + " at " +
-                             std::to_string(static_cast<int>(musicTimeMs)) + " ms";
-    checkGlErrorsInDebug(step.c_str());
-#endif
+    if (glChecksEnabled()) {
+        const std::string step = "scene " + std::to_string(sceneIndex) + " at " +
+                                 std::to_string(static_cast<int>(musicTimeMs)) + " ms";
+        checkGlErrorsInDebug(step.c_str());
+    }
     // The frame past the end is drawn but never shown.
     if (musicTimeMs > static_cast<float>(kPresentationEndMs)) {
         if (!looping) quitProgram(0);

@@ -2,9 +2,12 @@
 
 #include <mpg123.h>
 
-#include <cerrno>
-#include <cstring>
+#include <unistd.h>
+
+#include <cstdio>
 #include <memory>
+
+#include "assets/data_file.h"
 
 namespace {
 
@@ -19,16 +22,38 @@ struct HandleCloser {
     }
 };
 
+// The decoder leaves a descriptor it was given open.
+struct FdCloser {
+    int fd;
+    ~FdCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Encoders pad and trim a frame or two at the ends.
+constexpr long long kLengthSlackFrames = 2 * 1152;
+
+std::string seconds(long long frames, long rate) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f s", rate > 0 ? static_cast<double>(frames) / rate : 0.0);
+    return text;
+}
+
 }  // namespace
 
 DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
     DecodedMusic music;
-    if (FILE* probe = std::fopen(path.c_str(), "rb")) {
-        std::fclose(probe);
-    } else {
-        music.error = std::strerror(errno);
+    DataRead opened;
+    const FdCloser file{openDataFile(path.c_str(), DataKind::Music, opened)};
+    if (file.fd < 0) {
+        music.error = opened.problem;
         return music;
     }
+    if (::lseek(file.fd, 0, SEEK_END) == 0) {
+        music.error = "is empty";
+        return music;
+    }
+    ::lseek(file.fd, 0, SEEK_SET);
 
     int err = MPG123_OK;
     std::unique_ptr<mpg123_handle, HandleCloser> handle(mpg123_new(nullptr, &err));
@@ -45,7 +70,7 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
     for (size_t i = 0; i < rateCount; ++i)
         mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
 
-    if (mpg123_open(mh, path.c_str()) != MPG123_OK) {
+    if (mpg123_open_fd(mh, file.fd) != MPG123_OK) {
         music.error = mpg123_strerror(mh);
         return music;
     }
@@ -92,6 +117,8 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
                 music.error = mpg123_strerror(mh);
                 return music;
             }
+            music.warning = std::string("damaged after ") + seconds(music.frames(), rate) + " (" + mpg123_strerror(mh) +
+                            "); the rest is silent";
             break;
         }
     }
@@ -100,5 +127,8 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
         return music;
     }
     music.sampleRate = static_cast<int>(rate);
+    if (music.warning.empty() && expected > 0 && music.frames() + kLengthSlackFrames < expected)
+        music.warning = "the music ends after " + seconds(music.frames(), rate) + " of the " + seconds(expected, rate) +
+                        " its header announces (the file is cut short, or its header wrong); the rest is silent";
     return music;
 }

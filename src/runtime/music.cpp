@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "assets/data_file.h"
 #include "runtime/clock_math.h"
 #include "runtime/mp3_decode.h"
 #include "runtime/music_preload.h"
@@ -224,6 +225,7 @@ int startMusic(const MusicConfig& config) {
     if (!state.music.error.empty())
         std::fprintf(stderr, "afterglow: cannot play \"%s\": %s; the presentation runs silently\n",
                      config.path.c_str(), state.music.error.c_str());
+    if (!state.music.warning.empty()) reportFileProblem(config.path, state.music.warning);
 
     const double startMs = clampSeek(config.startMs);
     state.config.startMs = startMs;

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <string>
 
+#include "assets/ase_text.h"
 #include "assets/data_files.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
@@ -93,6 +94,8 @@ void initialize(const StartupObserver& observer) {
     engine->postFx = std::make_unique<PostFx>();
     engine->postFx->init(*engine->textures, GL_LINEAR);
     checkGlErrorsInDebug("the post-processing buffers");
+    // Several loaders read the same model files; each is read from disk once.
+    const AseFileCache modelFiles;
     stepDone(StartupStep::Passes);
     for (int k = 0; k < kSceneCount; ++k) {
         sceneTable[k].init();

@@ -78,12 +78,42 @@ TEST_F(Shaders, ALinkErrorPrintsTheProgramLog) {
     EXPECT_EQ(out.back(), '\n');
 }
 
-TEST_F(Shaders, AMissingFileIsSilentAndRaisesNoGlError) {
+TEST_F(Shaders, AMissingFileIsNamedOnStderrOnlyAndRaisesNoGlError) {
     GLuint program = 0;
+    testing::internal::CaptureStderr();
     const std::string out = load("shaders\\absent.ps", "shaders\\plain.vs", program);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "afterglow: shaders/absent.ps: not found; its program is linked without it\n");
     EXPECT_EQ(out.rfind("Compiling shader shaders\\absent.ps shaders\\plain.vs\n", 0), 0u) << out;
     EXPECT_EQ(out.find("COMPILATION STATUS"), std::string::npos) << out;
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+}
+
+TEST_F(Shaders, ABrokenFileIsNamedOnceAndItsProgramDrawsFixedFunctionWithoutGlErrors) {
+    writeTextFile(dir.path(), "shaders/empty.vs", "");
+    GLuint broken = 0, twice = 0, empty = 0;
+    testing::internal::CaptureStderr();
+    load("shaders\\broken.ps", "shaders\\plain.vs", broken);
+    load("shaders\\broken.ps", "shaders\\plain.vs", twice);  // as two programs sharing a file
+    load("shaders\\level.ps", "shaders\\empty.vs", empty);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "afterglow: shaders/broken.ps: does not compile (the log is on standard output); its program is not "
+              "used\n"
+              "afterglow: shaders/empty.vs: is empty; its program is linked without it\n");
+    ShaderManager& shaders = *engine->shaders;
+    shaders.use(broken);
+    shaders.setUniform1f(broken, 0.5f, "level");
+    shaders.setSampler(broken, "tex");
+    GLint current = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    EXPECT_EQ(current, 0);
+    clearWindow(0.0f, 0.0f, 0.0f);
+    engine->setOrtho2D(1024.0f, 768.0f);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glRectf(0.0f, 0.0f, 1024.0f, 768.0f);
+    shaders.unuse();
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+    EXPECT_EQ(readWindow().at(300, 300).r, 255) << "drawn with the fixed-function colour";
 }
 
 TEST_F(Shaders, UniformSettersActOnTheCurrentProgramByName) {

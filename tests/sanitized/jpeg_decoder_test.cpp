@@ -39,6 +39,7 @@ JpegDecodeResult decodeBoth(const std::vector<uint8_t>& file, JpegImage& image) 
     EXPECT_EQ(fast.ok, reference.ok);
     EXPECT_EQ(fast.reason, reference.reason);
     EXPECT_EQ(fast.corruptCodes, reference.corruptCodes);
+    EXPECT_EQ(fast.dataEndsAtRow, reference.dataEndsAtRow);
     EXPECT_EQ(image.width, plain.width);
     EXPECT_EQ(image.height, plain.height);
     EXPECT_TRUE(image.rgba == plain.rgba) << "fast and plain decoders differ";
@@ -81,6 +82,7 @@ TEST(JpegDecoder, BaselineFilesMatchLibjpegAndThePlainAlgorithm) {
                         const JpegDecodeResult r = decodeBoth(file, image);
                         ASSERT_TRUE(r.ok) << r.reason;
                         EXPECT_EQ(r.corruptCodes, 0);
+                        EXPECT_EQ(r.dataEndsAtRow, -1);
                         const int d = differenceFromLibjpeg(file, image);
                         (channels == 1 ? worstGrey : worstColour) = std::max(channels == 1 ? worstGrey : worstColour, d);
                         for (size_t i = 0; i < image.rgba.size(); i += 4) {

@@ -14,6 +14,7 @@ struct Reader {
     int bitPosition = 0;
     int32_t predictors[3] = {};
     int corrupt = 0;
+    bool otherMarker = false;  // one that is neither a restart nor a stuffed 0xFF
 
     void fetch() {
         if (readByte(s) == 0xFF) {
@@ -25,8 +26,12 @@ struct Reader {
                 s.currentByte = 0xFF;
             else
                 readByte(s);
+            if (m != 0x00 && !(m >= 0xD0 && m <= 0xD7)) otherMarker = true;
         }
     }
+    // A byte was needed from past the end of the file or after a marker that
+    // ends the data.
+    bool dataGone() const { return s.atEnd || otherMarker; }
     int readBit() {
         if (bitPosition == 0) fetch();
         const int bit = (s.currentByte >> (7 - bitPosition)) & 1;
@@ -79,7 +84,7 @@ int toSample(float f) {
     return std::clamp(t, 0, 255);
 }
 
-void decodeScan(JpegState& s, Reader& in, std::vector<uint8_t>& pixels) {
+void decodeScan(JpegState& s, Reader& in, ByteBuffer& pixels, int& dataEndsAtRow) {
     const int width = s.width, height = s.height;
     const int hmax = s.components[0].h, vmax = s.components[0].v;
     float coef[64], block[64];
@@ -135,10 +140,11 @@ void decodeScan(JpegState& s, Reader& in, std::vector<uint8_t>& pixels) {
                             }
                     }
             }
+        if (dataEndsAtRow < 0 && in.dataGone()) dataEndsAtRow = mcuY;
     }
 }
 
-void convertYCbCr(std::vector<uint8_t>& pixels) {
+void convertYCbCr(ByteBuffer& pixels) {
     for (size_t i = 0; i < pixels.size(); i += 4) {
         const int Y = pixels[i], Cb = pixels[i + 1] - 128, Cr = pixels[i + 2] - 128;
         const float r = Y + 1.402f * Cr, g = Y - 0.34414f * Cb - 0.71414f * Cr, b = Y + 1.772f * Cb;
@@ -149,7 +155,7 @@ void convertYCbCr(std::vector<uint8_t>& pixels) {
     }
 }
 
-void expandGrey(std::vector<uint8_t>& pixels) {
+void expandGrey(ByteBuffer& pixels) {
     for (size_t i = 0; i < pixels.size(); i += 4) {
         pixels[i + 1] = pixels[i + 2] = pixels[i];
         pixels[i + 3] = 255;
@@ -168,7 +174,7 @@ JpegDecodeResult decodeJpegReference(const uint8_t* data, size_t size, JpegImage
     image.height = state->height;
     image.rgba.assign(static_cast<size_t>(image.width) * image.height * 4, 0);
     Reader in{*state};
-    decodeScan(*state, in, image.rgba);
+    decodeScan(*state, in, image.rgba, result.dataEndsAtRow);
     if (state->componentCount == 3)
         convertYCbCr(image.rgba);
     else

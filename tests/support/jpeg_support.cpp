@@ -73,7 +73,7 @@ bool decodeWithLibjpegFloat(const std::vector<uint8_t>& file, int& width, int& h
     return true;
 }
 
-int maxRgbDifference(const std::vector<uint8_t>& rgb, const std::vector<uint8_t>& rgba) {
+int maxRgbDifference(std::span<const uint8_t> rgb, std::span<const uint8_t> rgba) {
     if (rgb.size() / 3 != rgba.size() / 4) return 256;
     int worst = 0;
     for (size_t i = 0; i < rgb.size() / 3; ++i)

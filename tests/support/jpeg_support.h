@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,7 @@ bool decodeWithLibjpegFloat(const std::vector<uint8_t>& file, int& width, int& h
                             std::string& error);
 
 // Largest absolute difference between RGB bytes and the RGB of RGBA bytes.
-int maxRgbDifference(const std::vector<uint8_t>& rgb, const std::vector<uint8_t>& rgba);
+int maxRgbDifference(std::span<const uint8_t> rgb, std::span<const uint8_t> rgba);
 
 // A file's marker segments up to and including the scan header, then the rest.
 struct JpegSegments {

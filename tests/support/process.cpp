@@ -69,7 +69,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     if (!result.timedOut && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    if (!result.timedOut && WIFSIGNALED(status)) result.signal = WTERMSIG(status);
     result.out = slurp(outPath);
     result.err = slurp(errPath);
     return result;

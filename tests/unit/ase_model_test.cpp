@@ -168,24 +168,64 @@ TEST(AseBitmapFileName, CutsDirectoriesQuotesAndKeepsCase) {
     EXPECT_STREQ(name, "");
 }
 
+// What a load says on stderr about a file.
+std::string saidAbout(const std::string& text, int loads = 1) {
+    TempDir dir;
+    writeTextFile(dir / "m.ASE", text);
+    CapturedProgress quiet;
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < loads; ++i) {
+        AseModel model;
+        model.load((dir / "m.ASE").c_str(), nullptr);
+    }
+    std::string said = testing::internal::GetCapturedStderr();
+    const std::string name = (dir / "m.ASE").string() + ": ";
+    for (size_t at; (at = said.find(name)) != std::string::npos;) said.replace(at, name.size(), "");
+    return said;
+}
+
+TEST(AseModelProblems, DamagedFilesAreNamedOnceAndCleanOnesSayNothing) {
+    const std::string clean = geomObject("\"Box01\"", kNodeAt102030, kCubeMesh);
+    EXPECT_EQ(saidAbout(clean), "");
+    EXPECT_EQ(saidAbout(clean.substr(0, clean.size() / 2), 3),
+              "afterglow: ends inside an open block (the file is cut short); what comes before is read\n");
+    std::string garbage(3000, '\0');
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<char>((i * 7919u) >> 3);
+    EXPECT_EQ(saidAbout(garbage, 2), "afterglow: holds no geometry or shape objects; nothing is read from it\n");
+    EXPECT_EQ(saidAbout(""), "afterglow: is empty; nothing is read from it\n");
+    // Closed blocks, but a count larger than the rows that follow.
+    EXPECT_EQ(saidAbout("*GEOMOBJECT {\n*NODE_NAME \"x\"\n*MESH_NUMVERTEX 5\n*MESH_VERTEX_LIST {\n"
+                        "*MESH_VERTEX 0 1 2 3\n}\n}\n"),
+              "afterglow: the vertex list of object \"x\" runs past the end of the file\n");
+    std::string outside = clean;
+    outside.replace(outside.find("A:    2"), 7, "A:    7");
+    EXPECT_EQ(saidAbout(outside), "afterglow: 1 face points outside its vertex list and is not drawn\n");
+    EXPECT_EQ(saidAbout("*SHAPEOBJECT {\n}\n"), "afterglow: has no geometry objects; its model stays empty\n");
+}
+
 TEST(AseText, LongLinesComeInPiecesAndLongWordsAreCut) {
     TempDir dir;
     const std::string longWord(300, 'x');
-    writeTextFile(dir / "long.txt", std::string(400, 'a') + "\nshort " + longWord + " tail\n");
-    FILE* file = std::fopen((dir / "long.txt").c_str(), "r");
+    writeTextFile(dir / "long.txt", std::string(400, 'a') + "\nshort " + longWord + " tail\n" + "no line end");
+    const std::shared_ptr<const AseFile> file = openAseFile((dir / "long.txt").c_str());
     ASSERT_NE(file, nullptr);
+    AseText text(*file);
     char line[kAseLineSize];
-    ASSERT_TRUE(readLine(file, line));
+    ASSERT_TRUE(readLine(text, line));
     EXPECT_EQ(std::strlen(line), 255u);
-    ASSERT_TRUE(readLine(file, line));
+    ASSERT_TRUE(readLine(text, line));
     EXPECT_EQ(std::string(line), std::string(145, 'a') + "\n");
-    ASSERT_TRUE(readLine(file, line));
+    ASSERT_TRUE(readLine(text, line));
     splitLine(line);
     EXPECT_STREQ(lineWords[0], "short");
     EXPECT_EQ(std::string(lineWords[1]), std::string(249, 'x'));  // the line itself was cut at 255
-    ASSERT_TRUE(readLine(file, line));
-    EXPECT_FALSE(readLine(file, line));
-    std::fclose(file);
+    ASSERT_TRUE(readLine(text, line));
+    ASSERT_TRUE(readLine(text, line));
+    EXPECT_STREQ(line, "no line end");
+    EXPECT_FALSE(readLine(text, line));
+    text.rewind();
+    ASSERT_TRUE(readLine(text, line));
+    EXPECT_EQ(std::strlen(line), 255u);
 
     splitLine(("w " + std::string(254 + 10, 'y')).c_str());
     EXPECT_EQ(std::strlen(lineWords[1]), 254u);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <fstream>
 #include <vector>
@@ -55,7 +57,7 @@ TEST_F(Mp3File, DecodesToTheExactLengthAndTiming) {
     EXPECT_NEAR(static_cast<double>(loudest), kRate, 3.0);
 }
 
-TEST_F(Mp3File, TruncatedFilesKeepWhatDecodedAndGarbageIsRefused) {
+TEST_F(Mp3File, TruncatedFilesKeepWhatDecodedAndSaySoAndGarbageIsRefused) {
     std::ifstream in(path(), std::ios::binary);
     std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
     const std::string half = (*dir / "half.mp3").string();
@@ -64,6 +66,10 @@ TEST_F(Mp3File, TruncatedFilesKeepWhatDecodedAndGarbageIsRefused) {
     EXPECT_TRUE(partial.error.empty()) << partial.error;
     EXPECT_GT(partial.frames(), kRate / 2);
     EXPECT_LT(partial.frames(), 2 * kRate);
+    // The header announced two seconds: the cut is no secret.
+    EXPECT_NE(partial.warning.find("ends after 1.0 s of the 2.0 s"), std::string::npos) << partial.warning;
+    EXPECT_NE(partial.warning.find("cut short"), std::string::npos) << partial.warning;
+    EXPECT_TRUE(decodeMp3(path()).warning.empty());
 
     const std::string junk = (*dir / "junk.mp3").string();
     std::ofstream(junk, std::ios::binary) << std::string(10000, 'x');
@@ -72,7 +78,13 @@ TEST_F(Mp3File, TruncatedFilesKeepWhatDecodedAndGarbageIsRefused) {
     EXPECT_TRUE(bad.samples.empty());
 
     const DecodedMusic missing = decodeMp3((*dir / "nothing-here.mp3").string());
-    EXPECT_NE(missing.error.find("No such file"), std::string::npos) << missing.error;
+    EXPECT_EQ(missing.error, "not found");
+
+    // Neither a folder nor a pipe reaches the decoder, which would wait on a pipe.
+    EXPECT_EQ(decodeMp3(dir->path().string()).error, "is a folder, not a file");
+    const std::string pipe = (*dir / "pipe.mp3").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(decodeMp3(pipe).error, "is a named pipe, not a file");
 }
 
 // The offline clock as shots and tests use it: exact frame times, the
@@ -119,7 +131,7 @@ TEST(Music, MissingFileRunsSilentlyOnTheSteadyClock) {
     EXPECT_EQ(startMusic(config), 1);
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("demo.mp3"), std::string::npos) << said;
-    EXPECT_NE(said.find("No such file"), std::string::npos) << said;
+    EXPECT_NE(said.find("not found"), std::string::npos) << said;
     EXPECT_EQ(musicClockMode(), ClockMode::Steady);
 
     updateMusicClock();

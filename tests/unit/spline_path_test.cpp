@@ -138,4 +138,82 @@ TEST_F(SplinePathTest, IndexCountsOnlyTheFirstLineOfEachObject) {
     expectPoint(missing.evaluate(0.5f), 0, 0, 0);
 }
 
+TEST_F(SplinePathTest, MissingCutAndEmptyShapesAreNamed) {
+    const std::string two = shapeObject({{{true, 0, 0, 0}, {true, 1, 0, 0}}}) + shapeObject({{{true, 2, 0, 0}}});
+    const std::string name = (dir / "shape.ase").string() + ": ";
+    const auto said = [&](const std::string& text, std::vector<int> indices) {
+        testing::internal::CaptureStderr();
+        for (int index : indices) load(text, index);
+        std::string s = testing::internal::GetCapturedStderr();
+        for (size_t at; (at = s.find(name)) != std::string::npos;) s.replace(at, name.size(), "");
+        return s;
+    };
+    EXPECT_EQ(said(two, {0}), "");
+    // However many shapes are asked for beyond the end, one line.
+    EXPECT_EQ(said(two, {2, 3, 7}),
+              "afterglow: has only 2 shape objects, fewer than the program reads; the paths beyond stay at the origin\n");
+    EXPECT_EQ(said(two, {1}), "afterglow: shape 1 has no segment (fewer than two knots); its path stays at the origin\n");
+    EXPECT_EQ(said("*SHAPEOBJECT {\n*SHAPE_LINE 0 {\n*SHAPE_VERTEXCOUNT 9\n*SHAPE_VERTEX_KNOT 0 1 2 3\n}\n}\n", {0}),
+              "afterglow: shape 0 announces more vertices than the file holds\n");
+    EXPECT_EQ(said(two.substr(0, two.size() / 2), {0, 1}),
+              "afterglow: ends inside an open block (the file is cut short); what comes before is read\n");
+}
+
+// One segment of n control points: x = i / d, y = (i / d)^2 and a wavy z,
+// with d = n - 1. Bernstein sums reproduce x as u and y as
+// u^2 + u (1 - u) / d; z is checked against de Casteljau in long double.
+SplinePath longSegment(int n) {
+    const int d = n - 1;
+    BezierSegment segment;
+    for (int i = 0; i < n; ++i) {
+        const float s = static_cast<float>(i) / static_cast<float>(d);
+        segment.points.push_back({s, s * s, std::sin(static_cast<float>(i) * 0.37f)});
+    }
+    segment.count = n;
+    SplinePath path;
+    path.segments.push_back(segment);
+    return path;
+}
+
+long double deCasteljauZ(const SplinePath& path, long double u) {
+    std::vector<long double> z;
+    for (const Vec3& p : path.segments[0].points) z.push_back(p.z);
+    for (size_t level = z.size(); level > 1; --level)
+        for (size_t i = 0; i + 1 < level; ++i) z[i] += (z[i + 1] - z[i]) * u;
+    return z[0];
+}
+
+TEST(SplineEvaluation, SegmentsOfEveryDegreeStayOnTheirCurve) {
+    for (int n : {2, 4, 20, 41, 42, 60, 200, 1500}) {
+        const SplinePath path = longSegment(n);
+        const double d = n - 1;
+        for (double u : {0.0, 1e-7, 0.01, 0.25, 0.5, 0.77, 0.999, 1.0 - 1e-7}) {
+            SCOPED_TRACE("n " + std::to_string(n) + " u " + std::to_string(u));
+            const Vec3 p = path.evaluate(static_cast<float>(u));
+            const double uf = static_cast<float>(u);  // what the path is asked for
+            EXPECT_NEAR(p.x, uf, 2e-6);
+            EXPECT_NEAR(p.y, uf * uf + uf * (1 - uf) / d, 2e-6);
+            if (n <= 200) {
+                EXPECT_NEAR(p.z, static_cast<double>(deCasteljauZ(path, uf)), 2e-6);
+            }
+        }
+        // The curve ends at its last point exactly.
+        EXPECT_EQ(path.evaluate(1.0f).x, 1.0f);
+    }
+}
+
+TEST(SplineEvaluation, ThousandsOfPointsBetweenTwoKnotsStayOnTheCurveAndFinite) {
+    const SplinePath path = longSegment(20001);
+    for (float u : {0.0f, 0.3f, 0.5f, 0.9999f}) {
+        const Vec3 p = path.evaluate(u);
+        EXPECT_NEAR(p.x, u, 2e-6) << u;
+        EXPECT_NEAR(p.y, u * u + u * (1 - u) / 20000.0, 2e-6) << u;
+    }
+    // Far outside the polynomial's values leave any range; they stay finite.
+    for (float t : {-0.5f, 1.5f, -1e6f, 1e30f}) {
+        const Vec3 p = path.evaluate(t);
+        EXPECT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << t;
+    }
+}
+
 }  // namespace
