@@ -48,7 +48,7 @@ endfunction()
 
 layer(assets SOURCES ${ASSETS_SOURCES} LINKS Threads::Threads)
 layer(timeline SOURCES ${TIMELINE_SOURCES} LINKS PkgConfig::FFTW)
-layer(gfx SOURCES ${GFX_SOURCES} LINKS afterglow_assets PkgConfig::GFX_DEPS OpenGL::GL OpenGL::GLX)
+layer(gfx SOURCES ${GFX_SOURCES} LINKS afterglow_assets PkgConfig::GFX_DEPS OpenGL::GL OpenGL::GLX OpenGL::EGL)
 layer(drawing SOURCES ${DRAWING_SOURCES} LINKS afterglow_gfx)
 layer(scenes SOURCES ${SCENES_SOURCES} LINKS afterglow_drawing afterglow_timeline)
 

@@ -1,14 +1,15 @@
 #include "gfx/gl_extensions.h"
 
 #include <GL/glew.h>
-#include <GL/glx.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <vector>
 
 #include "gfx/display.h"
+#include "gfx/egl_context.h"
 #include "gfx/message_box.h"
 
 GlExtensions glExtensions;
@@ -37,7 +38,7 @@ std::vector<std::string> hiddenNames() {
 
 template <typename Fn>
 void fetch(Fn& slot, const char* name, bool& allFound) {
-    auto proc = hiddenByEnvironment(name) ? nullptr : glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name));
+    void* proc = hiddenByEnvironment(name) ? nullptr : glEntryPoint(name);
     slot = reinterpret_cast<Fn>(proc);
     if (!slot) allFound = false;
 }
@@ -81,6 +82,20 @@ bool mentions(const std::string& extensions, const char* name) {
     requestQuit(code);
 }
 
+// The size planOffscreenWindowTarget() asked for; 0 when there is a window.
+struct PlannedTarget {
+    int width = 0;
+    int height = 0;
+} plannedWindowTarget;
+
+void makePlannedWindowTarget() {
+    if (plannedWindowTarget.width <= 0) return;
+    std::string error;
+    if (createOffscreenWindowTarget(plannedWindowTarget.width, plannedWindowTarget.height, error)) return;
+    std::fprintf(stderr, "afterglow: %s\n", error.c_str());
+    requestQuit(1);
+}
+
 }  // namespace
 
 bool hiddenByEnvironment(const char* name) {
@@ -115,6 +130,7 @@ void GlExtensions::load() {
         if (!mentions(extensions, name))
             stop("No required OpenGL extensions available. \n [GL_ARB_*] - glsl-shaders.", "Error!",
                  MessageIcon::Error, kShaderFailureExit);
+    makePlannedWindowTarget();
     createRenderTarget();
 }
 
@@ -202,6 +218,8 @@ unsigned int makeOffscreenFramebuffer(int width, int height, unsigned int colour
     glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
     return fbo;
 }
+
+void planOffscreenWindowTarget(int width, int height) { plannedWindowTarget = {width, height}; }
 
 void setWindowTarget(unsigned int framebuffer) {
     windowTarget = framebuffer;

@@ -73,6 +73,13 @@ void bindWindowTarget();
 // width x height) and binds it. Returns false with the reason when the
 // driver cannot make it complete.
 bool createOffscreenWindowTarget(int width, int height, std::string& error);
+// For a context without a window (gfx/egl_context.h), which has no
+// framebuffer of its own: load() makes the window target off-screen at
+// width x height as soon as the framebuffer entry points are there, before
+// the render target's status check, which asks about the window's
+// framebuffer. When the driver cannot make it, load() says so on stderr and
+// ends the process with code 1.
+void planOffscreenWindowTarget(int width, int height);
 // True while the window target is off-screen: read the colour attachment,
 // not the back buffer.
 bool windowTargetIsOffscreen();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "assets/data_file.h"
+#include "gfx/egl_context.h"
 #include "gfx/gl_check.h"
 #include "gfx/gl_extensions.h"
 
@@ -46,7 +47,7 @@ bool compiled(unsigned int shader) {
 }  // namespace
 
 void ShaderManager::init() {
-    if (glewInit() != GLEW_OK) {
+    if (!initGlew()) {
         std::printf("Error: Can't Initialize GLEW.\n");
         std::fflush(stdout);
     }

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "gfx/egl_context.h"
 #include "gfx/engine.h"
 #include "gfx/gl_extensions.h"
 #include "gfx/gl_state.h"
@@ -25,6 +26,7 @@
 #include "runtime/quit_signals.h"
 #include "runtime/startup_report.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -34,29 +36,21 @@ double msBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-bool hasGlxExtension(const char* extensions, const char* name) {
-    const size_t length = std::strlen(name);
-    for (const char* at = extensions; at && (at = std::strstr(at, name)); at += length) {
-        const bool starts = at == extensions || at[-1] == ' ';
-        if (starts && (at[length] == ' ' || at[length] == '\0')) return true;
-    }
-    return false;
-}
-
 // Sets the swap interval of the current context to 0 and says how.
 std::string freeSwapFromVsync() {
+    if (!hasWindow()) return "none: no window, nothing is swapped";
     Display* display = glXGetCurrentDisplay();
     const GLXDrawable drawable = glXGetCurrentDrawable();
     const char* extensions = display ? glXQueryExtensionsString(display, DefaultScreen(display)) : nullptr;
     auto proc = [](const char* name) { return glXGetProcAddressARB(reinterpret_cast<const GLubyte*>(name)); };
-    if (hasGlxExtension(extensions, "GLX_EXT_swap_control")) {
+    if (extensionListed(extensions, "GLX_EXT_swap_control")) {
         using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
         if (auto setInterval = reinterpret_cast<SwapIntervalExt>(proc("glXSwapIntervalEXT"))) {
             setInterval(display, drawable, 0);
             return "off (GLX_EXT_swap_control)";
         }
     }
-    if (hasGlxExtension(extensions, "GLX_MESA_swap_control")) {
+    if (extensionListed(extensions, "GLX_MESA_swap_control")) {
         using SwapIntervalMesa = int (*)(unsigned int);
         auto setInterval = reinterpret_cast<SwapIntervalMesa>(proc("glXSwapIntervalMESA"));
         if (setInterval && setInterval(0) == 0) return "off (GLX_MESA_swap_control)";
@@ -187,6 +181,7 @@ int runBenchmark(const Options& options) {
     report.framesPlanned = spanFrameCount(options.fromMs, options.toMs, options.offlineFps);
     const GLubyte* renderer = glGetString(GL_RENDERER);
     report.renderer = renderer ? reinterpret_cast<const char*>(renderer) : "unknown";
+    report.platform = glPlatformName(currentGlPlatform());
     report.vsync = freeSwapFromVsync();
 
     FragmentCounter counter;
@@ -214,7 +209,7 @@ int runBenchmark(const Options& options) {
         drawFrame();
         const double fragments = counter.end();
         presentFrame();
-        glutSwapBuffers();
+        if (hasWindow()) glutSwapBuffers();
         glFinish();
         const Clock::time_point end = Clock::now();
         if (i == 0) {
@@ -225,8 +220,10 @@ int runBenchmark(const Options& options) {
         samples.push_back({sceneIndex, msBetween(start, end), fragments});
         progress.show(i + 1);
     }
-    report.windowWidth = windowWidth;
-    report.windowHeight = windowHeight;
+    if (hasWindow()) {
+        report.windowWidth = windowWidth;
+        report.windowHeight = windowHeight;
+    }
     // Asked by signal to stop: the frames so far, without the seconds the
     // fill-rate measurement takes.
     if (!quitSignal()) report.fillRate = calibrateFillRate(counter);

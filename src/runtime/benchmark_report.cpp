@@ -101,12 +101,16 @@ void summarizeFrames(BenchmarkReport& report, const std::vector<FrameSample>& sa
 std::string benchmarkTable(const BenchmarkReport& r) {
     // After the start-up lines on the same stream, which need not end a line.
     std::string out = "\nafterglow benchmark\n";
-    out += formatText("  picture      %dx%d in a %dx%d window\n", r.width, r.height, r.windowWidth, r.windowHeight);
+    if (r.windowWidth > 0)
+        out += formatText("  picture      %dx%d in a %dx%d window\n", r.width, r.height, r.windowWidth, r.windowHeight);
+    else
+        out += formatText("  picture      %dx%d off-screen, no window\n", r.width, r.height);
     const std::string stopped = r.stoppedEarly ? ", stopped early by " + r.stopCause : "";
     out += formatText("  clock        offline, %d frames per second of music, %.0f to %.0f ms (%lld frames%s)\n", r.fps,
                   r.fromMs, r.toMs, r.framesPlanned, stopped.c_str());
     out += formatText("  start-up     %.0f ms (process start to the first frame shown)\n", r.startupMs);
     out += "  GL renderer  " + r.renderer + "\n";
+    out += "  GL platform  " + r.platform + "\n";
     out += "  vsync        " + r.vsync + "\n";
     if (r.fillRate > 0.0)
         out += formatText("  fill rate    %.1f Mfragments/s (textured, blended quads over the whole render target)\n",
@@ -123,13 +127,15 @@ std::string benchmarkTable(const BenchmarkReport& r) {
 
 std::string benchmarkJson(const BenchmarkReport& r) {
     std::string out = "{\n";
-    out += formatText("  \"width\": %d, \"height\": %d, \"windowWidth\": %d, \"windowHeight\": %d,\n", r.width, r.height,
-                  r.windowWidth, r.windowHeight);
+    const auto windowSide = [](int pixels) { return pixels > 0 ? std::to_string(pixels) : std::string("null"); };
+    out += formatText("  \"width\": %d, \"height\": %d, \"windowWidth\": %s, \"windowHeight\": %s,\n", r.width, r.height,
+                      windowSide(r.windowWidth).c_str(), windowSide(r.windowHeight).c_str());
     out += formatText("  \"fps\": %d, \"fromMs\": %.0f, \"toMs\": %.0f, \"framesPlanned\": %lld, \"stoppedEarly\": %s,\n",
                   r.fps, r.fromMs, r.toMs, r.framesPlanned, r.stoppedEarly ? "true" : "false");
     out += "  \"startupMs\": " + jsonNumber(r.startupMs) + ",\n";
     out += "  \"startup\": " + startupJson(r.startup, "  ") + ",\n";
     out += "  \"renderer\": " + jsonString(r.renderer) + ",\n";
+    out += "  \"platform\": " + jsonString(r.platform) + ",\n";
     out += "  \"vsync\": " + jsonString(r.vsync) + ",\n";
     out += "  \"fillRate\": " + jsonNumber(r.fillRate) + ",\n";
     out += "  \"scenes\": [\n";

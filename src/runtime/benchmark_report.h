@@ -34,7 +34,7 @@ struct BenchmarkRow {
 struct BenchmarkReport {
     int width = 0;           // the picture
     int height = 0;
-    int windowWidth = 0;     // what it is shown in
+    int windowWidth = 0;     // what it is shown in; 0 without a window
     int windowHeight = 0;
     int fps = 0;             // frames per second of music
     double fromMs = 0.0;
@@ -45,6 +45,7 @@ struct BenchmarkReport {
     double startupMs = 0.0;     // process start to the first frame shown
     StartupReport startup;      // the same, step by step
     std::string renderer;
+    std::string platform = "GLX window";  // how the context was made: gfx/egl_context.h
     std::string vsync;          // how the swap was freed from vertical sync
     double fillRate = -1.0;     // fragments per second; < 0 when not measured
     std::vector<BenchmarkRow> scenes;  // the scenes that had frames, in order

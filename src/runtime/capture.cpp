@@ -112,7 +112,8 @@ int runCapture(const Options& options) {
     const int width = displayWidth;
     const int height = displayHeight;
     std::string error;
-    if (!createOffscreenWindowTarget(width, height, error)) {
+    // Without a window it is off-screen at this size already.
+    if (!windowTargetIsOffscreen() && !createOffscreenWindowTarget(width, height, error)) {
         std::fprintf(stderr, "afterglow: %s\n", error.c_str());
         return 1;
     }

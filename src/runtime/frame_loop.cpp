@@ -15,6 +15,7 @@
 #include "runtime/quit_signals.h"
 #include "runtime/screenshot.h"
 #include "runtime/timeline.h"
+#include "runtime/window.h"
 #include "scenes/scenes.h"
 
 float fpsAccumMs = 0.0f;
@@ -55,6 +56,7 @@ void countFrame() {
 }
 
 void showFrameRate() {
+    if (!hasWindow()) return;
     char title[32];
     std::snprintf(title, sizeof title, "%d", fpsShown);
     glutSetWindowTitle(title);
@@ -117,7 +119,7 @@ void displayFrame() {
     if (!drawFrame()) return;
     if (!shotPath.empty()) writeShot();  // the picture itself: before it is fitted or swapped
     presentFrame();
-    glutSwapBuffers();
+    if (hasWindow()) glutSwapBuffers();
 }
 
 bool drawFrame() {

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "runtime/frame_loop.h"
+#include "runtime/window.h"
 
 namespace {
 
@@ -70,6 +71,7 @@ void drawLoadingBar(int done, int total) {
 }
 
 void LoadingBar::begin() {
+    if (!hasWindow()) return;
     drawLoadingBar(done_, total_);
     glutSwapBuffers();
     lastShown_ = Clock::now();
@@ -77,6 +79,7 @@ void LoadingBar::begin() {
 }
 
 void LoadingBar::stepDone() {
+    if (!hasWindow()) return;
     done_ += 1;
     const Clock::time_point start = Clock::now();
     if (shown_ && start - lastShown_ < std::max<Clock::duration>(kMinInterval, kIntervalPerShowing * lastCost_)) return;
@@ -88,6 +91,7 @@ void LoadingBar::stepDone() {
 }
 
 void LoadingBar::finish() {
+    if (!hasWindow()) return;
     beginClears();
     clearTo(kBlack);
     endClears();

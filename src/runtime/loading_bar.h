@@ -11,7 +11,7 @@
 // no matrices, textures or programs are touched, and what is touched (draw
 // buffer, clear colour, colour mask, scissor box and test, dithering) is put
 // back as it was. The window's framebuffer must be bound, as it is between
-// the steps.
+// the steps. Without a window (an offline run through EGL) it does nothing.
 #pragma once
 
 #include <chrono>

@@ -32,17 +32,18 @@ constexpr int kDisplayMode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISA
 constexpr double kOfflineFps = 60.0;  // of a shot's lead-in
 
 // freeglut's own message for a missing display is cryptic and it exits 1;
-// say what is wrong in plain words first. The connection stays open until
-// the toolkit has its own: a server that resets when its last client leaves
-// would otherwise refuse the next one for a moment.
-Display* openDisplayCheck() {
+// the caller says what is wrong in plain words first, from problem. The
+// connection stays open until the toolkit has its own: a server that resets
+// when its last client leaves would otherwise refuse the next one for a
+// moment.
+Display* openDisplayCheck(std::string& problem) {
     const char* name = std::getenv("DISPLAY");
     if (!name || !*name) {
-        std::fprintf(stderr, "afterglow: no display: DISPLAY is not set (run it in an X session, or under xvfb-run)\n");
+        problem = "DISPLAY is not set";
         return nullptr;
     }
     Display* display = XOpenDisplay(name);
-    if (!display) std::fprintf(stderr, "afterglow: cannot open display \"%s\"\n", name);
+    if (!display) problem = std::string("cannot open display \"") + name + "\"";
     return display;
 }
 
@@ -91,23 +92,36 @@ int main(int argc, char** argv) {
     // waits for it. It reads "demo.mp3" from the data folder just entered.
     beginMusicDecode(MusicConfig{}.path);
 
-    Display* displayCheck = openDisplayCheck();
-    if (!displayCheck) return 1;
-
+    // Playback needs the window; an offline run draws without one where
+    // there is no display to open, or when asked to.
     const bool capturing = options.capture != Options::Capture::Off;
-    if (options.shot || capturing) setMessageBoxesEnabled(false);  // nobody is there to click
-    if (options.benchmark) allowSwapWithoutVsync();  // before the GL context exists
-    glutInit(&argc, argv);
-    XCloseDisplay(displayCheck);
-    glutInitDisplayMode(kDisplayMode);
+    const bool offline = options.shot || capturing || options.benchmark;
+    std::string noDisplay;
+    Display* displayCheck = options.headless ? nullptr : openDisplayCheck(noDisplay);
+    if (!displayCheck && !offline) {
+        std::fprintf(stderr, "afterglow: no display: %s (run it in an X session, or under xvfb-run)\n",
+                     noDisplay.c_str());
+        return 1;
+    }
+
+    // Nobody is there to click.
+    if (options.shot || capturing || !displayCheck) setMessageBoxesEnabled(false);
+    if (options.benchmark && displayCheck) allowSwapWithoutVsync();  // before the GL context exists
     windowWidth = displayWidth = options.width;
     windowHeight = displayHeight = options.height;
-    openWindow(options);
-    glutDisplayFunc(displayFrame);
-    glutIdleFunc(idleRedisplay);
-    glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyboard);
-    glutMouseFunc(mouseButton);
+    if (!displayCheck) {
+        if (!openWithoutWindow(options.headless ? "--headless" : "no display (" + noDisplay + ")")) return 1;
+    } else {
+        glutInit(&argc, argv);
+        XCloseDisplay(displayCheck);
+        glutInitDisplayMode(kDisplayMode);
+        openWindow(options);
+        glutDisplayFunc(displayFrame);
+        glutIdleFunc(idleRedisplay);
+        glutReshapeFunc(reshape);
+        glutKeyboardFunc(keyboard);
+        glutMouseFunc(mouseButton);
+    }
     startupLap(StartupStep::Context);
     LoadingBar loadingBar(initializeStepCount());
     loadingBar.begin();
@@ -128,6 +142,7 @@ int main(int argc, char** argv) {
     if (options.shot) {
         startOfflineClock(options.shotMs, kOfflineFps);
         requestShot(options.shotPath);
+        while (!hasWindow()) displayFrame();  // the first frame drawn is written, and ends the program
     } else {
         if (options.loop) enableLoop();
         MusicConfig music;

@@ -70,6 +70,7 @@ void startOfflineClock(double ms, double fps) {
 }
 
 void takeOfflineInput(bool followWindowSize) {
+    if (!hasWindow()) return;  // no events but signals
     glutDisplayFunc(drawNothing);
     glutIdleFunc(nullptr);
     glutKeyboardFunc(offlineKeyboard);
@@ -78,8 +79,10 @@ void takeOfflineInput(bool followWindowSize) {
 }
 
 bool offlineStopRequested() {
-    if (takeWindowCloseRequest()) stopCause = "closing the window";
-    glutMainLoopEvent();
+    if (hasWindow()) {
+        if (takeWindowCloseRequest()) stopCause = "closing the window";
+        glutMainLoopEvent();
+    }
     if (const int signal = quitSignal()) stopCause = signalName(signal);
     return stopCause != nullptr;
 }

@@ -60,6 +60,10 @@ std::string usageText(const char* program) {
            "                     and per scene and in all: frames, mean fps, 1% low fps, worst\n"
            "                     frame, fragments drawn and how close that is to the fill rate\n"
            "  --json FILE        with --benchmark: also write the numbers to FILE as JSON\n"
+           "  --headless         for --shot, --frames, --capture and --benchmark: draw\n"
+           "                     off-screen through EGL, with no window and no X display\n"
+           "                     (what they do by themselves when there is no display);\n"
+           "                     the benchmark then takes sizes larger than the screen\n"
            "  --startup-report   once the first frame is shown, print how long each step of\n"
            "                     the start-up took in milliseconds (--benchmark always does)\n"
            "  --fps N            frames per second of music for --frames, --capture (default\n"
@@ -71,7 +75,8 @@ std::string usageText(const char* program) {
            "  --version          the version\n"
            "\n"
            "environment:\n"
-           "  DISPLAY            the X display to open (required)\n"
+           "  DISPLAY            the X display to open (required to play; the offline runs\n"
+           "                     draw through EGL without it)\n"
            "  AFTERGLOW_NO_MESSAGE_BOX=1\n"
            "                     errors go to stderr only; never wait for a click\n"
            "  AFTERGLOW_DATA_DIR=DIR\n"
@@ -132,6 +137,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             o.version = true;
         } else if (arg == "--windowed") {
             o.windowed = true;
+        } else if (arg == "--headless") {
+            o.headless = true;
         } else if (arg == "--loop") {
             o.loop = true;
         } else if (arg == "--silent") {
@@ -209,6 +216,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     if (o.benchmark && (o.shot || capturing)) return fail("--benchmark runs on its own, without --shot or a capture");
     if (o.shot && capturing) return fail("--shot and a capture cannot run together");
     if (o.loop && (o.shot || capturing || o.benchmark)) warn("--loop only applies to playback; ignored");
+    if (o.headless && !(o.shot || capturing || o.benchmark))
+        return fail("--headless is for --shot, --frames, --capture and --benchmark: playing needs a display");
     if (!o.benchmarkJsonPath.empty() && !o.benchmark) warn("--json only applies to --benchmark; ignored");
     if (o.startupReport && (o.shot || capturing))
         warn("--startup-report only applies to playback and --benchmark; ignored");

@@ -41,6 +41,9 @@ struct Options {
     // goes to stdout and, with a path, as JSON to benchmarkJsonPath.
     bool benchmark = false;
     std::string benchmarkJsonPath;
+    // Offline runs only: draw through EGL without a window even where there
+    // is a display.
+    bool headless = false;
     bool loop = false;        // start again from 0 at the end of the music
     bool startupReport = false;  // print the start-up step by step once the first frame is shown
     bool help = false;

@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "gfx/egl_context.h"
+#include "gfx/gl_extensions.h"
 #include "gfx/message_box.h"
 #include "runtime/frame_loop.h"
 
@@ -139,6 +141,22 @@ void openWindow(const Options& options) {
     glutCloseFunc(windowClosed);
     if (!options.windowed) setMessageBoxHooks(stepAsideForBox, comeBackAfterBox);
 }
+
+bool openWithoutWindow(const std::string& reason) {
+    std::string error;
+    if (!createEglContext(error)) {
+        std::fprintf(stderr, "afterglow: %s, and %s\n", reason.c_str(), error.c_str());
+        return false;
+    }
+    planOffscreenWindowTarget(displayWidth, displayHeight);
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    std::fprintf(stderr, "afterglow: %s: drawing off-screen with %s through %s\n", reason.c_str(),
+                 renderer ? reinterpret_cast<const char*>(renderer) : "an unnamed renderer",
+                 glPlatformName(currentGlPlatform()));
+    return true;
+}
+
+bool hasWindow() { return currentGlPlatform() == GlPlatform::GlxWindow; }
 
 bool takeWindowCloseRequest() {
     Display* display = glXGetCurrentDisplay();

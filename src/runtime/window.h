@@ -16,9 +16,21 @@
 // full-screen window steps aside so the box is seen and can be answered.
 #pragma once
 
+#include <string>
+
 #include "runtime/options.h"
 
 void openWindow(const Options& options);
+
+// The offline runs' way without a window: an EGL context
+// (gfx/egl_context.h), and the window target off-screen at the display
+// size. One line on stderr says why (reason) and which renderer and
+// platform draw. False, after saying why, when there is no EGL context.
+bool openWithoutWindow(const std::string& reason);
+
+// False once openWithoutWindow() has made the context: then there is no
+// toolkit to call (no title, no swap, no events).
+bool hasWindow();
 
 // Takes a pending close request of the window manager off the event queue
 // before the toolkit sees it (the toolkit would destroy the window and the

@@ -78,13 +78,6 @@ std::vector<std::string> filesIn(const std::filesystem::path& dir) {
     return names;
 }
 
-RgbImage image(const std::filesystem::path& file) {
-    RgbImage picture;
-    std::string error;
-    EXPECT_TRUE(readPngRgb(file.string(), picture, error)) << error;
-    return picture;
-}
-
 TEST(Frames, HalfASecondAtTenFramesASecondIsFiveNumberedPictures) {
     TempDir dir;
     const auto out = dir / "frames";  // made by the program
@@ -94,13 +87,13 @@ TEST(Frames, HalfASecondAtTenFramesASecondIsFiveNumberedPictures) {
     EXPECT_NE(r.err.find("frame 5/5"), std::string::npos) << r.err;  // the progress line's last state
     ASSERT_EQ(filesIn(out), (std::vector<std::string>{"frame000000.png", "frame000001.png", "frame000002.png",
                                                       "frame000003.png", "frame000004.png"}));
-    const RgbImage first = image(out / "frame000000.png");
+    const RgbImage first = pngImage((out / "frame000000.png").string());
     ASSERT_EQ(first.width, 800);
     ASSERT_EQ(first.height, 600);
     EXPECT_EQ(first.maxInRows(0, 75), 0) << "the bars are in the picture";
     EXPECT_EQ(first.maxInRows(525, 600), 0);
     EXPECT_GT(first.maxInRows(75, 525), 0);
-    EXPECT_NE(first.pixels, image(out / "frame000004.png").pixels) << "time moves between frames";
+    EXPECT_NE(first.pixels, pngImage((out / "frame000004.png").string()).pixels) << "time moves between frames";
 }
 
 TEST(Frames, SizeLargerThanTheScreen) {
@@ -109,7 +102,7 @@ TEST(Frames, SizeLargerThanTheScreen) {
         afterglow({"1920", "1080", "--frames", dir.path().string(), "--fps", "10", "--from", "30000", "--to", "30100"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ASSERT_EQ(filesIn(dir.path()), std::vector<std::string>{"frame000000.png"});
-    const RgbImage picture = image(dir / "frame000000.png");
+    const RgbImage picture = pngImage((dir / "frame000000.png").string());
     EXPECT_EQ(picture.width, 1920);
     EXPECT_EQ(picture.height, 1080);
     EXPECT_GT(picture.maxInRows(900, 1080), 0) << "drawn beyond the 1024 rows of the screen";

@@ -1,5 +1,6 @@
 #include "support/png_read.h"
 
+#include <gtest/gtest.h>
 #include <png.h>
 
 #include <algorithm>
@@ -34,4 +35,11 @@ bool readPngRgb(const std::string& path, RgbImage& image, std::string& error) {
         return false;
     }
     return true;
+}
+
+RgbImage pngImage(const std::string& path) {
+    RgbImage image;
+    std::string error;
+    EXPECT_TRUE(readPngRgb(path, image, error)) << error;
+    return image;
 }

@@ -20,3 +20,5 @@ struct RgbImage {
 
 // Returns false with the reason in error when the file is not an RGB PNG.
 bool readPngRgb(const std::string& path, RgbImage& image, std::string& error);
+// The same in a test: the picture, or an empty one and a failure that says why.
+RgbImage pngImage(const std::string& path);

@@ -63,6 +63,27 @@ TEST(BenchmarkReport, UnknownCountsAreDashesAndNullsNeverNumbers) {
     EXPECT_NE(benchmarkJson(report).find("\"fillRate\": null"), std::string::npos);
 }
 
+TEST(BenchmarkReport, TheWindowOrItsAbsenceAndThePlatformAreSaid) {
+    BenchmarkReport report;
+    report.width = 2560;
+    report.height = 1600;
+    report.windowWidth = 1280;
+    report.windowHeight = 1024;
+    summarizeFrames(report, twoScenes());
+    EXPECT_NE(benchmarkTable(report).find("picture      2560x1600 in a 1280x1024 window\n"), std::string::npos);
+    EXPECT_NE(benchmarkTable(report).find("GL platform  GLX window\n"), std::string::npos);
+    EXPECT_NE(benchmarkJson(report).find("\"windowWidth\": 1280, \"windowHeight\": 1024"), std::string::npos);
+
+    report.windowWidth = report.windowHeight = 0;  // drawn through EGL
+    report.platform = "EGL surfaceless";
+    const std::string table = benchmarkTable(report);
+    EXPECT_NE(table.find("picture      2560x1600 off-screen, no window\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("GL platform  EGL surfaceless\n"), std::string::npos) << table;
+    const std::string json = benchmarkJson(report);
+    EXPECT_NE(json.find("\"windowWidth\": null, \"windowHeight\": null"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"platform\": \"EGL surfaceless\""), std::string::npos) << json;
+}
+
 TEST(BenchmarkReport, NoFramesAtAllIsAnEmptyRunNotADivisionByZero) {
     BenchmarkReport report;
     report.stoppedEarly = true;

@@ -1,5 +1,6 @@
 // The pieces of the graphics start-up that need no GL context: shader file
-// reading, the extension-hiding seam, and the render-target status verdict.
+// reading, the extension-hiding seam, the render-target status verdict, and
+// the reading of EGL's and GLX's extension lists.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "gfx/egl_context.h"
 #include "gfx/gl_extensions.h"
 #include "gfx/message_box.h"
 #include "gfx/shader_manager.h"
@@ -58,6 +60,20 @@ TEST(RenderTargetStatus, UnsupportedIsReportedOtherFailuresEndSilently) {
                 "ERROR: GL_FRAMEBUFFER_UNSUPPORTED_EXT!");
     EXPECT_EXIT(stopUnlessFramebufferComplete(GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT_EXT),
                 testing::ExitedWithCode(0), "");
+}
+
+// Mesa's software device must be told from a GPU by its whole name: a
+// longer name that starts the same, or a name inside another, is not it.
+TEST(ExtensionList, OnlyWholeNamesCount) {
+    const char* software = "EGL_EXT_device_drm_render_node EGL_MESA_device_software";
+    EXPECT_TRUE(extensionListed(software, "EGL_MESA_device_software"));
+    EXPECT_TRUE(extensionListed(software, "EGL_EXT_device_drm_render_node"));
+    EXPECT_FALSE(extensionListed(software, "EGL_EXT_device_drm"));
+    EXPECT_FALSE(extensionListed("EGL_MESA_device_software_x", "EGL_MESA_device_software"));
+    EXPECT_FALSE(extensionListed("X_EGL_MESA_device_software", "EGL_MESA_device_software"));
+    EXPECT_FALSE(extensionListed("", "EGL_MESA_device_software"));
+    EXPECT_FALSE(extensionListed(nullptr, "EGL_MESA_device_software"));
+    EXPECT_EQ(currentGlPlatform(), GlPlatform::GlxWindow) << "nothing made through EGL here";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "runtime/options.h"
@@ -80,6 +81,8 @@ TEST(Options, RejectsWhatCannotBeUsedAndNamesIt) {
              {{"--frames", "d", "--shot", "1000", "x.png"}, "--shot"},
              {{"--frames", "d", "--frames", "e"}, "--frames"},
              {{"--frames", "d", "--capture", "v.mp4"}, "--capture"},
+             {{"--headless"}, "--headless"},  // playing needs a display
+             {{"--headless", "--windowed", "--start", "1000"}, "--headless"},
              {{"--capture"}, "--capture"},
              {{"--benchmark", "--capture", "v.mp4"}, "--benchmark"},
              {{"--benchmark", "--shot", "1000", "x.png"}, "--benchmark"},
@@ -111,11 +114,21 @@ TEST(Options, ExtrasAndShots) {
 
     r = parse({"1280", "720", "--shot", "1000", "out.png"});
     ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_FALSE(r.options.headless);
     EXPECT_TRUE(r.options.shot);
     EXPECT_TRUE(r.options.windowed);  // a shot is exactly the requested size
     EXPECT_EQ(r.options.shotMs, 1000.0);
     EXPECT_EQ(r.options.shotPath, "out.png");
     EXPECT_EQ(r.options.width, 1280);
+
+    for (const char* run : {"--shot", "--frames", "--capture", "--benchmark"}) {
+        std::vector<const char*> args = {"--headless", run};
+        if (std::string(run) == "--shot") args.push_back("1000");
+        if (std::string(run) != "--benchmark") args.push_back("out");
+        r = parse(args);
+        EXPECT_TRUE(r.error.empty()) << run << ": " << r.error;
+        EXPECT_TRUE(r.options.headless) << run;
+    }
 
     r = parse({"800", "600", "--frames", "out", "--fps", "10", "--from", "1000", "--to", "1500"});
     ASSERT_TRUE(r.error.empty()) << r.error;

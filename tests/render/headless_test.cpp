@@ -1,0 +1,149 @@
+// Offline runs without a window, through EGL: what they say, what they
+// draw, and that it is the picture the window path draws.
+//
+// Headless.* runs with no X display at all. HeadlessAndWindow.* needs the
+// virtual display, to draw the same frames both ways.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <sstream>
+#include <tuple>
+
+#include "support/png_read.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+ProcessOptions options(std::vector<std::string> env = {}) {
+    ProcessOptions o;
+    o.timeoutSec = 120;
+    o.workingDir = AFTERGLOW_DATA_DIR;
+    o.setEnv = std::move(env);
+    return o;
+}
+
+ProcessOptions withoutDisplay() {
+    ProcessOptions o = options();
+    o.unsetEnv = {"DISPLAY"};
+    return o;
+}
+
+ProcessResult afterglow(std::vector<std::string> args, const ProcessOptions& o) {
+    args.insert(args.begin(), AFTERGLOW_BINARY);
+    return runProcess(args, o);
+}
+
+TEST(Headless, SaysOnceWhatDrawsAndWhyThereIsNoWindow) {
+    TempDir dir;
+    ProcessResult r = afterglow({"--shot", "1000", (dir / "a.png").string()}, withoutDisplay());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const size_t said = r.err.find("afterglow: no display (DISPLAY is not set): drawing off-screen with llvmpipe ");
+    ASSERT_NE(said, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("drawing off-screen", r.err.find('\n', said)), std::string::npos) << "said once:\n" << r.err;
+    EXPECT_NE(r.err.find(" through EGL surfaceless\n"), std::string::npos) << r.err;
+    EXPECT_EQ(pngImage((dir / "a.png").string()).width, 1024);
+
+    // A display that cannot be opened is no display either, for a shot; to
+    // play one is needed, and --headless never plays.
+    const ProcessOptions unopenable = options({"DISPLAY=:64999"});
+    r = afterglow({"--shot", "1000", (dir / "b.png").string()}, unopenable);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("no display (cannot open display \":64999\"): drawing off-screen"), std::string::npos) << r.err;
+    r = afterglow({"--windowed", "--silent"}, unopenable);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("no display: cannot open display \":64999\""), std::string::npos) << r.err;
+    r = afterglow({"--headless", "--silent"}, withoutDisplay());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--headless"), std::string::npos) << r.err;
+}
+
+// Larger than the screen a window would be shown on, each frame drawn at
+// its full size, and the report says there is no window.
+TEST(Headless, BenchmarkAtALargeSizeNamesThePlatform) {
+    TempDir dir;
+    const auto json = dir / "bench.json";
+    const ProcessResult r = afterglow(
+        {"2560", "1600", "--headless", "--benchmark", "--from", "57800", "--to", "58000", "--json", json.string()},
+        withoutDisplay());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* line : {"  picture      2560x1600 off-screen, no window\n", "  GL platform  EGL surfaceless\n",
+                             "  vsync        none: no window, nothing is swapped\n"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << " is missing from:\n" << r.out;
+    const size_t all = r.out.find("\n  all ");
+    ASSERT_NE(all, std::string::npos) << r.out;
+    double frames = 0, meanFps = 0, lowFps = 0, worstMs = 0, megaFragments = 0;
+    std::istringstream(r.out.substr(all + 6)) >> frames >> meanFps >> lowFps >> worstMs >> megaFragments;
+    EXPECT_EQ(frames, 2) << r.out;
+    EXPECT_GT(megaFragments, 2560 * 1600 / 1e6) << "every frame covers the whole picture at least once";
+    const std::string text = fileContents(json);
+    EXPECT_NE(text.find("\"width\": 2560, \"height\": 1600, \"windowWidth\": null, \"windowHeight\": null"),
+              std::string::npos) << text;
+    EXPECT_NE(text.find("\"platform\": \"EGL surfaceless\""), std::string::npos) << text;
+}
+
+// The largest difference of any channel, and the mean over all of them.
+struct Difference {
+    int max = 0;
+    double mean = 0.0;
+};
+
+Difference difference(const RgbImage& a, const RgbImage& b) {
+    Difference d;
+    if (a.pixels.size() != b.pixels.size()) return {255, 255.0};
+    double sum = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i) {
+        const int step = std::abs(a.pixels[i] - b.pixels[i]);
+        d.max = std::max(d.max, step);
+        sum += step;
+    }
+    d.mean = a.pixels.empty() ? 0.0 : sum / a.pixels.size();
+    return d;
+}
+
+// A frame drawn into an off-screen window target is the same through EGL
+// as through GLX, to the byte. A shot through GLX reads the window itself,
+// which differs in two ways the program does not choose: the window is
+// 4x multisampled, so the edges of what is drawn into it (the picture's
+// quads, the warp grids) are resolved from four samples (up to 16 levels
+// measured); and even without multisampling llvmpipe's blending into the
+// window's X visual differs from blending into a framebuffer object by at
+// most 2 levels (measured). Both are bounded here.
+TEST(HeadlessAndWindow, TheSameFramesThroughBothPaths) {
+    for (const int ms : {20000, 225000}) {
+        TempDir dir;
+        const std::string at = std::to_string(ms);
+        ProcessResult r = afterglow({"--headless", "--shot", at, (dir / "egl.png").string()}, options());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.err.find("afterglow: --headless: drawing off-screen"), std::string::npos) << r.err;
+        r = afterglow({"--shot", at, (dir / "glx.png").string()}, options());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err.find("drawing off-screen"), std::string::npos) << "a window was there:\n" << r.err;
+        r = afterglow({"--frames", dir.path().string(), "--fps", "60", "--from", at, "--to", std::to_string(ms + 16)},
+                      options());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+
+        EXPECT_EQ(fileContents(dir / "egl.png"), fileContents(dir / "frame000000.png")) << at << " ms";
+        const Difference d = difference(pngImage((dir / "egl.png").string()), pngImage((dir / "glx.png").string()));
+        EXPECT_LE(d.max, 24) << at << " ms";
+        EXPECT_LT(d.mean, 0.5) << at << " ms";
+    }
+}
+
+TEST(HeadlessAndWindow, StartUpChecksStopBothTheSameWay) {
+    for (const auto& [hidden, message, code] : std::vector<std::tuple<std::string, std::string, int>>{
+             {"glBindFramebufferEXT", "ERROR: One or more EXT_framebuffer_object functions were not found.\n", 255},
+             {"GL_ARB_vertex_shader", "Error!: No required OpenGL extensions available. \n", 0}}) {
+        for (const char* path : {"--headless", "--windowed"}) {
+            TempDir dir;
+            const ProcessResult r = afterglow({path, "--shot", "1000", (dir / "x.png").string()},
+                                              options({"AFTERGLOW_HIDE_GL_EXTENSIONS=" + hidden}));
+            EXPECT_EQ(r.exitCode, code) << path << " " << hidden << "\n" << r.err;
+            EXPECT_NE(r.err.find(message), std::string::npos) << path << "\n" << r.err;
+            EXPECT_FALSE(std::filesystem::exists(dir / "x.png")) << path;
+        }
+    }
+}
+
+}  // namespace
