@@ -227,6 +227,7 @@ int startMusic(const MusicConfig& config) {
 
     const double startMs = clampSeek(config.startMs);
     state.config.startMs = startMs;
+    state.offlineFrame = 0;  // a second start (tests) begins afresh too
     state.mode = config.mode;
     if (state.mode == ClockMode::Audio && (state.music.samples.empty() || !openAudioDevice()))
         state.mode = ClockMode::Steady;

@@ -9,6 +9,7 @@
 #include "assets/data_files.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
+#include "runtime/scene_state.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -100,6 +101,7 @@ void initialize(const StartupObserver& observer) {
         checkGlErrorsInDebug(step.c_str());
         stepDone(StartupStep::Scene);
     }
+    rememberStartOfShow();
     glEnable(GL_DEPTH_TEST);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     checkGlErrorsInDebug("start-up");
