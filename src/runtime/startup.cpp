@@ -107,4 +107,15 @@ void initialize(const StartupObserver& observer) {
     checkGlErrorsInDebug("start-up");
 }
 
+int reloadPrograms() {
+    int failed = 0;
+    for (const ProgramEntry& p : kPrograms) {
+        const unsigned int previous = engine->*p.slot;
+        engine->*p.slot = engine->shaders->reloadProgram(previous, p.fragment, p.vertex);
+        if (engine->*p.slot == previous) failed += 1;
+    }
+    checkGlErrorsInDebug("reloading the programs");
+    return failed;
+}
+
 int initializeStepCount() { return 3 + static_cast<int>(std::size(kTextures)) + kSceneCount; }
