@@ -8,6 +8,7 @@
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "gfx/picture_fit.h"
+#include "runtime/dev_mode.h"
 #include "runtime/music.h"
 #include "runtime/quit_signals.h"
 #include "runtime/scene_state.h"
@@ -116,7 +117,8 @@ void stepFrame() {
     updateMusicClock();
     sceneIndex = findSceneIndex();
     countFrame();
-    if (validScene()) sceneTable[sceneIndex].update();
+    // A held clock holds the state too: the paused frame is drawn again as it was.
+    if (validScene() && !musicPaused()) sceneTable[sceneIndex].update();
 }
 
 void displayFrame() {
@@ -124,6 +126,7 @@ void displayFrame() {
     if (!drawFrame()) return;
     if (!shotPath.empty()) writeShot();  // the picture itself: before it is fitted or swapped
     presentFrame();
+    drawDevOverlay();
     glutSwapBuffers();
 }
 

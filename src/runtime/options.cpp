@@ -48,6 +48,8 @@ std::string usageText(const char* program) {
            "  --start MS         begin at MS milliseconds of music\n"
            "  --silent           no sound: the clock runs on wall time\n"
            "  --loop             at the end of the music start again from 0 (Esc still quits)\n"
+           "  --dev              dev mode while playing: the keys below, and a line with the\n"
+           "                     music time, the scene and the frame rate\n"
            "  --shot MS FILE     render the frame at MS offline (fixed 60 fps clock from the\n"
            "                     start of its scene, no sound) into FILE as PNG, then exit\n"
            "  --frames DIR       render offline and write every frame as DIR/frame000000.png,\n"
@@ -69,6 +71,19 @@ std::string usageText(const char* program) {
            "  --to MS            an offline run ends before MS (default 243200)\n"
            "  --help             this text\n"
            "  --version          the version\n"
+           "\n"           "keys:\n"
+           "These act only with --dev; without it only Esc and the mouse do anything.\n"
+           "Every seek with --dev (the mouse's too) shows the frame as --shot shows it,\n"
+           "and says on stderr where it landed.\n"
+           "  Space              pause and resume, music and picture together\n"
+           "  Left, Right        seek 1 s back or forward; with Shift 10 s\n"
+           "  PgUp, PgDn         the start of the previous or next scene\n"
+           "  Home               back to 0\n"
+           "  . ,                while paused: one frame (1/60 s) forward or back\n"
+           "  R                  compile every shader pair in shaders/ again (a pair that\n"
+           "                     fails keeps its previous version)\n"
+           "  T                  decode every image in Textures/ again\n"
+           "  H                  hide or show the line\n"
            "\n"
            "environment:\n"
            "  DISPLAY            the X display to open (required)\n"
@@ -134,6 +149,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             o.windowed = true;
         } else if (arg == "--loop") {
             o.loop = true;
+        } else if (arg == "--dev") {
+            o.dev = true;
         } else if (arg == "--silent") {
             o.silent = true;
         } else if (arg == "--start") {
@@ -209,6 +226,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     if (o.benchmark && (o.shot || capturing)) return fail("--benchmark runs on its own, without --shot or a capture");
     if (o.shot && capturing) return fail("--shot and a capture cannot run together");
     if (o.loop && (o.shot || capturing || o.benchmark)) warn("--loop only applies to playback; ignored");
+    if (o.dev && (o.shot || capturing || o.benchmark)) warn("--dev only applies to playback; ignored");
     if (!o.benchmarkJsonPath.empty() && !o.benchmark) warn("--json only applies to --benchmark; ignored");
     if (o.startupReport && (o.shot || capturing))
         warn("--startup-report only applies to playback and --benchmark; ignored");

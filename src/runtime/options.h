@@ -42,6 +42,7 @@ struct Options {
     bool benchmark = false;
     std::string benchmarkJsonPath;
     bool loop = false;        // start again from 0 at the end of the music
+    bool dev = false;         // playback with the keys of runtime/dev_mode.h
     bool startupReport = false;  // print the start-up step by step once the first frame is shown
     bool help = false;
     bool version = false;
