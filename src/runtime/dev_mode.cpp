@@ -28,6 +28,11 @@ constexpr int kMargin = 6;
 
 bool enabled = false;
 bool lineShown = true;
+// What the last keys did, said once the frame that shows it is drawn: a
+// rebuild or a reload can take a while.
+std::string pendingReport;
+
+void report(const std::string& text) { pendingReport += "afterglow: " + text + "\n"; }
 
 // Frames drawn over the last wall-clock second, for the line.
 struct WallFrameRate {
@@ -50,8 +55,10 @@ int sceneAt(double ms) { return sceneIndexAt(static_cast<float>(ms)); }
 
 void sayWhere(double ms) {
     const int scene = sceneAt(ms);
-    std::fprintf(stderr, "afterglow: %.1f ms, scene %d at %.1f ms, %s\n", ms, scene, ms - sceneStartMs[scene],
-                 musicPaused() ? "paused" : "playing");
+    char text[96];
+    std::snprintf(text, sizeof text, "%.1f ms, scene %d at %.1f ms, %s", ms, scene, ms - sceneStartMs[scene],
+                  musicPaused() ? "paused" : "playing");
+    report(text);
 }
 
 void seekTo(double ms) {
@@ -71,17 +78,17 @@ void togglePause() {
 void reloadShaders() {
     const int failed = reloadPrograms();
     if (failed == 0)
-        std::fprintf(stderr, "afterglow: shaders reloaded\n");
+        report("shaders reloaded");
     else
-        std::fprintf(stderr, "afterglow: shaders reloaded; %d program%s kept the previous version\n", failed,
-                     failed == 1 ? "" : "s");
+        report("shaders reloaded; " + std::to_string(failed) + (failed == 1 ? " program" : " programs") +
+               " kept the previous version");
 }
 
 void reloadTextures() {
     const TextureManager::Reload r = engine->textures->reloadImages();
-    std::fprintf(stderr, "afterglow: %d images reloaded", r.reloaded);
-    if (r.kept > 0) std::fprintf(stderr, "; %d kept the previous image", r.kept);
-    std::fputc('\n', stderr);
+    std::string text = std::to_string(r.reloaded) + " images reloaded";
+    if (r.kept > 0) text += "; " + std::to_string(r.kept) + " kept the previous image";
+    report(text);
 }
 
 void devKeyboard(unsigned char key, int x, int y) {
@@ -121,13 +128,35 @@ void devMouseButton(int button, int state, int, int) {
     if (button == GLUT_RIGHT_BUTTON) seekBy(-kSeekMs);
 }
 
+// While paused the frame rate gives way to "paused": the held frame's line
+// stays as still as its picture.
 std::string lineText() {
     const int scene = std::clamp(sceneIndex, 0, kSceneCount - 1);
+    const std::string rate = musicPaused() ? "paused" : std::to_string(wallFrameRate.shown) + " fps";
     char text[160];
-    std::snprintf(text, sizeof text, "%d ms  scene %d +%d ms  B %d  beat %d  %d fps%s", static_cast<int>(musicTimeMs),
-                  scene, static_cast<int>(musicTimeMs) - sceneStartMs[scene], trackBCountInScene(), beatIndex(),
-                  wallFrameRate.shown, musicPaused() ? "  paused" : "");
+    std::snprintf(text, sizeof text, "%d ms  scene %d +%d ms  B %d  beat %d  %s", static_cast<int>(musicTimeMs), scene,
+                  static_cast<int>(musicTimeMs) - sceneStartMs[scene], trackBCountInScene(), beatIndex(),
+                  rate.c_str());
     return text;
+}
+
+void drawLine() {
+    const std::string text = lineText();
+    const unsigned char* chars = reinterpret_cast<const unsigned char*>(text.c_str());
+    const int width = glutBitmapLength(kFont, chars);
+    engine->shaders->unuse();
+    engine->setOrtho2D(static_cast<float>(windowWidth), static_cast<float>(windowHeight));
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_TEXTURE_2D);
+    // In the lower bar where there is one; on black, so it reads over a
+    // picture without bars too.
+    const int baseline = windowHeight - kMargin - 3;
+    glColor3f(0.0f, 0.0f, 0.0f);
+    glRecti(0, baseline - kFontHeight - 1, width + 2 * kMargin, windowHeight);
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glRasterPos2i(kMargin, baseline);
+    glutBitmapString(kFont, chars);
 }
 
 double sceneLandingMs(int scene) { return scene == 0 ? 0.0 : sceneStartMs[scene] + 1.0; }
@@ -145,23 +174,11 @@ void enableDevMode(double startMs) {
 void drawDevOverlay() {
     if (!enabled) return;
     wallFrameRate.count();
-    if (!lineShown) return;
-    const std::string text = lineText();
-    const unsigned char* chars = reinterpret_cast<const unsigned char*>(text.c_str());
-    const int width = glutBitmapLength(kFont, chars);
-    engine->shaders->unuse();
-    engine->setOrtho2D(static_cast<float>(windowWidth), static_cast<float>(windowHeight));
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_TEXTURE_2D);
-    // In the lower bar where there is one; on black, so it reads over a
-    // picture without bars too.
-    const int baseline = windowHeight - kMargin - 3;
-    glColor3f(0.0f, 0.0f, 0.0f);
-    glRecti(0, baseline - kFontHeight - 1, width + 2 * kMargin, windowHeight);
-    glColor3f(1.0f, 1.0f, 1.0f);
-    glRasterPos2i(kMargin, baseline);
-    glutBitmapString(kFont, chars);
+    if (lineShown) drawLine();
+    if (pendingReport.empty()) return;
+    std::fputs(pendingReport.c_str(), stderr);
+    std::fflush(stderr);
+    pendingReport.clear();
 }
 
 double previousSceneLandingMs(double nowMs) {

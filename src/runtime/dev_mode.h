@@ -14,16 +14,18 @@
 // rate. Esc quits as always.
 //
 // Every seek (the mouse's too) rebuilds the scenes' state as a shot at that
-// time has it (runtime/scene_state.h), and one line on stderr says where it
-// landed: "afterglow: 52000.0 ms, scene 2 at 1000.0 ms, paused".
+// time has it (runtime/scene_state.h). Once the frame that shows a key's
+// work is drawn, one line on stderr says what it did: for a pause or a seek
+// where it landed, "afterglow: 52000.0 ms, scene 2 at 1000.0 ms, paused".
 #pragma once
 
 // The start is a seek as well: the state at startMs is rebuilt.
 void enableDevMode(double startMs);
 
-// The line over the finished window picture, just before the swap; nothing
-// unless dev mode is on and the line shown. Leaves program 0, the 2D pixel
-// projection of Engine::setOrtho2D, blending, culling and texturing off.
+// The line over the finished window picture, just before the swap, then
+// what the keys did on stderr; nothing unless dev mode is on. With the line
+// shown, leaves program 0, the 2D pixel projection of Engine::setOrtho2D,
+// blending, culling and texturing off, and the colour white.
 void drawDevOverlay();
 
 // Where Page Up and Page Down go from nowMs: the first millisecond of the
