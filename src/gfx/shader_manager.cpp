@@ -22,6 +22,14 @@ bool shadersAvailable() {
     return glCreateShader && glCreateProgram && glUseProgram && glUniform1f && glUniform1i;
 }
 
+// Marks the program's shader objects for deletion: they go with it.
+void deleteShadersOf(GLuint program) {
+    GLuint shaders[2] = {};
+    GLsizei count = 0;
+    glGetAttachedShaders(program, 2, &count, shaders);
+    for (GLsizei i = 0; i < count; ++i) glDeleteShader(shaders[i]);
+}
+
 std::string filePath(const char* path) {
     std::string p = path;
     std::replace(p.begin(), p.end(), '\\', '/');
@@ -60,6 +68,30 @@ void ShaderManager::init() {
 unsigned int ShaderManager::loadProgram(const char* fragmentPath, const char* vertexPath) {
     std::printf("Compiling shader %s %s\n", fragmentPath, vertexPath);
     return linkProgram(fragmentPath, vertexPath);
+}
+
+unsigned int ShaderManager::reloadProgram(unsigned int current, const char* fragmentPath, const char* vertexPath) {
+    std::printf("Compiling shader %s %s\n", fragmentPath, vertexPath);
+    const unsigned int program = linkProgram(fragmentPath, vertexPath);
+    if (!shadersAvailable()) return current;
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    // A pair with a missing file links on some drivers (a fragment stage of
+    // their own); it is not what the files say, so it counts as a failure.
+    GLint attached = 0;
+    glGetProgramiv(program, GL_ATTACHED_SHADERS, &attached);
+    deleteShadersOf(program);
+    if (linked != GL_TRUE || attached != 2) {
+        glDeleteProgram(program);
+        std::printf("%s %s: not used; the previous version stays\n", fragmentPath, vertexPath);
+        std::fflush(stdout);
+        return current;
+    }
+    if (current && glIsProgram(current)) {
+        deleteShadersOf(current);
+        glDeleteProgram(current);
+    }
+    return program;
 }
 
 void ShaderManager::setSampler(unsigned int program, const char* name) {

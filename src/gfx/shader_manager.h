@@ -8,6 +8,7 @@
 //   engine->shaders->setSampler(p, "tex");                      // texture unit 0
 //   draw...
 //   engine->shaders->unuse();                                   // fixed function again
+//   p = engine->shaders->reloadProgram(p, "shaders\\phong.ps", "shaders\\phong.vs");  // edited files
 //
 // Paths are written with backslashes and read with forward slashes. Compile
 // and link logs are printed on standard output and never stop the program;
@@ -27,6 +28,11 @@ public:
     void init();
     // Prints "Compiling shader <fragment> <vertex>", then compiles and links.
     unsigned int loadProgram(const char* fragmentPath, const char* vertexPath);
+    // The pair compiled and linked again from the files, with the same
+    // console output as loadProgram. Returns the new program, and deletes
+    // current; when a file is missing or does not compile or link, says so
+    // and returns current, so the picture never goes blank.
+    unsigned int reloadProgram(unsigned int current, const char* fragmentPath, const char* vertexPath);
     // The setters look the uniform up by name on every call and set it on
     // the current program; a name the program lacks is silently ignored, and
     // so is a program that did not link.

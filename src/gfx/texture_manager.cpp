@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "gfx/gl_check.h"
@@ -60,19 +61,52 @@ int TextureManager::loadWithAlpha(const char* colourFileName, const char* alphaF
     if (!hasRoom(colourFileName)) return kNoTexture;
     const int index = addEntry();
     fileNames[index] = colourFileName;
-    if (endsInJpg(colourFileName)) {
-        const std::string colour = texturePath(colourFileName);
-        if (alphaFileName)
-            loadJpegTextureWithAlpha(colour.c_str(), texturePath(alphaFileName).c_str(), filter);
+    alphaFileNames_[index] = alphaFileName ? alphaFileName : "";
+    filters_[index] = filter;
+    uploadFile(index);
+    return index;
+}
+
+// Into the bound texture; false when it got no image.
+bool TextureManager::uploadFile(int index) {
+    const std::string& colourFile = fileNames[index];
+    bool read = false;
+    if (endsInJpg(colourFile.c_str())) {
+        const std::string colour = texturePath(colourFile.c_str());
+        if (!alphaFileNames_[index].empty())
+            read = loadJpegTextureWithAlpha(colour.c_str(), texturePath(alphaFileNames_[index].c_str()).c_str(),
+                                            filters_[index]);
         else
-            loadJpegTexture(colour.c_str(), filter);
+            read = loadJpegTexture(colour.c_str(), filters_[index]);
         // Model materials load textures from inside a scene loader: the
         // file is the better name for an error than the loader.
         checkGlErrorsInDebug(colour.c_str());
     }
     // Wrap modes stay at GL's default, repeat.
-    setFilters(filter);
-    return index;
+    setFilters(filters_[index]);
+    GLint width = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    return read && width > 0;  // a refused image uploads an empty one
+}
+
+TextureManager::Reload TextureManager::reloadImages() {
+    Reload result;
+    for (int i = 0; i < count; ++i) {
+        if (!endsInJpg(fileNames[i].c_str())) continue;
+        GLuint fresh = 0;
+        glGenTextures(1, &fresh);
+        glBindTexture(GL_TEXTURE_2D, fresh);
+        std::swap(fresh, glNames[i]);
+        if (uploadFile(i)) {
+            result.reloaded += 1;
+        } else {
+            std::swap(fresh, glNames[i]);  // the old one back
+            result.kept += 1;
+        }
+        glDeleteTextures(1, &fresh);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return result;
 }
 
 int TextureManager::createBlank(int size, int filter) {

@@ -5,14 +5,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "assets/crt_random.h"
-#include "assets/vec_math.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "gfx/gl_state.h"
 #include "gfx/picture_fit.h"
+#include "runtime/dev_mode.h"
 #include "runtime/music.h"
 #include "runtime/quit_signals.h"
+#include "runtime/scene_state.h"
 #include "runtime/screenshot.h"
 #include "runtime/timeline.h"
 #include "runtime/window.h"
@@ -27,8 +27,6 @@ namespace {
 std::string shotPath;
 
 bool looping = false;
-uint32_t crtRandAtStart = 0;
-uint32_t randomAtStart = 0;
 
 // Set by quitProgram: the toolkit's own clean-up at exit destroys the
 // window too, and that close must not start a second exit.
@@ -88,9 +86,7 @@ void drawLetterbox() {
 // Back to the state of the first frame: every scene as its init left it,
 // both random sequences where start-up left them, the music at 0.
 void restartPresentation() {
-    for (const SceneEntry& scene : sceneTable) scene.reset();
-    setCrtRandState(crtRandAtStart);
-    seedRandom(randomAtStart);
+    restoreStartOfShow();
     seekMusic(-musicTimeMs);
     fpsAccumMs = 0.0f;
     framesCounted = 0;
@@ -111,7 +107,8 @@ void stepFrame() {
     updateMusicClock();
     sceneIndex = findSceneIndex();
     countFrame();
-    if (validScene()) sceneTable[sceneIndex].update();
+    // A held clock holds the state too: the paused frame is drawn again as it was.
+    if (validScene() && !musicPaused()) sceneTable[sceneIndex].update();
 }
 
 void displayFrame() {
@@ -119,6 +116,7 @@ void displayFrame() {
     if (!drawFrame()) return;
     if (!shotPath.empty()) writeShot();  // the picture itself: before it is fitted or swapped
     presentFrame();
+    drawDevOverlay();
     if (hasWindow()) glutSwapBuffers();
 }
 
@@ -203,11 +201,7 @@ void mouseButton(int button, int state, int, int) {
     if (button == GLUT_RIGHT_BUTTON) seekMusic(-1000.0f);
 }
 
-void enableLoop() {
-    looping = true;
-    crtRandAtStart = crtRandState();
-    randomAtStart = randomState();
-}
+void enableLoop() { looping = true; }
 
 void requestShot(const std::string& path) { shotPath = path; }
 

@@ -42,8 +42,7 @@ void stepFrame();
 void requestShot(const std::string& path);
 
 // From now on the end of the music starts the presentation again from 0
-// instead of ending the program. Call after initialize(): the random
-// sequences are put back to where they stand now.
+// instead of ending the program, with the state start-up left.
 void enableLoop();
 
 // Ends the process: the one way out of the callbacks. The audio device is

@@ -13,6 +13,7 @@
 #include "runtime/benchmark.h"
 #include "runtime/capture.h"
 #include "runtime/data_lookup.h"
+#include "runtime/dev_mode.h"
 #include "runtime/frame_loop.h"
 #include "runtime/huge_pages.h"
 #include "runtime/loading_bar.h"
@@ -150,6 +151,7 @@ int main(int argc, char** argv) {
         music.startMs = options.startMs;
         startMusic(music);
         startupLap(StartupStep::MusicStart);
+        if (options.dev) enableDevMode(music.startMs);
         if (options.startupReport) glutDisplayFunc(displayFirstFrameThenReport);
     }
     glutMainLoop();

@@ -54,6 +54,10 @@ struct MusicState {
 
     // offline
     long long offlineFrame = 0;
+
+    // paused: every read gives heldMs
+    bool paused = false;
+    double heldMs = 0.0;
 };
 
 MusicState state;
@@ -171,6 +175,7 @@ double audioPositionMs() {
 }
 
 double currentPositionMs() {
+    if (state.paused) return state.heldMs;
     switch (state.mode) {
     case ClockMode::Offline:
         return state.config.startMs + state.offlineFrame * 1000.0 / state.config.offlineFps;
@@ -186,6 +191,10 @@ double currentPositionMs() {
 }
 
 void moveTo(double ms) {
+    if (state.paused) {
+        state.heldMs = ms;
+        return;
+    }
     switch (state.mode) {
     case ClockMode::Offline:
         state.config.startMs = ms;
@@ -224,6 +233,7 @@ int startMusic(const MusicConfig& config) {
 
     const double startMs = clampSeek(config.startMs);
     state.config.startMs = startMs;
+    state.offlineFrame = 0;  // a second start (tests) begins afresh too
     state.mode = config.mode;
     if (state.mode == ClockMode::Audio && (state.music.samples.empty() || !openAudioDevice()))
         state.mode = ClockMode::Steady;
@@ -264,6 +274,25 @@ void seekMusic(float deltaMs) {
     musicTimeMs = static_cast<float>(target);
     moveTo(static_cast<double>(static_cast<long long>(target)));
 }
+
+void moveMusicTo(double ms) { moveTo(clampSeek(ms)); }
+
+void pauseMusic(bool paused) {
+    if (paused == state.paused || state.mode == ClockMode::Offline) return;
+    if (paused) {
+        state.heldMs = musicTimeMs;
+        state.paused = true;
+        if (state.device) SDL_PauseAudioDevice(state.device, 1);
+    } else {
+        // The device's bookkeeping starts afresh from the held position, so
+        // the pause counts neither as a stall nor as a race.
+        state.paused = false;
+        moveTo(state.heldMs);
+        if (state.device && state.mode == ClockMode::Audio) SDL_PauseAudioDevice(state.device, 0);
+    }
+}
+
+bool musicPaused() { return state.paused; }
 
 void stopMusic() {
     if (state.device) SDL_CloseAudioDevice(state.device);

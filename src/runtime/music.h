@@ -3,6 +3,7 @@
 //   startMusic();          // once, after all loading; the clock starts at 0
 //   updateMusicClock();    // first thing every frame
 //   seekMusic(+1000.0f);   // mouse seeks
+//   pauseMusic(true);      // the clock holds still until pauseMusic(false)
 //
 // Three clock sources share one interface:
 //   audio   - the sound device's progress, smoothed; the normal case
@@ -39,6 +40,14 @@ struct MusicConfig {
 int startMusic(const MusicConfig& config = MusicConfig{});
 void updateMusicClock();
 void seekMusic(float deltaMs);
+// Moves the clock to ms exactly (kept inside the music) and leaves
+// musicTimeMs as the last frame read it, so the next frame's delta counts
+// from that frame.
+void moveMusicTo(double ms);
+// Holds the clock and the sound where the last frame read them, or lets
+// both go on from there. Moves while paused change the held position.
+void pauseMusic(bool paused);
+bool musicPaused();
 // Silences the device before the process exits, so the audio thread never
 // reads the decoded music while exit tears it down.
 void stopMusic();

@@ -11,6 +11,7 @@
 #include "runtime/music.h"
 #include "runtime/output_file.h"
 #include "runtime/quit_signals.h"
+#include "runtime/scene_state.h"
 #include "runtime/timeline.h"
 #include "runtime/window.h"
 
@@ -60,6 +61,7 @@ long long spanFrameCount(double fromMs, double toMs, int fps) {
 }
 
 void startOfflineClock(double ms, double fps) {
+    advanceEarlierScenes(ms, fps);
     const int lead = leadInFrames(ms, fps);
     MusicConfig music;
     music.mode = ClockMode::Offline;

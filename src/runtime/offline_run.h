@@ -30,7 +30,8 @@ int leadInFrames(double ms, double fps);
 long long spanFrameCount(double fromMs, double toMs, int fps);
 
 // Starts the music on the offline clock at fps and steps through the
-// lead-in: the next drawn frame is at ms.
+// lead-in: the next drawn frame is at ms, with the state a run from 0 at
+// fps has there (the earlier scenes' random draws included).
 void startOfflineClock(double ms, double fps);
 
 // From now on the window's events are the offline run's: Esc asks it to

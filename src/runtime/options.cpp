@@ -48,6 +48,8 @@ std::string usageText(const char* program) {
            "  --start MS         begin at MS milliseconds of music\n"
            "  --silent           no sound: the clock runs on wall time\n"
            "  --loop             at the end of the music start again from 0 (Esc still quits)\n"
+           "  --dev              dev mode while playing: the keys below, and a line with the\n"
+           "                     music time, the scene and the frame rate\n"
            "  --shot MS FILE     render the frame at MS offline (fixed 60 fps clock from the\n"
            "                     start of its scene, no sound) into FILE as PNG, then exit\n"
            "  --frames DIR       render offline and write every frame as DIR/frame000000.png,\n"
@@ -73,6 +75,19 @@ std::string usageText(const char* program) {
            "  --to MS            an offline run ends before MS (default 243200)\n"
            "  --help             this text\n"
            "  --version          the version\n"
+           "\n"           "keys:\n"
+           "These act only with --dev; without it only Esc and the mouse do anything.\n"
+           "Every seek with --dev (the mouse's too) shows the frame as --shot shows it,\n"
+           "and says on stderr where it landed.\n"
+           "  Space              pause and resume, music and picture together\n"
+           "  Left, Right        seek 1 s back or forward; with Shift 10 s\n"
+           "  PgUp, PgDn         the start of the previous or next scene\n"
+           "  Home               back to 0\n"
+           "  . ,                while paused: one frame (1/60 s) forward or back\n"
+           "  R                  compile every shader pair in shaders/ again (a pair that\n"
+           "                     fails keeps its previous version)\n"
+           "  T                  decode every image in Textures/ again\n"
+           "  H                  hide or show the line\n"
            "\n"
            "environment:\n"
            "  DISPLAY            the X display to open (required to play; the offline runs\n"
@@ -141,6 +156,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             o.headless = true;
         } else if (arg == "--loop") {
             o.loop = true;
+        } else if (arg == "--dev") {
+            o.dev = true;
         } else if (arg == "--silent") {
             o.silent = true;
         } else if (arg == "--start") {
@@ -218,6 +235,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     if (o.loop && (o.shot || capturing || o.benchmark)) warn("--loop only applies to playback; ignored");
     if (o.headless && !(o.shot || capturing || o.benchmark))
         return fail("--headless is for --shot, --frames, --capture and --benchmark: playing needs a display");
+    if (o.dev && (o.shot || capturing || o.benchmark)) warn("--dev only applies to playback; ignored");
     if (!o.benchmarkJsonPath.empty() && !o.benchmark) warn("--json only applies to --benchmark; ignored");
     if (o.startupReport && (o.shot || capturing))
         warn("--startup-report only applies to playback and --benchmark; ignored");

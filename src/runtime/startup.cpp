@@ -12,6 +12,7 @@
 #include "gfx/gl_check.h"
 #include "gfx/message_box.h"
 #include "gfx/gl_state.h"
+#include "runtime/scene_state.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -107,9 +108,21 @@ void initialize(const StartupObserver& observer) {
     }
     // Whatever start-up drew with, the frames begin from what the funnel knows.
     forgetGlState();
+    rememberStartOfShow();
     setGlState({.depthTest = kOn});
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
     checkGlErrorsInDebug("start-up");
+}
+
+int reloadPrograms() {
+    int failed = 0;
+    for (const ProgramEntry& p : kPrograms) {
+        const unsigned int previous = engine->*p.slot;
+        engine->*p.slot = engine->shaders->reloadProgram(previous, p.fragment, p.vertex);
+        if (engine->*p.slot == previous) failed += 1;
+    }
+    checkGlErrorsInDebug("reloading the programs");
+    return failed;
 }
 
 int initializeStepCount() { return 3 + static_cast<int>(std::size(kTextures)) + kSceneCount; }

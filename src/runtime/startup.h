@@ -17,3 +17,8 @@ using StartupObserver = std::function<void(StartupStep step)>;
 void initialize(const StartupObserver& stepDone = {});
 // How many times initialize() tells its observer.
 int initializeStepCount();
+
+// Compiles and links every program of the engine's slots again from its
+// files, printing as start-up does; one that fails keeps its previous
+// version. Returns how many failed.
+int reloadPrograms();

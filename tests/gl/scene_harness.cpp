@@ -5,8 +5,10 @@
 
 #include <array>
 #include <filesystem>
+#include <vector>
 
 #include "gfx/message_box.h"
+#include "runtime/frame_loop.h"
 #include "runtime/music.h"
 #include "runtime/startup.h"
 #include "runtime/timeline.h"
@@ -45,4 +47,16 @@ void runFrameAt(float ms, float deltaMs, bool draw) {
     sceneIndex = findSceneIndex();
     sceneTable[sceneIndex].update();
     if (draw) sceneTable[sceneIndex].render();
+}
+
+uint64_t pictureBandHash() {
+    const int top = letterboxTop();
+    const int rows = letterboxBottom() - top;
+    std::vector<unsigned char> rgb(static_cast<size_t>(displayWidth) * rows * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, top, displayWidth, rows, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    for (unsigned char byte : rgb) hash = (hash ^ byte) * 1099511628211ull;
+    return hash;
 }

@@ -3,6 +3,7 @@
 // model and image is missing), then frames at chosen music times.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 
 // Runs initialize() in dataDir with message boxes off and its console
@@ -16,3 +17,7 @@ void startUpWithFixtureShaders();
 // One frame at music time ms after a frame of deltaMs: clock, scene index,
 // the scene's update, and its render too when draw is true.
 void runFrameAt(float ms, float deltaMs, bool draw);
+
+// A hash of the picture band of the window's back buffer: no frame clears
+// the window, and the bars that cover the rest are not drawn here.
+uint64_t pictureBandHash();

@@ -14,7 +14,6 @@
 #include "assets/crt_random.h"
 #include "assets/vec_math.h"
 #include "data_folder.h"
-#include "runtime/frame_loop.h"
 #include "runtime/music.h"
 #include "runtime/timeline.h"
 #include "support/fixture_shaders.h"
@@ -33,20 +32,6 @@ struct Pass {
     std::vector<GLuint> primitives;  // per drawn frame: geometry a doubled model or path would double
     std::vector<uint64_t> pictures;  // per drawn frame: a hash of the picture
 };
-
-// The picture band only: no frame clears the window, and the bars that
-// cover the rest are not drawn here.
-uint64_t pictureHash() {
-    const int top = letterboxTop();
-    const int rows = letterboxBottom() - top;
-    std::vector<unsigned char> rgb(static_cast<size_t>(displayWidth) * rows * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, top, displayWidth, rows, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    uint64_t hash = 1469598103934665603ull;  // FNV-1a
-    for (unsigned char byte : rgb) hash = (hash ^ byte) * 1099511628211ull;
-    return hash;
-}
 
 // The state half of every frame at 10 fps from 0 to the end, and the middle
 // frame of each scene drawn as well.
@@ -72,7 +57,7 @@ Pass startUpAndPlay(const std::filesystem::path& data) {
         GLuint count = 0;
         glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
         pass.primitives.push_back(count);
-        pass.pictures.push_back(pictureHash());
+        pass.pictures.push_back(pictureBandHash());
     }
     glDeleteQueries(1, &query);
     pass.crtAtEnd = crtRandState();

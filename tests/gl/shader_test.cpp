@@ -42,6 +42,18 @@ protected:
         return testing::internal::GetCapturedStdout();
     }
 
+    // The red level the program draws over the window.
+    static int drawnLevel(GLuint program) {
+        clearWindow(0.0f, 0.0f, 0.0f);
+        engine->setOrtho2D(1024.0f, 768.0f);
+        setGlState({.blend = kBlendOff});
+        engine->shaders->use(program);
+        engine->shaders->setUniform1f(program, 0.5f, "level");
+        glRectf(0.0f, 0.0f, 1024.0f, 768.0f);
+        engine->shaders->unuse();
+        return readWindow().at(300, 300).r;
+    }
+
     static bool linked(GLuint program) {
         GLint status = 0;
         glGetProgramiv(program, GL_LINK_STATUS, &status);
@@ -128,19 +140,40 @@ TEST_F(Shaders, UniformSettersActOnTheCurrentProgramByName) {
     glGetUniformiv(program, glGetUniformLocation(program, "tex"), &unit);
     EXPECT_EQ(unit, 0);
 
-    shaders.setUniform1f(program, 0.5f, "level");
     shaders.setUniform1f(program, 0.9f, "undeclared");  // ignored, no error
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 
-    clearWindow(0.0f, 0.0f, 0.0f);
-    engine->setOrtho2D(1024.0f, 768.0f);
-    setGlState({.blend = kBlendOff});
-    glRectf(0.0f, 0.0f, 1024.0f, 768.0f);
-    shaders.unuse();
+    EXPECT_NEAR(drawnLevel(program), 128, 1);
     GLint current = -1;
     glGetIntegerv(GL_CURRENT_PROGRAM, &current);
     EXPECT_EQ(current, 0);
-    EXPECT_NEAR(readWindow().at(300, 300).r, 128, 1);
+}
+
+// While watching, an edited pair replaces its program; a pair that does not
+// compile, link or exist leaves the previous program, so nothing goes blank.
+TEST_F(Shaders, AReloadTakesTheEditedFilesAndAFailingOneKeepsThePreviousProgram) {
+    GLuint program = 0;
+    load("shaders\\level.ps", "shaders\\plain.vs", program);
+    ShaderManager& shaders = *engine->shaders;
+    writeTextFile(dir.path(), "shaders/level.ps", "void main() { gl_FragColor = vec4(0.25); }\n");
+    testing::internal::CaptureStdout();
+    const GLuint edited = shaders.reloadProgram(program, "shaders\\level.ps", "shaders\\plain.vs");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Compiling shader shaders\\level.ps shaders\\plain.vs\n");
+    EXPECT_NE(edited, program);
+    EXPECT_FALSE(glIsProgram(program)) << "the replaced program is left behind";
+    EXPECT_NEAR(drawnLevel(edited), 64, 1);
+
+    writeTextFile(dir.path(), "shaders/level.ps", "void main() { gl_FragColor = vec4(1.0) }\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(shaders.reloadProgram(edited, "shaders\\level.ps", "shaders\\plain.vs"), edited);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("COMPILATION STATUS:"), std::string::npos) << out;
+    EXPECT_NE(out.find("the previous version stays"), std::string::npos) << out;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(shaders.reloadProgram(edited, "shaders\\absent.ps", "shaders\\plain.vs"), edited);
+    testing::internal::GetCapturedStdout();
+    EXPECT_NEAR(drawnLevel(edited), 64, 1);
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }
 
 }  // namespace

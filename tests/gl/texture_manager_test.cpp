@@ -155,6 +155,53 @@ TEST_F(TextureManagerTest, MissingAndMismatchedFilesLeaveAnEmptyTextureUnderAVal
     EXPECT_EQ(textures_.load("missing.jpg", GL_LINEAR), missing);
 }
 
+// While watching, edited images come in under the indices the scenes hold;
+// a file that cannot be read or decoded leaves the image there was.
+TEST_F(TextureManagerTest, ReloadTakesEditedImagesAndKeepsThePreviousWhereAFileFails) {
+    writeImage("plain.jpg", 16, 8, 1);
+    writeImage("colour.jpg", 16, 8, 2);
+    writeImage("mask.jpg", 16, 8, 3);
+    writeImage("gone.jpg", 8, 8, 4);
+    const int plain = textures_.load("plain.jpg", GL_LINEAR);
+    const int masked = textures_.loadWithAlpha("colour.jpg", "mask.jpg", kMipmapFilter);
+    const int gone = textures_.load("gone.jpg", GL_LINEAR);
+    const int blank = textures_.createBlank(32, GL_LINEAR);
+    const GLuint blankName = textures_.glNames[blank];
+
+    const JpegImage plainEdited = writeImage("plain.jpg", 24, 12, 5);
+    const JpegImage colourEdited = writeImage("colour.jpg", 16, 8, 6);
+    const JpegImage mask = writeImage("mask.jpg", 16, 8, 3);
+    std::filesystem::remove("Textures/gone.jpg");
+    ::testing::internal::CaptureStderr();
+    TextureManager::Reload r = textures_.reloadImages();
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(r.reloaded, 2);
+    EXPECT_EQ(r.kept, 1);
+    EXPECT_NE(said.find("File Textures/gone.jpg not found!"), std::string::npos) << said;
+    EXPECT_EQ(maxRgbDifference(pixels(plain, textures_, GL_RGB, 3), plainEdited.rgba), 0);
+    const std::vector<uint8_t> rgba = pixels(masked, textures_, GL_RGBA, 4);
+    ASSERT_EQ(rgba.size(), colourEdited.rgba.size());
+    for (size_t i = 0; i < rgba.size(); i += 4) {
+        ASSERT_EQ(rgba[i], colourEdited.rgba[i]);
+        ASSERT_EQ(rgba[i + 3], (mask.rgba[i] + mask.rgba[i + 1] + mask.rgba[i + 2]) / 3);
+    }
+    EXPECT_EQ(parameter(masked, textures_, GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_NEAREST);
+    EXPECT_EQ(level(gone, textures_, GL_TEXTURE_WIDTH), 8) << "a missing file emptied its texture";
+    EXPECT_EQ(textures_.glNames[blank], blankName);
+
+    putFile("Textures/plain.jpg", "not an image");
+    ::testing::internal::CaptureStderr();
+    r = textures_.reloadImages();
+    said = ::testing::internal::GetCapturedStderr();
+    GLint bound = -1;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(bound, 0);
+    EXPECT_EQ(r.kept, 2);
+    EXPECT_NE(said.find("Textures/plain.jpg"), std::string::npos) << said;
+    EXPECT_EQ(level(plain, textures_, GL_TEXTURE_WIDTH), 24) << "an undecodable file emptied its texture";
+    EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
+}
+
 TEST_F(TextureManagerTest, BlankTexturesClampAndTheCapacityIsGuarded) {
     const int blank = textures_.createBlank(64, GL_LINEAR);
     EXPECT_EQ(level(blank, textures_, GL_TEXTURE_WIDTH), 64);

@@ -1,6 +1,6 @@
-// What a viewer sees on a test's X screen: the whole screen grabbed as an
-// image, which top-level windows are shown, and the window manager's close
-// request sent as a window manager sends it.
+// What a viewer sees on a test's X screen: the whole screen or a window
+// grabbed as an image, which top-level windows are shown, and the window
+// manager's close request sent as a window manager sends it.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -12,13 +12,12 @@
 #include "render/window_keys.h"
 #include "support/png_read.h"
 
-// The root window as it is on screen, every window on it included.
-inline RgbImage grabScreen(Display* display) {
-    const Window root = DefaultRootWindow(display);
+// A window as it is on screen; the root window shows every window on it.
+inline RgbImage grabWindow(Display* display, Window window) {
     XWindowAttributes attributes;
-    XGetWindowAttributes(display, root, &attributes);
+    XGetWindowAttributes(display, window, &attributes);
     RgbImage image;
-    XImage* grab = XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+    XImage* grab = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
     if (!grab) return image;
     image.width = attributes.width;
     image.height = attributes.height;
@@ -34,6 +33,8 @@ inline RgbImage grabScreen(Display* display) {
     XDestroyImage(grab);
     return image;
 }
+
+inline RgbImage grabScreen(Display* display) { return grabWindow(display, DefaultRootWindow(display)); }
 
 struct TopLevel {
     Window window = 0;

@@ -178,6 +178,10 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_TRUE(r.options.loop);
     EXPECT_TRUE(r.warnings.empty());
     EXPECT_NE(warnings(parse({"--loop", "--frames", "d"})).find("--loop"), std::string::npos);
+    r = parse({"--dev", "--windowed", "--start", "5000"});
+    EXPECT_TRUE(r.options.dev);
+    EXPECT_TRUE(r.warnings.empty());
+    EXPECT_NE(warnings(parse({"--dev", "--benchmark"})).find("--dev"), std::string::npos);
 
     // Every warning is kept, not only the last; a repeated value keeps the
     // last one and says so.
@@ -195,7 +199,7 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_TRUE(parse({"--version"}).options.version);
     const std::string usage = usageText("afterglow");
     for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--loop", "--frames", "--capture", "--fps", "--from",
-                               "--to", "--benchmark", "--json", "--startup-report", "--help", "--version"})
+                               "--to", "--benchmark", "--json", "--startup-report", "--dev", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
