@@ -24,12 +24,6 @@ void replaceBy(const DataFolder& folder, const std::string& file, const std::fun
     make(path.string());
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 TEST(DataFaults, EndlessDevicesAndPipesAreRefusedAndTheShowGoesOn) {
     DataFolder folder(AFTERGLOW_DATA_DIR);
     const auto endless = [](const std::string& path) { std::filesystem::create_symlink("/dev/zero", path); };
@@ -50,7 +44,7 @@ TEST(DataFaults, EndlessDevicesAndPipesAreRefusedAndTheShowGoesOn) {
           std::string("afterglow: models/city.ASE: is a named pipe, not a file; its models and paths stay empty\n"),
           std::string("afterglow: cannot play \"demo.mp3\": is a named pipe, not a file; the presentation runs "
                       "silently\n")})
-        EXPECT_EQ(count(r.err, line), 1u) << line << r.err;
+        EXPECT_EQ(countOf(r.err, line), 1u) << line << r.err;
     EXPECT_EQ(r.err.find("GL error"), std::string::npos) << r.err;
     RgbImage shot;
     std::string error;

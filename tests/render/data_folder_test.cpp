@@ -22,12 +22,6 @@ ProcessResult afterglowIn(const fs::path& workingDir, std::vector<std::string> a
     return runProcess(args, options);
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 TEST(DataFolder, AnEmptyOneGetsOneMessagePerKindAndThePlayStillEnds) {
     TempDir empty, here;
     const ProcessResult r = afterglowIn(here.path(), {"--start", "242600", "--windowed", "--silent"},
@@ -35,8 +29,8 @@ TEST(DataFolder, AnEmptyOneGetsOneMessagePerKindAndThePlayStillEnds) {
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     for (const char* kind : {"demo.mp3", "Textures/", "shaders/", "models/"})
-        EXPECT_EQ(count(r.err, kind), 1u) << kind << " in:\n" << r.err;
-    EXPECT_EQ(count(r.err, "not found!"), 0u) << "no message for each file of a folder that is missing:\n" << r.err;
+        EXPECT_EQ(countOf(r.err, kind), 1u) << kind << " in:\n" << r.err;
+    EXPECT_EQ(countOf(r.err, "not found!"), 0u) << "no message for each file of a folder that is missing:\n" << r.err;
     EXPECT_NE(r.err.find("data from " + empty.path().string() + " (AFTERGLOW_DATA_DIR)"), std::string::npos) << r.err;
 }
 
@@ -61,10 +55,10 @@ TEST(DataFolder, TheWorkingDirectoryComesFirstAndReportsEachFileItLacks) {
     const ProcessResult r = afterglowIn(here.path(), {"--shot", "1000", "shot.png"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find("data from"), std::string::npos) << r.err;
-    EXPECT_EQ(count(r.err, "File Textures/gradient.jpg not found!"), 1u) << r.err;
-    EXPECT_EQ(count(r.err, "Textures/"), 1u) << r.err;
-    EXPECT_EQ(count(r.err, "no shaders/ folder in " + here.path().string()), 1u) << r.err;
-    EXPECT_EQ(count(r.err, "no models/ folder in " + here.path().string()), 1u) << r.err;
+    EXPECT_EQ(countOf(r.err, "File Textures/gradient.jpg not found!"), 1u) << r.err;
+    EXPECT_EQ(countOf(r.err, "Textures/"), 1u) << r.err;
+    EXPECT_EQ(countOf(r.err, "no shaders/ folder in " + here.path().string()), 1u) << r.err;
+    EXPECT_EQ(countOf(r.err, "no models/ folder in " + here.path().string()), 1u) << r.err;
     EXPECT_TRUE(fs::exists(here / "shot.png"));
 }
 

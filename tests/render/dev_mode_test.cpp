@@ -65,12 +65,6 @@ int greenPixels(const RgbImage& image) {
     return n;
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 // The running program's window and what it has said so far on stderr.
 // Ends the program with Esc when it goes, a failed step included.
 struct Session {
@@ -92,7 +86,7 @@ struct Session {
     bool heard(const std::string& text, size_t n) const {
         const auto deadline = Clock::now() + std::chrono::seconds(30);
         while (Clock::now() < deadline) {
-            if (count(said(), text) >= n) return true;
+            if (countOf(said(), text) >= n) return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
         return false;
@@ -224,7 +218,7 @@ TEST(DevMode, KeysPauseSeekStepAndReloadShaders) {
     const ProcessResult r = runProcess(args, options, driveDevMode, &run);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("COMPILATION STATUS:"), std::string::npos) << "the broken shader's log is not printed";
-    EXPECT_EQ(count(r.out, "Compiling shader"), 24u) << "start-up and two reloads of eight programs";
+    EXPECT_EQ(countOf(r.out, "Compiling shader"), 24u) << "start-up and two reloads of eight programs";
 
     const std::vector<Where> w = whereLines(r.err);
     ASSERT_EQ(w.size(), 10u) << r.err;
@@ -267,7 +261,7 @@ TEST(DevMode, WithoutDevTheKeysDoNothing) {
     options.workingDir = AFTERGLOW_DATA_DIR;
     const ProcessResult r = runProcess(args, options, pressDevKeys);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(count(r.out, "Compiling shader"), 8u) << "R reloaded the shaders";
+    EXPECT_EQ(countOf(r.out, "Compiling shader"), 8u) << "R reloaded the shaders";
     EXPECT_EQ(r.err.find(kWhere), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("reloaded"), std::string::npos) << r.err;
 }

@@ -43,12 +43,6 @@ RgbImage shot(int ms, const std::filesystem::path& file, std::vector<std::string
     return image;
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 TEST(Shot, FrameHasTheLetterboxAndIsTheSameOnEveryRun) {
     TempDir dir;
     const RgbImage a = shot(1000, dir / "a.png");
@@ -98,7 +92,7 @@ TEST(Playback, WithoutMusicSaysSoOnceAndStillEnds) {
     const ProcessResult r = afterglow({"--start", "242600", "--windowed"}, options);
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(count(r.err, "demo.mp3"), 1u) << r.err;
+    EXPECT_EQ(countOf(r.err, "demo.mp3"), 1u) << r.err;
 }
 
 // Once the window is on screen, waits for its title to show a frame count

@@ -26,12 +26,6 @@ ProcessResult afterglow(std::vector<std::string> args, const std::string& workin
     return runProcess(args, options);
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 TEST(StartupReportRun, PlaybackPrintsEveryStepOnceAfterTheUsualConsoleOutput) {
     const ProcessResult r = afterglow({"--windowed", "--silent", "--start", "243000", "--startup-report"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -41,7 +35,7 @@ TEST(StartupReportRun, PlaybackPrintsEveryStepOnceAfterTheUsualConsoleOutput) {
     const size_t report = out.find("\nstart-up, milliseconds ");
     ASSERT_NE(report, std::string::npos) << out;
     EXPECT_LT(initialized, report) << "the report comes after start-up's own lines";
-    EXPECT_EQ(count(out, "start-up, milliseconds"), 1u) << "only the first frame reports";
+    EXPECT_EQ(countOf(out, "start-up, milliseconds"), 1u) << "only the first frame reports";
 
     const std::string table = out.substr(report);
     double parts = 0.0;
@@ -78,12 +72,12 @@ TEST(StartupMusic, AnUndecodableFileIsSaidOnceAndPlaybackAndShotsGoOn) {
     const ProcessResult playback = afterglow({"--windowed", "--start", "242600"}, dir.path().string());
     EXPECT_FALSE(playback.timedOut);
     EXPECT_EQ(playback.exitCode, 0) << playback.err;
-    EXPECT_EQ(count(playback.err, "demo.mp3"), 1u) << playback.err;
+    EXPECT_EQ(countOf(playback.err, "demo.mp3"), 1u) << playback.err;
     EXPECT_NE(playback.err.find("runs silently"), std::string::npos) << playback.err;
 
     const ProcessResult shot = afterglow({"--shot", "1000", (dir / "shot.png").string()}, dir.path().string());
     EXPECT_EQ(shot.exitCode, 0) << shot.err;
-    EXPECT_EQ(count(shot.err, "demo.mp3"), 1u) << shot.err;
+    EXPECT_EQ(countOf(shot.err, "demo.mp3"), 1u) << shot.err;
     EXPECT_TRUE(std::filesystem::exists(dir / "shot.png"));
 }
 

@@ -82,12 +82,6 @@ void oversizeShader(std::string& bytes) {
     bytes.replace(at, (end == std::string::npos ? bytes.size() : end) - at, "#version 4294967296");
 }
 
-size_t count(const std::string& text, const std::string& what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
-
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
     std::stringstream in(text);
@@ -234,7 +228,7 @@ FaultVerdict judge(const ProcessResult& run, RunKind kind, const std::string& fi
     const std::vector<std::string> err = lines(run.err);
     std::vector<std::string> naming;
     for (const std::string& line : err)
-        if (count(line, file) > 0) naming.push_back(line);
+        if (countOf(line, file) > 0) naming.push_back(line);
     if (naming.empty()) {
         v.outcome = "not named on stderr";
         return v;

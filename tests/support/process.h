@@ -1,6 +1,7 @@
 // Runs a program to completion (or to a time limit) and keeps what it said.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -27,3 +28,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
 // For onRunning: whether the child has ended, without reaping it, so that
 // runProcess still gets its exit code.
 bool childHasEnded(int pid);
+
+// How many times what occurs in text (overlapping ones too): how the tests
+// check that a line was said once, or not at all.
+size_t countOf(const std::string& text, const std::string& what);
