@@ -37,7 +37,7 @@ Rgb heat(double x) {
     return {static_cast<uint8_t>(255 * r), static_cast<uint8_t>(255 * g), static_cast<uint8_t>(255 * b)};
 }
 
-double lowBandAt(const std::vector<float>& stereo, int sampleRate, double ms) {
+double lowBandAt(std::span<const float> stereo, int sampleRate, double ms) {
     float bins[512];
     const int64_t frames = static_cast<int64_t>(stereo.size() / 2);
     clockmath::computeSpectrum(stereo.data(), frames, std::llround(ms * sampleRate / 1000.0), bins);
@@ -85,7 +85,7 @@ bool writePng(const std::string& path, int width, int height, const std::vector<
 
 }  // namespace
 
-std::vector<SceneLowBand> lowBandPerScene(const std::vector<float>& stereo, int sampleRate) {
+std::vector<SceneLowBand> lowBandPerScene(std::span<const float> stereo, int sampleRate) {
     std::vector<SceneLowBand> result;
     for (int scene = 0; scene < kSceneCount; ++scene) {
         const double start = sceneStartMs[scene];
@@ -101,9 +101,9 @@ std::vector<SceneLowBand> lowBandPerScene(const std::vector<float>& stereo, int 
     return result;
 }
 
-MusicLoudness measureLoudness(const std::vector<float>& stereo) {
+MusicLoudness measureLoudness(std::span<const float> stereo) {
     synth::Buffer buffer;
-    buffer.samples = stereo;
+    buffer.samples.assign(stereo.begin(), stereo.end());
     const std::vector<double> shortTerm = synth::shortTermLoudness(buffer);
     // The short-term values of the windows inside a scene.
     auto windowsIn = [&shortTerm](int scene) {
@@ -135,7 +135,7 @@ MusicLoudness measureLoudness(const std::vector<float>& stereo) {
     return result;
 }
 
-std::vector<EventAttack> eventAttacks(const std::vector<float>& stereo, int sampleRate) {
+std::vector<EventAttack> eventAttacks(std::span<const float> stereo, int sampleRate) {
     // Energy above 4 kHz in each millisecond, the hops starting on the frame
     // nearest to each whole millisecond so that they never drift.
     synth::Svf high;
@@ -169,7 +169,7 @@ std::vector<EventAttack> eventAttacks(const std::vector<float>& stereo, int samp
     return result;
 }
 
-bool writeSpectrogramPng(const std::string& path, const std::vector<float>& stereo, int sampleRate,
+bool writeSpectrogramPng(const std::string& path, std::span<const float> stereo, int sampleRate,
                          std::string& error) {
     const long long frames = static_cast<long long>(stereo.size() / 2);
     const int width = static_cast<int>(frames * kColumnsPerSecond / sampleRate);

@@ -7,6 +7,7 @@
 // writes DIR/music.png and prints the statistics and the loudness.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,7 @@ struct SceneLowBand {
     double mean;
     double p95;  // 95th percentile
 };
-std::vector<SceneLowBand> lowBandPerScene(const std::vector<float>& stereo, int sampleRate);
+std::vector<SceneLowBand> lowBandPerScene(std::span<const float> stereo, int sampleRate);
 
 // Each scene's loudness: integrated over the scene, and the median of the
 // short-term (3 s) loudness over the windows that lie wholly inside it.
@@ -38,7 +39,7 @@ struct MusicLoudness {
     double peakMedian;
 };
 // The stereo samples at the synthesiser's rate (kMusicSampleRate).
-MusicLoudness measureLoudness(const std::vector<float>& stereo);
+MusicLoudness measureLoudness(std::span<const float> stereo);
 
 // The attack on a sync event: how many dB the energy above 4 kHz in the
 // 60 ms after it lies above that of the 100 ms before it. A hit heard as
@@ -49,13 +50,13 @@ struct EventAttack {
     double riseDb;
 };
 // Every event of both tables the presentation reaches, in table order.
-std::vector<EventAttack> eventAttacks(const std::vector<float>& stereo, int sampleRate);
+std::vector<EventAttack> eventAttacks(std::span<const float> stereo, int sampleRate);
 
 // The whole track as a spectrogram (log frequency, 30 Hz - 16 kHz, 10
 // columns a second) with scene starts (white), A events (red) and B events
 // (yellow) marked and the bins 2..6 sum drawn in green along the bottom
 // (full height 1.2, dotted lines at 0.3 and 1).
-bool writeSpectrogramPng(const std::string& path, const std::vector<float>& stereo, int sampleRate,
+bool writeSpectrogramPng(const std::string& path, std::span<const float> stereo, int sampleRate,
                          std::string& error);
 
 // Renders the score, writes DIR/music.png, prints the per-scene low band

@@ -17,6 +17,9 @@
 // Storage for the allocator below; large blocks are aligned for huge pages.
 void* allocateBufferBytes(size_t bytes);
 void freeBufferBytes(void* p, size_t bytes);
+// On by default; off keeps ordinary pages (the user's choice, see
+// runtime/huge_pages.h). Set before the first large buffer.
+void setBufferHugePages(bool on);
 
 template <class T>
 struct DefaultInitAllocator {
@@ -42,3 +45,5 @@ struct DefaultInitAllocator {
 };
 
 using ByteBuffer = std::vector<uint8_t, DefaultInitAllocator<uint8_t>>;
+// The same for decoded samples.
+using FloatBuffer = std::vector<float, DefaultInitAllocator<float>>;

@@ -1,17 +1,27 @@
 #include "runtime/huge_pages.h"
 
+#include <malloc.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "assets/byte_buffer.h"
+
 namespace {
 
-constexpr const char* kTunable = "glibc.malloc.hugetlb";
+constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+// Start-up's heap use is about 300 MB; what grows past the reserve simply
+// comes in ordinary pages.
+constexpr size_t kReserve = size_t{512} << 20;
+// The driver allocates textures and buffers of several megabytes; above
+// this they would each be a mapping of their own, outside the reserve.
+constexpr int kMapThreshold = 16 << 20;
 
-// "always [madvise] never": the allocator's advice is taken unless "never"
-// is the chosen one.
+// "always [madvise] never": advice is taken unless "never" is the chosen one.
 bool hugePagesAvailable() {
     std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
     std::string modes;
@@ -21,17 +31,28 @@ bool hugePagesAvailable() {
 
 }  // namespace
 
-void restartWithHugePages(char** argv) {
-    const char* current = std::getenv("GLIBC_TUNABLES");
-    const std::string tunables = current ? current : "";
-    if (tunables.find(kTunable) != std::string::npos || !hugePagesAvailable()) return;
-    const std::string wanted = (tunables.empty() ? "" : tunables + ":") + kTunable + "=1";
-    if (setenv("GLIBC_TUNABLES", wanted.c_str(), 1) != 0) return;
-    execv("/proc/self/exe", argv);
-    // Still here: the program could not be started again. Carry on as we
-    // are, and leave nothing behind for the programs we start.
-    if (current)
-        setenv("GLIBC_TUNABLES", current, 1);
-    else
-        unsetenv("GLIBC_TUNABLES");
+void useHugePages() {
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    const std::string named = tunables ? tunables : "";
+    const size_t at = named.find("glibc.malloc.hugetlb=");
+    if (at != std::string::npos) {
+        if (named.compare(at + 21, 1, "0") == 0) setBufferHugePages(false);
+        return;
+    }
+    if (!hugePagesAvailable()) return;
+
+    // Freed blocks stay in the heap (no trimming, no per-block mappings),
+    // so the advised reserve is what start-up reuses.
+    if (mallopt(M_MMAP_THRESHOLD, kMapThreshold) != 1 || mallopt(M_TRIM_THRESHOLD, 1 << 30) != 1) return;
+    const uintptr_t before = reinterpret_cast<uintptr_t>(sbrk(0));
+    mallopt(M_TOP_PAD, static_cast<int>(kReserve));
+    // Larger than what is left at the heap's top, so the heap grows, by the
+    // reserve. volatile: an allocation freed unused is optimised away.
+    void* volatile grow = std::malloc(4 << 20);
+    std::free(grow);
+    mallopt(M_TOP_PAD, static_cast<int>(kHugePage));
+    const uintptr_t end = reinterpret_cast<uintptr_t>(sbrk(0));
+    const uintptr_t begin = (before + kHugePage - 1) & ~(kHugePage - 1);
+    // Only advice: where the kernel keeps small pages, nothing changes.
+    if (before != uintptr_t(-1) && end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }

@@ -1,21 +1,23 @@
-// Huge pages for the C library's allocator.
+// Huge pages for the memory start-up fills.
 //
 //   int main(int argc, char** argv) {
-//       ... options parsed, nothing else done yet ...
-//       restartWithHugePages(argv);   // returns only when it does not restart
+//       ... options parsed, nothing else allocated in earnest yet ...
+//       useHugePages();
 //
 // Start-up touches a few hundred megabytes of fresh memory (the decoded
 // music, the images, the driver's textures, buffers and compiled shaders).
 // Where page faults are dear, as in virtual machines, faulting that in 4 KB
-// at a time costs more than the work done with it. glibc can back what it
-// allocates with transparent huge pages (2 MB each), but reads that setting
-// (GLIBC_TUNABLES=glibc.malloc.hugetlb=1) only when a program starts; so the
-// program starts itself again, once, with it set. Nothing of its own has run
-// by then, and the process stays the same (same PID, same start time).
+// at a time costs more than the work done with it. So the allocator's main
+// heap is grown once, up front, by a reserve the kernel is asked to back
+// with transparent huge pages (2 MB each), and blocks up to 16 MiB are kept
+// in that heap rather than mapped one by one; the program's own large
+// buffers (the music, pictures, file contents) ask for huge pages
+// themselves. Untouched reserve costs address space only.
 //
-// It does nothing when GLIBC_TUNABLES already names glibc.malloc.hugetlb
-// (set it to 0 to keep ordinary pages), when the system has transparent huge
-// pages off, or when the program cannot be started again.
+// It does nothing when the system has transparent huge pages off, and it
+// leaves the allocator alone when GLIBC_TUNABLES names glibc.malloc.hugetlb:
+// =1 or =2 has glibc do the same, =0 keeps ordinary pages everywhere (the
+// program's own buffers too).
 #pragma once
 
-void restartWithHugePages(char** argv);
+void useHugePages();

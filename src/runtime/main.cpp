@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         std::printf("afterglow %s\n", AFTERGLOW_VERSION);
         return 0;
     }
-    restartWithHugePages(argv);
+    useHugePages();
     startupLap(StartupStep::ProgramLoad);
 
     for (const std::string& warning : parsed.warnings) std::fprintf(stderr, "afterglow: %s\n", warning.c_str());

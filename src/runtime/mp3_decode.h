@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "assets/byte_buffer.h"
+
 struct DecodedMusic {
-    std::vector<float> samples;  // interleaved left/right
+    FloatBuffer samples;  // interleaved left/right; on huge pages
     int sampleRate = 0;
-    std::string error;           // empty on success
-    std::string warning;         // decoded, but less than the file promised
+    std::string error;    // empty on success
+    std::string warning;  // decoded, but less than the file promised
 
     long long frames() const { return static_cast<long long>(samples.size() / 2); }
     double lengthMs() const { return sampleRate ? frames() * 1000.0 / sampleRate : 0.0; }

@@ -104,7 +104,7 @@ std::string startupTable(const StartupReport& r) {
     const StartupTimes& c = r.cpu;
     std::string out = "start-up, milliseconds           wall    cpu (of the main thread)\n";
     out += row("program load", w.programLoad, c.programLoad,
-               "process start to main: the dynamic loader (twice with the huge-page restart)");
+               "process start to main: the dynamic loader");
     out += row("GL context and driver", w.context, c.context, "the toolkit, the window, the GL driver's start");
     out += row("first swap", w.firstSwap, c.firstSwap, "an empty loading bar; the driver sets up the window's buffers");
     out += row("GL checks", w.glChecks, c.glChecks);

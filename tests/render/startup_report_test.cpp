@@ -1,6 +1,6 @@
 // Start-up of the real program as its user sees it: the start-up report
 // after the usual console output, the music decode's failures said once, a
-// clean exit while the music still decodes, and the restart on huge pages.
+// clean exit while the music still decodes, and memory on huge pages.
 #include <gtest/gtest.h>
 // After gtest: Xlib defines None and Bool as macros.
 #include "render/window_keys.h"
@@ -97,7 +97,7 @@ TEST(StartupMusic, LeavingBeforeTheMusicStartsEndsCleanlyWhileItDecodes) {
     EXPECT_EQ(noFramebuffers.err.find("terminate"), std::string::npos) << noFramebuffers.err;
 }
 
-// Once the window is up (the program has restarted by then), reads how much
+// Once the window is up, reads how much
 // of the program's memory is on huge pages, then presses Esc.
 void readHugePagesThenPressEscape(int pid, void* data) {
     auto* hugeKb = static_cast<long*>(data);
@@ -120,11 +120,11 @@ std::string hugePageMode() {
     return open == std::string::npos || close == std::string::npos ? "never" : modes.substr(open + 1, close - open - 1);
 }
 
-TEST(StartupRestart, MemoryIsOnHugePagesUnlessTheUserSaysOtherwise) {
+TEST(StartupHugePages, MemoryIsOnHugePagesUnlessTheUserSaysOtherwise) {
     const std::string mode = hugePageMode();
     if (mode == "never") GTEST_SKIP() << "transparent huge pages are off on this system";
-    // Another tunable of the user's does not stop the restart; an explicit
-    // hugetlb=0 is the user's word. (With "always" everything is on huge
+    // Another tunable of the user's changes nothing; an explicit hugetlb=0
+    // is the user's word, for the program's own buffers too. (With "always" everything is on huge
     // pages whatever the program asks.)
     for (const auto& [tunables, expectHuge] : std::vector<std::pair<std::string, bool>>{
              {"glibc.malloc.perturb=0", true}, {"glibc.malloc.hugetlb=0", mode == "always"}}) {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <span>
 #include <initializer_list>
 #include <regex>
 #include <sstream>
@@ -36,7 +37,7 @@ const std::string kDemoMp3 = std::string(AFTERGLOW_DATA_DIR) + "/demo.mp3";
 // before them.
 class OnsetDetector {
 public:
-    explicit OnsetDetector(const std::vector<float>& stereo, int rate) : rate_(rate) {
+    explicit OnsetDetector(std::span<const float> stereo, int rate) : rate_(rate) {
         synth::Svf high;
         high.set(4000.0, 0.0);
         const long long frames = static_cast<long long>(stereo.size() / 2);
