@@ -6,14 +6,13 @@
 
 namespace {
 
-constexpr size_t kHugePage = size_t{2} << 20;
 bool hugePages = true;
 
 }  // namespace
 
 void* allocateBufferBytes(size_t bytes) {
-    if (bytes < kHugePage) return ::operator new(bytes);
-    void* p = ::operator new(bytes, std::align_val_t{kHugePage});
+    if (bytes < kHugePageBytes) return ::operator new(bytes);
+    void* p = ::operator new(bytes, std::align_val_t{kHugePageBytes});
     // Only advice: where the kernel keeps small pages, nothing changes.
     if (hugePages) madvise(p, bytes, MADV_HUGEPAGE);
     return p;
@@ -22,8 +21,8 @@ void* allocateBufferBytes(size_t bytes) {
 void setBufferHugePages(bool on) { hugePages = on; }
 
 void freeBufferBytes(void* p, size_t bytes) {
-    if (bytes < kHugePage)
+    if (bytes < kHugePageBytes)
         ::operator delete(p);
     else
-        ::operator delete(p, std::align_val_t{kHugePage});
+        ::operator delete(p, std::align_val_t{kHugePageBytes});
 }

@@ -14,6 +14,9 @@
 #include <utility>
 #include <vector>
 
+// The transparent huge page of x86-64 and most others.
+constexpr size_t kHugePageBytes = size_t{2} << 20;
+
 // Storage for the allocator below; large blocks are aligned for huge pages.
 void* allocateBufferBytes(size_t bytes);
 void freeBufferBytes(void* p, size_t bytes);

@@ -8,12 +8,14 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "assets/byte_buffer.h"
 
 namespace {
 
-constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+constexpr uintptr_t kHugePage = kHugePageBytes;
+constexpr std::string_view kTunable = "glibc.malloc.hugetlb=";
 // Start-up's heap use is about 300 MB; what grows past the reserve simply
 // comes in ordinary pages.
 constexpr size_t kReserve = size_t{512} << 20;
@@ -33,10 +35,9 @@ bool hugePagesAvailable() {
 
 void useHugePages() {
     const char* tunables = std::getenv("GLIBC_TUNABLES");
-    const std::string named = tunables ? tunables : "";
-    const size_t at = named.find("glibc.malloc.hugetlb=");
-    if (at != std::string::npos) {
-        if (named.compare(at + 21, 1, "0") == 0) setBufferHugePages(false);
+    const std::string_view named = tunables ? tunables : "";
+    if (const size_t at = named.find(kTunable); at != std::string_view::npos) {
+        if (named.substr(at + kTunable.size(), 1) == "0") setBufferHugePages(false);
         return;
     }
     if (!hugePagesAvailable()) return;
