@@ -10,8 +10,8 @@
 #include <memory>
 #include <tuple>
 
-#include "runtime/clock_math.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock_math.h"
+#include "runtime/timeline/timeline.h"
 #include "score.h"
 #include "synth/effects.h"
 

@@ -11,7 +11,7 @@
 #include <cmath>
 #include <thread>
 
-#include "runtime/timeline.h"
+#include "runtime/timeline/timeline.h"
 #include "synth/effects.h"
 #include "synth/voices.h"
 

@@ -24,7 +24,7 @@
 
 #include "assets/ase_model.h"
 #include "assets/ase_text.h"
-#include "assets/particles.h"
+#include "assets/draw/particles.h"
 #include "assets/spline_path.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "runtime/music.h"
+#include "runtime/audio/music.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/options.h"
+#include "runtime/options/options.h"
 
 namespace {
 

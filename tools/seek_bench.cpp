@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "assets/crt_random.h"
-#include "runtime/scene_state.h"
-#include "runtime/timeline.h"
+#include "runtime/replay/replay.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scenes.h"
 
 namespace {

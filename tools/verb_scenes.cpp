@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "runtime/timeline.h"
+#include "runtime/timeline/timeline.h"
 #include "verbs.h"
 
 // One line a scene, "K START END" in ms of music, straight from the

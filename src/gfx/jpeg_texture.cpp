@@ -12,7 +12,6 @@
 #include "assets/data_files.h"
 #include "assets/jpeg_decoder.h"
 #include "gfx/message_box.h"
-#include "gfx/texture_manager.h"
 
 namespace {
 

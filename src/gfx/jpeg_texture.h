@@ -15,6 +15,9 @@
 // false when nothing was uploaded.
 #pragma once
 
+// Filter value that asks for mipmaps instead of a plain GL filter.
+constexpr int kMipmapFilter = 0xBABE;
+
 // Uploads an RGB texture (mipmapped when filter is kMipmapFilter).
 bool loadJpegTexture(const char* path, int filter);
 // Colour from the first file, alpha from the grey level of the second.

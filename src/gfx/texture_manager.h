@@ -17,9 +17,7 @@
 #include <string>
 
 #include "assets/model_textures.h"
-
-// Filter value that asks for mipmaps instead of a plain GL filter.
-constexpr int kMipmapFilter = 0xBABE;
+#include "gfx/jpeg_texture.h"  // kMipmapFilter
 
 // Models load and bind their materials' textures through it as ModelTextures.
 class TextureManager final : public ModelTextures {

@@ -8,12 +8,12 @@
 #include <cmath>
 
 #include "assets/ase_model.h"
-#include "assets/particles.h"
+#include "assets/draw/particles.h"
 #include "assets/spline_path.h"
 #include "gfx/engine.h"
 #include "gfx/gl_state.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/early_scenes.h"
 #include "scenes/scene1.h"
 #include "scenes/scene_common.h"

@@ -6,8 +6,8 @@
 
 #include "gfx/engine.h"
 #include "gfx/gl_state.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scene10.h"
 #include "scenes/scene_common.h"
 #include "scenes/scenes_late.h"

@@ -11,8 +11,8 @@
 
 #include "gfx/engine.h"
 #include "gfx/gl_state.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/early_scenes.h"
 #include "scenes/scene4.h"
 #include "scenes/scene_common.h"

@@ -10,11 +10,11 @@
 #include <cmath>
 
 #include "assets/ase_model.h"
-#include "assets/particles.h"
+#include "assets/draw/particles.h"
 #include "gfx/engine.h"
 #include "gfx/gl_state.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scene7.h"
 #include "scenes/scene_common.h"
 #include "scenes/scenes_late.h"

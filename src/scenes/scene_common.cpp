@@ -7,8 +7,8 @@
 #include "gfx/engine.h"
 #include "gfx/gl_extensions.h"
 #include "gfx/gl_state.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 
 float sceneTimeMs() { return musicTimeMs - static_cast<float>(sceneStartMs[sceneIndex]); }
 

@@ -14,7 +14,7 @@
 // the state a drawn run would have.
 #pragma once
 
-#include "runtime/timeline.h"
+#include "runtime/timeline/timeline.h"
 
 struct SceneEntry {
     void (*init)();

@@ -7,8 +7,8 @@
 
 #include "assets/crt_random.h"
 #include "gfx/engine.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 
 float tileHeights[kTileCount];
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "assets/ase_model.h"
-#include "assets/particles.h"
+#include "assets/draw/particles.h"
 #include "assets/spline_path.h"
 #include "gfx/gl_state.h"
 #include "gfx/texture_manager.h"

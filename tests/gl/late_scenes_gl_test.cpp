@@ -10,9 +10,9 @@
 
 #include "gfx/gl_state.h"
 #include "gfx/message_box.h"
-#include "runtime/music.h"
-#include "runtime/startup.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/frame/startup.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scenes.h"
 #include "support/fixture_shaders.h"
 #include "support/gl_context.h"

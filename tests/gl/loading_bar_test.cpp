@@ -8,8 +8,8 @@
 
 #include "gfx/engine.h"
 #include "gfx_fixture.h"
-#include "runtime/frame_loop.h"
-#include "runtime/loading_bar.h"
+#include "runtime/frame/frame_loop.h"
+#include "runtime/frame/loading_bar.h"
 
 namespace {
 

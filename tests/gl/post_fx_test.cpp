@@ -9,7 +9,7 @@
 #include "gfx/engine.h"
 #include "gfx/gl_state.h"
 #include "gfx_fixture.h"
-#include "runtime/frame_loop.h"
+#include "runtime/frame/frame_loop.h"
 
 namespace {
 

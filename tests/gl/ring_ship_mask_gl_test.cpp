@@ -10,8 +10,8 @@
 #include "data_folder.h"
 #include "gfx/engine.h"
 #include "gfx/gl_extensions.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scene8.h"
 #include "scenes/scenes_late.h"
 #include "support/gl_context.h"
@@ -23,7 +23,7 @@ namespace {
 // White pixels of the mask pass at music time ms, read from the render
 // target.
 int maskWhiteAt(float ms) {
-    musicTimeMs = ms;
+    placeClock(ms);
     sceneIndex = findSceneIndex();
     updateScene8();
     engine->setPerspectiveFov(1024, 1024, 88);

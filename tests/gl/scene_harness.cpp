@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "gfx/message_box.h"
-#include "runtime/frame_loop.h"
-#include "runtime/music.h"
-#include "runtime/startup.h"
-#include "runtime/timeline.h"
+#include "runtime/frame/frame_loop.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/frame/startup.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scenes.h"
 #include "support/fixture_shaders.h"
 #include "support/temp_dir.h"
@@ -41,9 +41,7 @@ void startUpIn(const std::filesystem::path& dataDir) {
 }
 
 void runFrameAt(float ms, float deltaMs, bool draw) {
-    previousTimeMs = musicTimeMs;
-    musicTimeMs = ms;
-    frameDeltaMs = deltaMs;
+    advanceClock(ms, deltaMs);
     sceneIndex = findSceneIndex();
     sceneTable[sceneIndex].update();
     if (draw) sceneTable[sceneIndex].render();

@@ -9,9 +9,9 @@
 #include "assets/crt_random.h"
 #include "assets/vec_math.h"
 #include "gfx/message_box.h"
-#include "runtime/music.h"
-#include "runtime/startup.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/frame/startup.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scenes.h"
 #include "support/fixture_shaders.h"
 #include "support/gl_context.h"
@@ -22,7 +22,7 @@ namespace {
 
 // The state half of every frame from 0 to the end at 10 fps.
 void updateWholePresentation() {
-    musicTimeMs = 0;
+    placeClock(0.0f);
     for (int ms = 0; ms <= kPresentationEndMs; ms += 100) runFrameAt(static_cast<float>(ms), 100.0f, false);
 }
 

@@ -9,11 +9,11 @@
 #include <cstdint>
 
 #include "assets/crt_random.h"
-#include "runtime/frame_loop.h"
-#include "runtime/music.h"
-#include "runtime/offline_run.h"
-#include "runtime/scene_state.h"
-#include "runtime/timeline.h"
+#include "runtime/frame/frame_loop.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/offline/offline_run.h"
+#include "runtime/replay/replay.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scenes.h"
 #include "support/gl_context.h"
 #include "gl/scene_harness.h"

@@ -14,8 +14,8 @@
 #include "assets/crt_random.h"
 #include "assets/vec_math.h"
 #include "data_folder.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "support/fixture_shaders.h"
 #include "support/gl_context.h"
 #include "gl/scene_harness.h"
@@ -43,7 +43,7 @@ Pass startUpAndPlay(const std::filesystem::path& data) {
     GLuint query = 0;
     glGenQueries(1, &query);
     int nextScene = 0;
-    musicTimeMs = 0;
+    placeClock(0.0f);
     for (int ms = 0; ms <= kPresentationEndMs; ms += 100) {
         const bool draw = nextScene < kSceneCount &&
                           ms >= (sceneStartMs[nextScene] + std::min(sceneStartMs[nextScene + 1], kPresentationEndMs)) / 2;

@@ -10,8 +10,8 @@
 
 #include "gfx/engine.h"
 #include "gfx/message_box.h"
-#include "runtime/loading_bar.h"
-#include "runtime/startup.h"
+#include "runtime/frame/loading_bar.h"
+#include "runtime/frame/startup.h"
 #include "scenes/scenes.h"
 #include "support/fixture_shaders.h"
 #include "support/gl_context.h"

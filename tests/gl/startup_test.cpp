@@ -6,7 +6,7 @@
 
 #include "gfx/engine.h"
 #include "gfx/message_box.h"
-#include "runtime/startup.h"
+#include "runtime/frame/startup.h"
 #include "support/fixture_shaders.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"

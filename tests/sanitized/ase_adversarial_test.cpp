@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "assets/ase_model.h"
-#include "assets/particles.h"
+#include "assets/draw/particles.h"
 #include "assets/spline_path.h"
 #include "gfx/texture_manager.h"
 #include "support/ase_files.h"

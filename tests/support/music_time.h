@@ -5,11 +5,11 @@
 //   at(sceneStart(8) + 250);   // musicTimeMs, then sceneIndex, as a frame sets them
 #pragma once
 
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 
 inline void at(float ms) {
-    musicTimeMs = ms;
+    placeClock(ms);
     sceneIndex = findSceneIndex();
 }
 

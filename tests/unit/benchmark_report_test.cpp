@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runtime/benchmark_report.h"
+#include "runtime/report/benchmark_report.h"
 
 namespace {
 

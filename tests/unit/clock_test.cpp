@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "runtime/clock_math.h"
+#include "runtime/timeline/clock_math.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "ase/early_scene_models.h"
 #include "assets/ase_model.h"
 #include "assets/spline_path.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scene3.h"
 #include "support/temp_dir.h"
 
@@ -64,7 +64,7 @@ TEST_F(EarlySceneFiles, FlightWandersOverTheFieldAndEveryEyeKeepsItInRange) {
     }
     // The opening flight's camera from the moment it follows the paths.
     for (float t = 13700.0f; t <= 29000.0f; t += 50.0f) {
-        musicTimeMs = t;
+        placeClock(t);
         sceneIndex = findSceneIndex();
         const float u = std::clamp((t - 13700.0f) * 0.00066666666f, 0.0f, 14.0f);
         const Vec3 eye = eyes[trackBIndex() % 3].evaluate((t - static_cast<float>(trackBTime())) * 0.000125f);

@@ -3,8 +3,8 @@
 // scene further on each press.
 #include <gtest/gtest.h>
 
-#include "runtime/dev_mode.h"
-#include "runtime/timeline.h"
+#include "runtime/app/dev_mode.h"
+#include "runtime/timeline/timeline.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <cmath>
 
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scene0.h"
 #include "scenes/scene1.h"
 #include "scenes/scene2.h"

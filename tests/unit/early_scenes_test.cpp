@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "assets/crt_random.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scene1.h"
 #include "scenes/scene3.h"
 #include "scenes/tile_field.h"

@@ -8,8 +8,8 @@
 #include <cmath>
 
 #include "assets/vec_math.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/scene10.h"
 #include "scenes/scene5.h"
 #include "scenes/scene6.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "runtime/timeline.h"
+#include "runtime/timeline/timeline.h"
 #include "support/ase_files.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

@@ -17,8 +17,8 @@
 #include <string>
 
 #include "music_report.h"
-#include "runtime/mp3_decode.h"
-#include "runtime/timeline.h"
+#include "runtime/audio/mp3_decode.h"
+#include "runtime/timeline/timeline.h"
 #include "score.h"
 #include "support/png_read.h"
 #include "support/process.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/options.h"
+#include "runtime/options/options.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <iterator>
 #include <vector>
 
-#include "runtime/output_file.h"
-#include "runtime/screenshot.h"
+#include "runtime/platform/output_file.h"
+#include "runtime/frame/screenshot.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;

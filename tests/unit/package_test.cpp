@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "runtime/options.h"
+#include "runtime/options/options.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "assets/crt_random.h"
-#include "assets/particles.h"
+#include "assets/draw/particles.h"
 
 namespace {
 

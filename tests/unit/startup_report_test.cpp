@@ -4,8 +4,8 @@
 
 #include <regex>
 
-#include "runtime/benchmark_report.h"
-#include "runtime/startup_report.h"
+#include "runtime/report/benchmark_report.h"
+#include "runtime/report/startup_report.h"
 #include "support/report_rows.h"
 
 namespace {

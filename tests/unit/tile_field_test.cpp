@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "assets/crt_random.h"
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "scenes/tile_field.h"
 #include "support/music_time.h"
 

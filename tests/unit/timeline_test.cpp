@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "runtime/music.h"
-#include "runtime/timeline.h"
+#include "runtime/timeline/clock.h"
+#include "runtime/timeline/timeline.h"
 #include "support/music_time.h"
 
 namespace {

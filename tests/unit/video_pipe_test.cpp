@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runtime/video_pipe.h"
+#include "runtime/offline/video_pipe.h"
 
 namespace {
 

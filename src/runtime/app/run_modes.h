@@ -1,0 +1,27 @@
+// The ways the program runs, chosen in one place from the command line:
+// playback (with or without dev mode) against the music, or one of the
+// offline runs on the fixed frame clock (shot, frames, capture, benchmark).
+//
+//   const RunMode& mode = chooseRunMode(options);
+//   ... open the window (or EGL when mode.offline allows), initialize() ...
+//   quitProgram(mode.run(options));
+//
+// Each mode owns its input: it takes the window's events when it starts.
+#pragma once
+
+#include "runtime/options/options.h"
+
+struct RunMode {
+    const char* name;
+    // Draws on the fixed frame clock, and so can draw through EGL with no
+    // display at all.
+    bool offline;
+    // Nobody is there to click: message boxes only print.
+    bool unattended;
+    // Called before the GL context exists, where there is a display.
+    void (*beforeContext)();
+    // Runs after start-up; returns the exit code (playback never returns).
+    int (*run)(const Options& options);
+};
+
+const RunMode& chooseRunMode(const Options& options);

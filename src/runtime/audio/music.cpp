@@ -1,0 +1,294 @@
+#include "runtime/audio/music.h"
+
+#include <SDL.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "assets/data_file.h"
+#include "runtime/timeline/clock_math.h"
+#include "runtime/audio/mp3_decode.h"
+#include "runtime/audio/music_preload.h"
+#include "runtime/timeline/timeline.h"
+
+namespace {
+
+constexpr int kBufferFrames = 1024;
+
+double wallSeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Written by the audio callback, read by the frame loop, always under the
+// device lock. The callback never decodes: it only copies.
+struct AudioFeed {
+    const float* samples = nullptr;
+    long long frames = 0;
+    long long readFrame = 0;     // next frame the callback hands out
+    long long queuedFrame = 0;   // readFrame as of the last callback (or seek)
+    double queuedAtSec = 0.0;    // wall time of that callback (or seek)
+    bool started = false;        // a callback has run since the device opened
+};
+
+struct MusicState {
+    MusicConfig config;
+    DecodedMusic music;
+    ClockMode mode = ClockMode::Steady;
+
+    // audio
+    SDL_AudioDeviceID device = 0;
+    AudioFeed feed;
+    double smoothedMs = 0.0;
+    double lastUpdateSec = 0.0;
+    double lastTargetMs = 0.0;
+    double openedAtSec = 0.0;
+
+    // steady: position = steadyBaseMs + (now - steadyBaseSec)
+    double steadyBaseMs = 0.0;
+    double steadyBaseSec = 0.0;
+
+    // paused: every read gives heldMs
+    bool paused = false;
+    double heldMs = 0.0;
+};
+
+MusicState state;
+float spectrumStorage[kSpectrumSize];
+
+void audioCallback(void* userdata, Uint8* stream, int len) {
+    auto* feed = static_cast<AudioFeed*>(userdata);
+    auto* out = reinterpret_cast<float*>(stream);
+    const int frames = len / static_cast<int>(2 * sizeof(float));
+    for (int i = 0; i < frames; ++i) {
+        const long long f = feed->readFrame + i;
+        const bool inside = f >= 0 && f < feed->frames;
+        out[2 * i] = inside ? feed->samples[2 * f] : 0.0f;
+        out[2 * i + 1] = inside ? feed->samples[2 * f + 1] : 0.0f;
+    }
+    // Past the end the device plays silence and time keeps going, so the
+    // presentation still reaches its end with a short track.
+    feed->readFrame += frames;
+    feed->queuedFrame = feed->readFrame;
+    feed->queuedAtSec = wallSeconds();
+    feed->started = true;
+}
+
+// Seeks stay inside the music, but never short of the end of the
+// presentation: with a short or missing file the clock runs on in silence.
+double clampSeek(double ms) {
+    return clockmath::clampSeekMs(ms, std::max(musicLengthMs(), static_cast<double>(kPresentationEndMs)));
+}
+
+void enterSteady(double positionMs) {
+    state.mode = ClockMode::Steady;
+    state.steadyBaseMs = positionMs;
+    state.steadyBaseSec = wallSeconds();
+}
+
+void fallBackToSteady(const char* why) {
+    std::fprintf(stderr, "afterglow: %s; the music clock continues silently\n", why);
+    if (state.device) SDL_PauseAudioDevice(state.device, 1);
+    enterSteady(state.smoothedMs);
+}
+
+// ALSA writes several lines of its own to stderr when there is no sound
+// card; the one line we print afterwards says all the user needs.
+template <typename Fn>
+auto withStderrQuiet(Fn fn) {
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    auto result = fn();
+    if (saved >= 0) {
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+    }
+    if (null >= 0) close(null);
+    return result;
+}
+
+bool openAudioDevice() {
+    if (withStderrQuiet([] { return SDL_InitSubSystem(SDL_INIT_AUDIO); }) != 0) {
+        std::fprintf(stderr, "afterglow: no audio (%s); the music clock runs silently\n", SDL_GetError());
+        return false;
+    }
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0)) {
+        // These drivers sleep whole milliseconds per buffer and drift by
+        // several percent: no use as a clock.
+        std::fprintf(stderr, "afterglow: audio driver '%s' keeps no time; the music clock runs silently\n", driver);
+        return false;
+    }
+    SDL_AudioSpec want{};
+    want.freq = state.music.sampleRate;
+    want.format = AUDIO_F32SYS;
+    want.channels = 2;
+    want.samples = kBufferFrames;
+    want.callback = audioCallback;
+    want.userdata = &state.feed;
+    SDL_AudioSpec have{};
+    state.device = withStderrQuiet([&] { return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0); });
+    if (state.device == 0) {
+        std::fprintf(stderr, "afterglow: no audio device (%s); the music clock runs silently\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+double steadyPositionMs() { return state.steadyBaseMs + (wallSeconds() - state.steadyBaseSec) * 1000.0; }
+
+double audioPositionMs() {
+    const double now = wallSeconds();
+    SDL_LockAudioDevice(state.device);
+    const AudioFeed feed = state.feed;
+    SDL_UnlockAudioDevice(state.device);
+
+    const double stepMs = (now - state.lastUpdateSec) * 1000.0;
+    state.lastUpdateSec = now;
+    if (!feed.started) {
+        // Some devices take a second or more to start: hold the clock.
+        if (now - state.openedAtSec > 2.0) fallBackToSteady("the audio device never started playing");
+        return state.smoothedMs;
+    }
+    if (now - feed.queuedAtSec > 2.0) {
+        fallBackToSteady("the audio device stopped asking for samples");
+        return state.smoothedMs;
+    }
+    const double target = clockmath::audioTargetMs(feed.queuedFrame, now - feed.queuedAtSec,
+                                                   state.music.sampleRate, kBufferFrames);
+    if (clockmath::audioRaced(state.lastTargetMs, target, stepMs)) {
+        fallBackToSteady("the audio device plays faster than real time");
+        return state.smoothedMs;
+    }
+    state.lastTargetMs = target;
+    state.smoothedMs = clockmath::smoothPosition(state.smoothedMs, target, stepMs);
+    return state.smoothedMs;
+}
+
+double currentPositionMs() {
+    if (state.paused) return state.heldMs;
+    switch (state.mode) {
+    case ClockMode::Offline:
+        return musicTimeMs;  // moved by the caller, never read here
+    case ClockMode::Audio: {
+        const double pos = audioPositionMs();
+        // The fallback may just have switched us over; read the new source.
+        return state.mode == ClockMode::Steady ? steadyPositionMs() : pos;
+    }
+    case ClockMode::Steady:
+        break;
+    }
+    return steadyPositionMs();
+}
+
+void moveTo(double ms) {
+    if (state.paused) {
+        state.heldMs = ms;
+        return;
+    }
+    switch (state.mode) {
+    case ClockMode::Offline:
+        break;  // the caller's clock
+    case ClockMode::Steady:
+        enterSteady(ms);
+        break;
+    case ClockMode::Audio: {
+        const long long frame = static_cast<long long>(ms * state.music.sampleRate / 1000.0);
+        const double now = wallSeconds();
+        SDL_LockAudioDevice(state.device);
+        state.feed.readFrame = frame;
+        state.feed.queuedFrame = frame + kBufferFrames;
+        state.feed.queuedAtSec = now;
+        SDL_UnlockAudioDevice(state.device);
+        state.smoothedMs = ms;
+        state.lastTargetMs = ms;
+        state.lastUpdateSec = now;
+        break;
+    }
+    }
+}
+
+}  // namespace
+
+int startMusic(const MusicConfig& config) {
+    state.config = config;
+    spectrumBins = spectrumStorage;
+
+    state.music = takeDecodedMusic(config.path);
+    if (!state.music.error.empty())
+        std::fprintf(stderr, "afterglow: cannot play \"%s\": %s; the presentation runs silently\n",
+                     config.path.c_str(), state.music.error.c_str());
+    if (!state.music.warning.empty()) reportFileProblem(config.path, state.music.warning);
+
+    const double startMs = clampSeek(config.startMs);
+    state.config.startMs = startMs;
+    state.mode = config.mode;
+    if (state.mode == ClockMode::Audio && (state.music.samples.empty() || !openAudioDevice()))
+        state.mode = ClockMode::Steady;
+
+    if (state.mode == ClockMode::Audio) {
+        state.feed.samples = state.music.samples.data();
+        state.feed.frames = state.music.frames();
+        moveTo(startMs);
+        state.openedAtSec = wallSeconds();
+        SDL_PauseAudioDevice(state.device, 0);
+    } else if (state.mode == ClockMode::Steady) {
+        enterSteady(startMs);
+    }
+    // A start position acts like a seek made before the first frame, so the
+    // first frame's delta stays small.
+    placeClock(static_cast<float>(startMs));
+    return 1;
+}
+
+void updateMusicClock() {
+    const float now = static_cast<float>(currentPositionMs());
+    advanceClock(now, clockmath::clampFrameDelta(now, musicTimeMs));
+}
+
+void refreshSpectrum() {
+    const long long endFrame =
+        state.music.sampleRate ? static_cast<long long>(musicTimeMs * static_cast<double>(state.music.sampleRate) / 1000.0) : 0;
+    clockmath::computeSpectrum(state.music.samples.empty() ? nullptr : state.music.samples.data(),
+                               state.music.frames(), endFrame, spectrumBins);
+}
+
+void seekMusic(float deltaMs) {
+    const double target = clampSeek(static_cast<double>(musicTimeMs) + deltaMs);
+    placeClock(static_cast<float>(target));
+    moveTo(static_cast<double>(static_cast<long long>(target)));
+}
+
+void moveMusicTo(double ms) { moveTo(clampSeek(ms)); }
+
+void pauseMusic(bool paused) {
+    if (paused == state.paused || state.mode == ClockMode::Offline) return;
+    if (paused) {
+        state.heldMs = musicTimeMs;
+        state.paused = true;
+        if (state.device) SDL_PauseAudioDevice(state.device, 1);
+    } else {
+        // The device's bookkeeping starts afresh from the held position, so
+        // the pause counts neither as a stall nor as a race.
+        state.paused = false;
+        moveTo(state.heldMs);
+        if (state.device && state.mode == ClockMode::Audio) SDL_PauseAudioDevice(state.device, 0);
+    }
+}
+
+bool musicPaused() { return state.paused; }
+
+void stopMusic() {
+    if (state.device) SDL_CloseAudioDevice(state.device);
+    state.device = 0;
+}
+
+ClockMode musicClockMode() { return state.mode; }
+
+double musicLengthMs() { return state.music.lengthMs(); }

@@ -1,0 +1,57 @@
+// Music: plays "demo.mp3" and turns its position into the clock of the frame.
+//
+//   startMusic();          // once, after all loading; the clock starts at 0
+//   updateMusicClock();    // first thing every frame, then refreshSpectrum()
+//   seekMusic(+1000.0f);   // mouse seeks
+//   pauseMusic(true);      // the clock holds still until pauseMusic(false)
+//
+// Two clock sources share one interface:
+//   audio   - the sound device's progress, smoothed; the normal case
+//   steady  - wall time at music rate, silent; used when there is no device
+//             (or it misbehaves) and when the file is missing or bad
+// The offline runs keep the music only for its spectrum: their frames' times
+// come from the replay's fixed frame clock (runtime/replay/replay.h), so
+// shots and tests are deterministic. The spectrum is computed from the
+// decoded file at the clock position, so every clock gives the same bins for
+// the same time.
+#pragma once
+
+#include <string>
+
+// The clock's values it sets, musicTimeMs and its kin.
+#include "runtime/timeline/clock.h"
+
+// Offline: no device and no clock of its own; the caller moves the clock.
+enum class ClockMode { Audio, Steady, Offline };
+
+struct MusicConfig {
+    std::string path = "demo.mp3";
+    ClockMode mode = ClockMode::Audio;  // Audio falls back to Steady by itself
+    double startMs = 0.0;               // position before the first frame
+};
+
+// Returns 1, as the rest of the program expects; problems are reported once
+// on stderr and the clock runs silently instead.
+int startMusic(const MusicConfig& config = MusicConfig{});
+// The audio or steady clock's position into the clock's values; not for
+// the offline mode, whose caller advances the clock itself.
+void updateMusicClock();
+// spectrumBins for the music at musicTimeMs, whichever clock set it.
+void refreshSpectrum();
+void seekMusic(float deltaMs);
+// Moves the clock to ms exactly (kept inside the music) and leaves
+// musicTimeMs as the last frame read it, so the next frame's delta counts
+// from that frame.
+void moveMusicTo(double ms);
+// Holds the clock and the sound where the last frame read them, or lets
+// both go on from there. Moves while paused change the held position.
+void pauseMusic(bool paused);
+bool musicPaused();
+// Silences the device before the process exits, so the audio thread never
+// reads the decoded music while exit tears it down.
+void stopMusic();
+
+// What the clock is running on now (the audio mode can fall back to steady).
+ClockMode musicClockMode();
+// Length of the decoded music in milliseconds; 0 when there is none.
+double musicLengthMs();

@@ -1,0 +1,181 @@
+#include "runtime/frame/frame_loop.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "gfx/engine.h"
+#include "gfx/gl_check.h"
+#include "gfx/gl_state.h"
+#include "gfx/picture_fit.h"
+#include "runtime/audio/music.h"
+#include "runtime/frame/quit.h"
+#include "runtime/frame/window.h"
+#include "runtime/platform/quit_signals.h"
+#include "runtime/replay/replay.h"
+#include "runtime/timeline/timeline.h"
+#include "scenes/scenes.h"
+
+float fpsAccumMs = 0.0f;
+int framesCounted = 0;
+int fpsShown = 0;
+
+namespace {
+
+bool looping = false;
+void (*frameOverlay)() = nullptr;
+
+// While the window is not the picture's size, each frame is drawn at the
+// picture's size off-screen and presentFrame() fits it into the window;
+// the window's real size waits here meanwhile.
+struct Fitting {
+    bool active = false;
+    int width = 0;
+    int height = 0;
+} fitting;
+
+bool drawPicture();
+
+void countFrame() {
+    fpsAccumMs += frameDeltaMs;
+    framesCounted += 1;
+    if (fpsAccumMs >= 1000.0f) {
+        fpsShown = framesCounted;
+        framesCounted = 0;
+        fpsAccumMs -= 1000.0f;
+    }
+}
+
+void showFrameRate() {
+    if (!hasWindow()) return;
+    char title[32];
+    std::snprintf(title, sizeof title, "%d", fpsShown);
+    glutSetWindowTitle(title);
+}
+
+bool validScene() { return sceneIndex >= 0 && sceneIndex < kSceneCount; }
+
+// Leaves: 2D pixel projection, blending, culling and texturing off.
+void drawLetterbox() {
+    engine->setOrtho2D(static_cast<float>(windowWidth), static_cast<float>(windowHeight));
+    setGlState({.blend = kBlendOff, .texture2D = kOff});
+    glColor3f(0.0f, 0.0f, 0.0f);
+    const float top = static_cast<float>(letterboxTop());
+    const float bottom = static_cast<float>(letterboxBottom());
+    const float w = static_cast<float>(displayWidth);
+    const float h = static_cast<float>(windowHeight);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, bottom);
+    glVertex2f(w, bottom);
+    glVertex2f(w, h);
+    glVertex2f(0.0f, h);
+    glVertex2f(0.0f, 0.0f);
+    glVertex2f(w, 0.0f);
+    glVertex2f(w, top);
+    glVertex2f(0.0f, top);
+    glEnd();
+}
+
+// Back to the state of the first frame: every scene as its init left it,
+// both random sequences where start-up left them, the music at 0.
+void restartPresentation() {
+    restoreStartOfShow();
+    seekMusic(-musicTimeMs);
+    fpsAccumMs = 0.0f;
+    framesCounted = 0;
+}
+
+}  // namespace
+
+void stepFrame() {
+    if (offlineClockRunning())
+        advanceOfflineClock();
+    else
+        updateMusicClock();
+    refreshSpectrum();
+    sceneIndex = findSceneIndex();
+    countFrame();
+    // A held clock holds the state too: the paused frame is drawn again as it was.
+    if (validScene() && !musicPaused()) sceneTable[sceneIndex].update();
+}
+
+void displayFrame() {
+    if (quitSignal()) quitProgram(0);
+    if (!drawFrame()) return;
+    presentFrame();
+    if (frameOverlay) frameOverlay();
+    if (hasWindow()) glutSwapBuffers();
+}
+
+bool drawFrame() {
+    fitting.active = (windowWidth != displayWidth || windowHeight != displayHeight) && !windowTargetIsOffscreen() &&
+                     beginFittedPicture(displayWidth, displayHeight);
+    if (!fitting.active) return drawPicture();
+    fitting.width = windowWidth;
+    fitting.height = windowHeight;
+    windowWidth = displayWidth;
+    windowHeight = displayHeight;
+    const bool shown = drawPicture();
+    windowWidth = fitting.width;
+    windowHeight = fitting.height;
+    if (!shown) {
+        setWindowTarget(0);
+        fitting.active = false;
+    }
+    return shown;
+}
+
+void presentFrame() {
+    if (!fitting.active) return;
+    endFittedPicture(windowWidth, windowHeight);
+    fitting.active = false;
+}
+
+namespace {
+
+// The frame into whatever the window target is.
+bool drawPicture() {
+    engine->shaders->unuse();
+    stepFrame();
+    showFrameRate();
+    if (validScene()) sceneTable[sceneIndex].render();
+    if (glChecksEnabled()) {
+        const std::string step = "scene " + std::to_string(sceneIndex) + " at " +
+                                 std::to_string(static_cast<int>(musicTimeMs)) + " ms";
+        checkGlErrorsInDebug(step.c_str());
+    }
+    // The frame past the end is drawn but never shown.
+    if (musicTimeMs > static_cast<float>(kPresentationEndMs)) {
+        if (!looping) quitProgram(0);
+        restartPresentation();
+        return false;
+    }
+    drawLetterbox();
+    checkGlErrorsInDebug("the letterbox bars");
+    return true;
+}
+
+}  // namespace
+
+void idleRedisplay() {
+    // Also here: a window that is not shown is not redrawn.
+    if (quitSignal()) quitProgram(0);
+    glutPostRedisplay();
+}
+
+void reshape(int width, int height) {
+    windowWidth = width;
+    windowHeight = height;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, static_cast<double>(width) / height, static_cast<double>(0.1f), 2000.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void enableLoop() { looping = true; }
+
+void setFrameOverlay(void (*overlay)()) { frameOverlay = overlay; }

@@ -1,0 +1,43 @@
+// The frame loop: one frame of the show, whoever runs it.
+//
+// A run mode (runtime/app/run_modes.h) opens the window, runs initialize(),
+// calls reshape() once, starts a clock and then either hands over to
+// glutMainLoop() with displayFrame() as the display callback (playback) or
+// draws its frames itself with drawFrame() (the offline runs). Each frame:
+// fixed-function state, clock, scene index, frame counter and title, the
+// scene, the end test, the letterbox bars, the swap.
+#pragma once
+
+// The window and display sizes and the letterbox band, which reshape()
+// keeps up to date, live with the passes that read them.
+#include "gfx/display.h"
+
+extern float fpsAccumMs;   // music time towards the next one-second frame count
+extern int framesCounted;  // frames since the last one-second mark
+extern int fpsShown;       // frames counted in the last completed second (the title)
+
+void displayFrame();
+// displayFrame without the swap: the whole picture, bars included, is in
+// the window target afterwards, at the display size. Returns false for the
+// frame past the end when looping, which is never shown. When the window
+// has another size the picture is drawn off-screen, and presentFrame()
+// must follow before the swap.
+bool drawFrame();
+// Lays the picture drawFrame() drew off-screen into the window, scaled to
+// fit; nothing when the window is the picture's size.
+void presentFrame();
+void idleRedisplay();
+void reshape(int width, int height);
+
+// The state half of a frame (clock, scene index, frame counter, the scene's
+// update) without drawing. The clock is the replay's fixed frame clock once
+// an offline run has started it, the music's otherwise.
+void stepFrame();
+
+// From now on the end of the music starts the presentation again from 0
+// instead of ending the program, with the state start-up left.
+void enableLoop();
+
+// Drawn by displayFrame() over the finished picture, just before the swap:
+// dev mode's line. Null for none.
+void setFrameOverlay(void (*overlay)());

@@ -1,0 +1,113 @@
+#include "runtime/offline/offline_run.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+#include "runtime/frame/frame_loop.h"
+#include "runtime/frame/window.h"
+#include "runtime/platform/output_file.h"
+#include "runtime/platform/quit_signals.h"
+#include "runtime/replay/replay.h"
+#include "runtime/report/startup_report.h"
+
+namespace {
+
+const char* stopCause = nullptr;
+bool windowShown = false;
+
+void offlineKeyboard(unsigned char key, int, int) {
+    if (key == 27) stopCause = "Esc";
+}
+
+void drawNothing() {}
+void noteWindowShown() { windowShown = true; }
+void keepSize(int, int) {}
+
+// The window's events are the run's from here: see the header.
+void takeOfflineInput(bool followWindowSize) {
+    glutDisplayFunc(drawNothing);
+    glutIdleFunc(nullptr);
+    glutKeyboardFunc(offlineKeyboard);
+    glutMouseFunc(nullptr);
+    glutReshapeFunc(followWindowSize ? reshape : keepSize);
+}
+
+// Handles pending window events; true once Esc has been pressed, the window
+// closed or the program asked by signal to stop.
+bool stopRequested() {
+    if (hasWindow()) {
+        if (takeWindowCloseRequest()) stopCause = "closing the window";
+        glutMainLoopEvent();
+    }
+    if (const int signal = quitSignal()) stopCause = signalName(signal);
+    return stopCause != nullptr;
+}
+
+// A frame read back from a window that is not on screen yet may hold
+// anything: the toolkit asks for the first display once it is shown. Its
+// first events also bring its real size when full screen.
+void waitUntilWindowShown() {
+    glutDisplayFunc(noteWindowShown);
+    while (!windowShown && !stopRequested()) {
+        glutPostRedisplay();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    glutDisplayFunc(drawNothing);
+}
+
+}  // namespace
+
+bool offlineOutputsUsable(const Options& options, std::string& error) {
+    auto usable = [&](const std::string& path) {
+        if (outputFileUsable(path, error)) return true;
+        error = "cannot write \"" + path + "\": " + error;
+        return false;
+    };
+    if (options.shot && !usable(options.shotPath)) return false;
+    if (options.capture == Options::Capture::Video && !usable(options.capturePath)) return false;
+    if (options.benchmark && !options.benchmarkJsonPath.empty() && !usable(options.benchmarkJsonPath)) return false;
+    if (options.capture == Options::Capture::Frames) {
+        std::error_code ignored;
+        const auto status = std::filesystem::status(options.capturePath, ignored);
+        if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
+            error = "cannot write frames into \"" + options.capturePath + "\": it is a file, not a folder";
+            return false;
+        }
+    }
+    return true;
+}
+
+int runOffline(const OfflineSpan& span, OfflineRun& run) {
+    startOfflineClock(span.fromMs, span.fps);
+    startupLap(StartupStep::MusicStart);
+    if (hasWindow()) {
+        takeOfflineInput(run.drawsIntoWindow());
+        if (run.drawsIntoWindow()) waitUntilWindowShown();
+    }
+    Progress progress(span.frames);
+    for (long long i = 0; i < span.frames; ++i) {
+        if (stopRequested()) return run.stopped(i, stopCause);
+        if (!run.frame(i)) return 1;
+        if (run.showsProgress()) progress.show(i + 1);
+    }
+    return run.finish();
+}
+
+Progress::Progress(long long total) : total_(total), start_(Clock::now()) {}
+
+void Progress::show(long long done) {
+    const auto now = Clock::now();
+    // A terminal cannot keep up with hundreds of lines a second.
+    if (done < total_ && now - lastShown_ < std::chrono::milliseconds(250)) return;
+    lastShown_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    const double fps = seconds > 0.0 ? done / seconds : 0.0;
+    const double left = fps > 0.0 ? (total_ - done) / fps : 0.0;
+    std::fprintf(stderr, "\rafterglow: frame %lld/%lld  %.1f fps  %.0f s left   ", done, total_, fps, left);
+    if (done == total_) std::fputc('\n', stderr);
+    std::fflush(stderr);
+}

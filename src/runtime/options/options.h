@@ -1,0 +1,66 @@
+// Command line: `afterglow [width height] [options]`.
+//
+// The plain form keeps its old meaning (two numbers set the display size,
+// otherwise 1024x768); everything else is an option starting with "--".
+// An option that names an output may be given once; a repeated value
+// option keeps its last value, with a warning.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "runtime/timeline/timeline.h"
+
+constexpr int kMinSize = 512;     // the full-screen passes need 512x512 of scratch area
+constexpr int kMaxSize = 16384;
+constexpr int kMaxOfflineFps = 1000;
+constexpr int kCaptureFps = 60;
+constexpr int kBenchmarkFps = 10;  // a whole run takes minutes on a software rasteriser
+
+struct Options {
+    int width = 1024;
+    int height = 768;
+    bool windowed = false;
+    bool silent = false;      // no audio device; the clock runs on wall time
+    double startMs = 0.0;     // begin playback here
+    bool shot = false;        // render one frame offline and write it
+    double shotMs = 0.0;
+    std::string shotPath;
+    // Offline capture of the span [fromMs, toMs) at offlineFps: numbered PNG
+    // files in a folder, or a video through ffmpeg.
+    enum class Capture { Off, Frames, Video };  // not None: Xlib defines that as a macro
+    Capture capture = Capture::Off;
+    std::string capturePath;  // the folder (Frames) or the video file (Video)
+    // Frames per second of music for the offline runs: 60 for a capture and
+    // 10 for a benchmark unless --fps says otherwise.
+    int offlineFps = kCaptureFps;
+    double fromMs = 0.0;
+    double toMs = kPresentationEndMs;
+    // Offline run of the span at offlineFps timing every frame; the report
+    // goes to stdout and, with a path, as JSON to benchmarkJsonPath.
+    bool benchmark = false;
+    std::string benchmarkJsonPath;
+    // Offline runs only: draw through EGL without a window even where there
+    // is a display.
+    bool headless = false;
+    bool loop = false;        // start again from 0 at the end of the music
+    bool dev = false;         // playback with the keys of runtime/dev_mode.h
+    bool startupReport = false;  // print the start-up step by step once the first frame is shown
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    Options options;
+    std::string error;                  // set when the command line is unusable (exit 2)
+    std::vector<std::string> warnings;  // things ignored, each worth a line on stderr
+};
+
+ParseResult parseOptions(int argc, const char* const* argv);
+std::string usageText(const char* program);
+
+// The files and folders the user names on the command line (--shot, --frames,
+// --capture, --json) mean what they meant where the program was started, even
+// after it has changed into its data folder: relative ones are taken from base.
+void anchorUserPaths(Options& options, const std::filesystem::path& base);
