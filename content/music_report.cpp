@@ -265,19 +265,22 @@ int writeMusicReport(const std::string& dir) {
                 loudness.scenes[6].shortTermMedian - loudness.peakMedian);
 
     std::vector<EventAttack> attacks = eventAttacks(music, kMusicSampleRate);
-    std::printf("sync events as hits: the mono mix at 22.05 kHz, its first difference, RMS over the 60 ms from the\n"
-                "event against the 100 ms ending 20 ms before it (a hit rises by %.0f dB or more):\n"
-                "table        ms  scene  rise dB\n",
-                kHitDb);
+    std::printf(
+        "sync events as hits: the mono mix at 22.05 kHz, its first difference, RMS over the 60 ms from the\n"
+        "event against the 100 ms ending 20 ms before it (a hit rises by %.0f dB or more):\n"
+        "table        ms  scene  rise dB\n",
+        kHitDb);
     int misses = 0;
     for (const EventAttack& a : attacks) {
         // The scene that plays just after the event: one on a scene start opens it.
         const int scene = sceneIndexAt(static_cast<float>(a.ms) + 1.0f);
-        std::printf("    %c  %8d  %5d  %7.1f%s\n", a.table, a.ms, scene, a.riseDb, a.riseDb < kHitDb ? "  not a hit" : "");
+        std::printf("    %c  %8d  %5d  %7.1f%s\n", a.table, a.ms, scene, a.riseDb,
+                    a.riseDb < kHitDb ? "  not a hit" : "");
         if (a.riseDb < kHitDb) ++misses;
     }
     std::sort(attacks.begin(), attacks.end(), [](const EventAttack& a, const EventAttack& b) { return a.riseDb < b.riseDb; });
-    std::printf("%zu of %zu events rise by %.0f dB or more; the weakest:", attacks.size() - misses, attacks.size(), kHitDb);
+    std::printf("%zu of %zu events rise by %.0f dB or more; the weakest:", attacks.size() - misses, attacks.size(),
+                kHitDb);
     for (size_t i = 0; i < std::min<size_t>(5, attacks.size()); ++i)
         std::printf("%s %c %d ms %.1f dB", i ? "," : "", attacks[i].table, attacks[i].ms, attacks[i].riseDb);
     std::printf("\n");

@@ -66,6 +66,7 @@ std::vector<EventAttack> eventAttacks(std::span<const float> stereo, int sampleR
 bool writeSpectrogramPng(const std::string& path, std::span<const float> stereo, int sampleRate,
                          std::string& error);
 
-// Renders the score, writes DIR/music.png, prints the per-scene low band
-// and the loudness. Returns the process exit code.
+// Renders the score, writes DIR/music.png, prints the per-scene low band,
+// the loudness and every event's rise as a hit. Returns the process exit
+// code.
 int writeMusicReport(const std::string& dir);
