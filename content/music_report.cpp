@@ -136,34 +136,51 @@ MusicLoudness measureLoudness(std::span<const float> stereo) {
 }
 
 std::vector<EventAttack> eventAttacks(std::span<const float> stereo, int sampleRate) {
-    // Energy above 4 kHz in each millisecond, the hops starting on the frame
-    // nearest to each whole millisecond so that they never drift.
-    synth::Svf high;
-    high.set(4000.0, 0.0);
-    const long long frames = static_cast<long long>(stereo.size() / 2);
-    auto frameOfMs = [sampleRate](long long ms) { return std::llround(ms * sampleRate / 1000.0); };
-    std::vector<double> energy;
-    double sum = 0.0;
-    for (long long i = 0, next = frameOfMs(1); i < frames; ++i) {
-        if (i == next) {
-            energy.push_back(sum);
-            sum = 0.0;
-            next = frameOfMs(static_cast<long long>(energy.size()) + 1);
-        }
-        const float h = high.highpass(0.5f * (stereo[2 * i] + stereo[2 * i + 1]));
-        sum += static_cast<double>(h) * h;
+    constexpr int kHitRate = 22050;
+    constexpr int kAfterMs = 60, kBeforeMs = 100, kGapMs = 20;
+    if (sampleRate <= 0 || sampleRate % kHitRate != 0) return {};
+    // Down to 22.05 kHz through a Kaiser-windowed sinc low-pass a little
+    // under the new Nyquist frequency, the way a resampler such as
+    // ffmpeg's does it: the first difference weighs the top octave most, so
+    // what folds down from above it would count.
+    const int factor = sampleRate / kHitRate;
+    const int half = 32 * factor;
+    const double cutoff = 0.97 * 0.5 / factor;  // in cycles per input sample
+    std::vector<double> taps(2 * half + 1);
+    double tapSum = 0.0;
+    for (int n = -half; n <= half; ++n) {
+        const double x = static_cast<double>(n) / half;
+        const double window = std::cyl_bessel_i(0.0, 9.0 * std::sqrt(1.0 - x * x)) / std::cyl_bessel_i(0.0, 9.0);
+        const double sinc = n == 0 ? 1.0 : std::sin(2.0 * M_PI * cutoff * n) / (2.0 * M_PI * cutoff * n);
+        taps[n + half] = window * sinc;
+        tapSum += taps[n + half];
     }
-    constexpr int kAfterMs = 60, kBeforeMs = 100;
-    auto meanOver = [&energy](long long from, long long to) {
-        double total = 0.0;
-        for (long long ms = std::max(0LL, from); ms < std::min<long long>(to, energy.size()); ++ms) total += energy[ms];
-        return total / static_cast<double>(to - from) + 1e-15;
+    const long long frames = static_cast<long long>(stereo.size() / 2);
+    auto monoAt = [&](long long m) {  // sample m of the mono mix at 22.05 kHz
+        double sum = 0.0;
+        for (int n = -half; n <= half; ++n) {
+            const long long f = m * factor + n;
+            if (f >= 0 && f < frames) sum += taps[n + half] * 0.5 * (stereo[2 * f] + stereo[2 * f + 1]);
+        }
+        return sum / tapSum;
+    };
+    auto sampleAt = [](double ms) { return std::llround(ms * kHitRate / 1000.0); };
+    // RMS of the first difference over [fromMs, toMs) of the event's time.
+    auto rmsOfDifference = [&](int eventMs, int fromMs, int toMs) {
+        const long long from = std::max(1LL, sampleAt(eventMs + fromMs)), to = sampleAt(eventMs + toMs);
+        double sum = 0.0, previous = monoAt(from - 1);
+        for (long long m = from; m < to; ++m) {
+            const double now = monoAt(m);
+            sum += (now - previous) * (now - previous);
+            previous = now;
+        }
+        return std::sqrt(sum / static_cast<double>(std::max(1LL, to - from))) + 1e-9;
     };
     std::vector<EventAttack> result;
     for (const auto& [table, count, name] : {std::tuple{syncTrackA, kTrackACount, 'A'}, {syncTrackB, kTrackBCount, 'B'}})
         for (int i = 0; i < count - 1 && table[i] < kPresentationEndMs; ++i) {
-            const long long ms = table[i];
-            const double rise = 10.0 * std::log10(meanOver(ms, ms + kAfterMs) / meanOver(ms - kBeforeMs, ms));
+            const double rise = 20.0 * std::log10(rmsOfDifference(table[i], 0, kAfterMs) /
+                                                  rmsOfDifference(table[i], -kGapMs - kBeforeMs, -kGapMs));
             result.push_back({name, table[i], rise});
         }
     return result;
@@ -248,8 +265,22 @@ int writeMusicReport(const std::string& dir) {
                 loudness.scenes[6].shortTermMedian - loudness.peakMedian);
 
     std::vector<EventAttack> attacks = eventAttacks(music, kMusicSampleRate);
+    std::printf(
+        "sync events as hits: the mono mix at 22.05 kHz, its first difference, RMS over the 60 ms from the\n"
+        "event against the 100 ms ending 20 ms before it (a hit rises by %.0f dB or more):\n"
+        "table        ms  scene  rise dB\n",
+        kHitDb);
+    int misses = 0;
+    for (const EventAttack& a : attacks) {
+        // The scene that plays just after the event: one on a scene start opens it.
+        const int scene = sceneIndexAt(static_cast<float>(a.ms) + 1.0f);
+        std::printf("    %c  %8d  %5d  %7.1f%s\n", a.table, a.ms, scene, a.riseDb,
+                    a.riseDb < kHitDb ? "  not a hit" : "");
+        if (a.riseDb < kHitDb) ++misses;
+    }
     std::sort(attacks.begin(), attacks.end(), [](const EventAttack& a, const EventAttack& b) { return a.riseDb < b.riseDb; });
-    std::printf("sync event attacks (energy above 4 kHz, 60 ms after against 100 ms before), the weakest:");
+    std::printf("%zu of %zu events rise by %.0f dB or more; the weakest:", attacks.size() - misses, attacks.size(),
+                kHitDb);
     for (size_t i = 0; i < std::min<size_t>(5, attacks.size()); ++i)
         std::printf("%s %c %d ms %.1f dB", i ? "," : "", attacks[i].table, attacks[i].ms, attacks[i].riseDb);
     std::printf("\n");

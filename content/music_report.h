@@ -41,15 +41,22 @@ struct MusicLoudness {
 // The stereo samples at the synthesiser's rate (kMusicSampleRate).
 MusicLoudness measureLoudness(std::span<const float> stereo);
 
-// The attack on a sync event: how many dB the energy above 4 kHz in the
-// 60 ms after it lies above that of the 100 ms before it. A hit heard as
-// one rises by 6 dB or more; a swell that runs into the event does not.
+// The attack on a sync event, as the ear takes it in a dense mix: the mono
+// mix at 22.05 kHz, its first difference (which brings out crashes and
+// impacts over pads and bass), and how many dB its RMS over the 60 ms from
+// the event lies above its RMS over the 100 ms ending 20 ms before it. A
+// hit heard as one rises by kHitDb or more; an accent buried in what plays
+// around it, or a swell that runs into the event, does not.
+constexpr double kHitDb = 6.0;
 struct EventAttack {
     char table;  // 'A' or 'B'
     int ms;
     double riseDb;
 };
-// Every event of both tables the presentation reaches, in table order.
+// Every event of both tables the presentation reaches, in table order (an
+// event in both tables is listed in each). sampleRate must be a whole
+// multiple of 22050 (the synthesiser's and the MP3's 44100 are); any other
+// rate gives an empty list.
 std::vector<EventAttack> eventAttacks(std::span<const float> stereo, int sampleRate);
 
 // The whole track as a spectrogram (log frequency, 30 Hz - 16 kHz, 10
@@ -59,6 +66,7 @@ std::vector<EventAttack> eventAttacks(std::span<const float> stereo, int sampleR
 bool writeSpectrogramPng(const std::string& path, std::span<const float> stereo, int sampleRate,
                          std::string& error);
 
-// Renders the score, writes DIR/music.png, prints the per-scene low band
-// and the loudness. Returns the process exit code.
+// Renders the score, writes DIR/music.png, prints the per-scene low band,
+// the loudness and every event's rise as a hit. Returns the process exit
+// code.
 int writeMusicReport(const std::string& dir);

@@ -39,24 +39,24 @@ constexpr double kClimaxMs = 126 * 4 * 60000.0 / 136;
 
 // clang-format off
 const std::vector<Section> kArrangement = {
-    // name        start      end             kick          backbeat    hats           bass           chords   energy pad cutoff   arp   lead   level dB: drums tones kick  bass
-    {"opening",    0,         6500,           K::None,      B::None,    H::None,       Bs::Sustain,   P::Main,  0.0f, 250, 1800,    0.0f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f},
-    {"field",      6500,      13700,          K::FourOnTheFloor, B::None, H::Offbeats, Bs::Pulse8,    P::Main,  0.5f, 900, 1500,    0.0f, 0.0f,  -7.0f, -7.0f, -4.0f, -2.0f},
-    {"flight",     13700,     29000,          K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Main,  0.7f, 1200, 2600,   0.0f, 1.0f,  -0.5f, -1.0f, 1.0f, 2.0f},
-    {"symbols",    29000,     51000,          K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Dark,  0.5f, 600, 900,     0.4f, 0.0f,  -6.0f, -7.0f, -6.0f, 1.5f},
-    {"clouds",     51000,     58300,          K::None,      B::None,    H::None,       Bs::None,      P::Main,  0.0f, 400, 7000,    0.6f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f},
-    {"drop",       58300,     85300,          K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 0.9f, 1500, 3000, 0.5f, 1.0f, 1.5f, 4.5f, 1.0f, 1.0f},
-    {"fill",       85300,     90900,          K::FourOnTheFloor, B::Toms, H::Eighths,  Bs::Pulse8,    P::Main,  0.8f, 1500, 4000,   0.0f, 0.0f,  1.0f, 1.0f, 0.0f, 0.0f},
-    {"ribbons",    90900,     120000,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Offbeat8, P::Drive, 0.8f, 1200, 2500, 0.9f, 0.0f, -1.0f, -1.0f, -0.5f, 0.0f},
-    {"blossom",    120000,    kFlowersMs,     K::FourOnTheFloor, B::None, H::None,     Bs::Sustain,   P::Light, 0.3f, 2000, 2500,   1.0f, 0.0f,  -9.0f, -8.0f, -9.0f, -1.0f},
-    {"flowers",    kFlowersMs, 142000,        K::FourOnTheFloor, B::None, H::Offbeats, Bs::Sustain,   P::Light, 0.4f, 2500, 3500,   1.0f, 0.0f,  -6.0f, -6.0f, -6.0f, 0.5f},
-    {"build",      142000,    149000,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Pulse8, P::Light, 0.7f, 1500, 6000,   1.0f, 0.0f,  -3.0f, -3.0f, 0.0f, 2.0f},
-    {"city",       149000,    171000,         K::HalfTime,  B::HalfTime, H::Eighths,   Bs::HalfTime,  P::Heavy, 0.9f, 900, 1500,    0.0f, 0.0f,  0.0f, 0.5f, 0.0f, 0.0f},
-    {"swell",      171000,    178200,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Heavy, 0.9f, 1000, 5000, 0.7f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f},
-    {"ring ship",  178200,    207500,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2000, 3500, 0.8f, 1.0f, 1.0f, 4.0f, 0.5f, 0.5f},
-    {"piece",      207500,    kClimaxMs,      K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2500, 3570, 0.9f, 1.0f, 1.0f, 5.0f, 1.0f, 1.0f},
-    {"climax",     kClimaxMs, kFinalChordMs,  K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 3570, 5000, 0.9f, 1.0f, 1.5f, 6.5f, 1.0f, 1.0f},
-    {"outro",      kFinalChordMs, kMusicLengthMs, K::None,  B::None,    H::None,       Bs::None,      P::Main,  0.0f, 3000, 400,    0.0f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f},
+    // name        start      end             kick          backbeat    hats           bass           chords   energy pad cutoff   arp   lead   level dB: drums tones kick  bass  room
+    {"opening",    0,         6500,           K::None,      B::None,    H::None,       Bs::Sustain,   P::Main,  0.0f, 250, 1800,    0.0f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+    {"field",      6500,      13700,          K::FourOnTheFloor, B::None, H::Offbeats, Bs::Pulse8,    P::Main,  0.5f, 900, 1500,    0.0f, 0.0f,  -7.0f, -7.0f, -4.0f, -2.0f, 0.0f},
+    {"flight",     13700,     29000,          K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Main,  0.7f, 1200, 2600,   0.0f, 1.0f,  -0.5f, -1.0f, 1.0f, 2.0f, 0.0f},
+    {"symbols",    29000,     51000,          K::FourOnTheFloor, B::Claps, H::Offbeats, Bs::Pulse8,   P::Dark,  0.5f, 600, 900,     0.4f, 0.0f,  -6.0f, -7.0f, -6.0f, 1.5f, 0.0f},
+    {"clouds",     51000,     58300,          K::None,      B::None,    H::None,       Bs::None,      P::Main,  0.0f, 400, 7000,    0.6f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f, 0.0f},
+    {"drop",       58300,     85300,          K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 0.9f, 1500, 3000, 0.5f, 1.0f, 1.5f, 4.5f, 1.0f, 1.0f, 0.0f},
+    {"fill",       85300,     90900,          K::FourOnTheFloor, B::Toms, H::Eighths,  Bs::Pulse8,    P::Main,  0.8f, 1500, 4000,   0.0f, 0.0f,  1.0f, 1.0f, 0.0f, 0.0f, 0.0f},
+    {"ribbons",    90900,     120000,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Offbeat8, P::Drive, 0.8f, 1200, 2500, 0.9f, 0.0f, -1.0f, -1.0f, -0.5f, 0.0f, 0.0f},
+    {"blossom",    120000,    kFlowersMs,     K::FourOnTheFloor, B::None, H::None,     Bs::Sustain,   P::Light, 0.3f, 2000, 2500,   1.0f, 0.0f,  -9.0f, -8.0f, -9.0f, -1.0f, 0.0f},
+    {"flowers",    kFlowersMs, 142000,        K::FourOnTheFloor, B::None, H::Offbeats, Bs::Sustain,   P::Light, 0.4f, 2500, 3500,   1.0f, 0.0f,  -6.0f, -6.0f, -6.0f, 0.5f, 0.0f},
+    {"build",      142000,    149000,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Pulse8, P::Light, 0.7f, 1500, 6000,   1.0f, 0.0f,  -3.0f, -3.0f, 0.0f, 2.0f, 0.0f},
+    {"city",       149000,    171000,         K::HalfTime,  B::HalfTime, H::Eighths,   Bs::HalfTime,  P::Heavy, 0.9f, 900, 1500,    0.0f, 0.0f,  0.0f, 0.5f, 0.0f, 0.0f, 0.0f},
+    {"swell",      171000,    178200,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Heavy, 0.9f, 1000, 5000, 0.7f, 0.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f},
+    {"ring ship",  178200,    207500,         K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2000, 3500, 0.8f, 1.0f, 1.0f, 4.0f, 0.5f, 0.5f, 0.0f},
+    {"piece",      207500,    kClimaxMs,      K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 2500, 3570, 0.9f, 1.0f, 1.0f, 5.0f, 1.0f, 1.0f, -6.0f},
+    {"climax",     kClimaxMs, kFinalChordMs,  K::FourOnTheFloor, B::Claps, H::Sixteenths, Bs::Rolling16, P::Main, 1.0f, 3570, 5000, 0.9f, 1.0f, 1.5f, 6.5f, 1.0f, 1.0f, -6.0f},
+    {"outro",      kFinalChordMs, kMusicLengthMs, K::None,  B::None,    H::None,       Bs::None,      P::Main,  0.0f, 3000, 400,    0.0f, 0.0f,  0.0f, 0.0f, 0.0f, 0.0f, 0.0f},
 };
 // clang-format on
 
@@ -438,18 +438,34 @@ void swellOpening(Buffer& bus, double power) {
     }
 }
 
-// Near silence (-30 dB) from an eighth before an event up to its frame;
-// the hit itself starts at full level.
-void holdBreath(Buffer& master, double eventMs) {
-    const long long from = frameAt(eventMs - kBeatMs / 2), to = frameAt(eventMs);
-    const long long ramp = frameAt(15.0);
-    const double floor = dbToGain(-30.0);
+// The whole mix steps back to floorDb, reached over rampMs, in the lengthMs
+// before an event and stays there up to the event's frame: the hit itself
+// starts at full level, out of the room left for it.
+void stepBack(Buffer& master, double eventMs, double lengthMs, double rampMs, double floorDb) {
+    const long long from = frameAt(eventMs - lengthMs), to = frameAt(eventMs);
+    const long long ramp = frameAt(rampMs);
+    const double floor = dbToGain(floorDb);
     for (long long i = std::max(0LL, from); i < std::min(to, master.frames()); ++i) {
         const double x = std::min(1.0, static_cast<double>(i - from) / ramp);
         const float gain = static_cast<float>(1.0 + (floor - 1.0) * x);
         master.samples[2 * i] *= gain;
         master.samples[2 * i + 1] *= gain;
     }
+}
+
+// In the dense sections (roomDb) the mix steps back for a quarter second
+// before every event. The accents start on the event's frame, so what steps
+// back is only the bed around them, and the hit is heard against the room
+// rather than against sixteenths of hats, bass and lead. An event in both
+// tables gets one step, not two.
+void makeRoomForAccents(Buffer& master) {
+    std::vector<int> events(syncTrackA, syncTrackA + kTrackACount - 1);
+    events.insert(events.end(), syncTrackB, syncTrackB + kTrackBCount - 1);
+    std::sort(events.begin(), events.end());
+    events.erase(std::unique(events.begin(), events.end()), events.end());
+    for (int ms : events)
+        for (const Section& s : kArrangement)
+            if (ms >= s.startMs && ms < s.endMs && s.roomDb < 0.0f) stepBack(master, ms, 250.0, 80.0, s.roomDb);
 }
 
 void fadeOut(Buffer& master, double fromMs) {
@@ -536,7 +552,9 @@ std::vector<float> renderScore() {
     for (Buffer* bus : {&b.bass, &b.drums, &b.pad, &b.melodic, &delayed}) release(*bus);
     mix.mixIn(reverb(reverbSend, {0.8f, 0.5f}), 0.8f);
     release(reverbSend);
-    for (double at : kBreaths) holdBreath(mix, at);
+    makeRoomForAccents(mix);
+    // Near silence from an eighth before the drops.
+    for (double at : kBreaths) stepBack(mix, at, kBeatMs / 2, 15.0, -30.0);
     fadeOut(mix, kMusicLengthMs - 4000.0);
 
     return master(mix).samples;

@@ -36,6 +36,10 @@ struct Section {
     float drumsDb;          // snare, claps, hats, toms, cymbals, impacts and sweeps
     float tonesDb;          // pad, stabs, lead and arpeggio
     float kickDb, bassDb;   // the low band the scenes read
+    // Where the mix is too dense for an accent to stand out of it, the rest
+    // of the mix steps back by this much in the quarter second before each
+    // event of the section (0: not at all), so the hit lands in the room.
+    float roomDb;
 };
 
 // The sections in time order, covering 0 .. kMusicLengthMs without gaps.

@@ -172,8 +172,11 @@ void riser(Buffer& out, long long startFrame, long long endFrame, float gain) {
             bandL.set(hz, 0.55);
             bandR.set(hz * 1.06, 0.55);
         }
-        // A breath of near silence in the last 100 ms makes what follows hit harder.
-        const double breath = std::clamp(static_cast<double>(length - i) / (0.1 * kRate) * 2.0 - 1.0, 0.05, 1.0);
+        // A gap of near silence in the last 130 ms (a sixteenth and a little
+        // more) makes what follows hit harder: the ear hears the hit against
+        // the gap, not against the top of the sweep.
+        const double remaining = static_cast<double>(length - i) / kRate;
+        const double breath = std::clamp((remaining - 0.13) / 0.1, 0.05, 1.0);
         const float level = gain * static_cast<float>(x * x * breath);
         out.add(startFrame + i, level * bandL.bandpass(noiseL.next()), level * bandR.bandpass(noiseR.next()));
     }
