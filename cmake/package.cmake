@@ -6,11 +6,14 @@
 #                                      under /usr) and a portable .tar.gz whose
 #                                      folder holds the program beside its data
 
-# The manual page, written from the --help text at build time.
+# The manual page, written at build time from the table of options and the
+# lists --help prints. Its date is the configure run's (SOURCE_DATE_EPOCH,
+# where set, makes it repeatable).
 set(AFTERGLOW_MAN_PAGE ${CMAKE_BINARY_DIR}/afterglow.6)
+string(TIMESTAMP AFTERGLOW_MAN_DATE "%Y-%m-%d" UTC)
 add_custom_command(
   OUTPUT ${AFTERGLOW_MAN_PAGE}
-  COMMAND afterglow-man-page ${AFTERGLOW_MAN_PAGE}
+  COMMAND afterglow-man-page ${AFTERGLOW_MAN_PAGE} ${AFTERGLOW_MAN_DATE}
   DEPENDS afterglow-man-page
   COMMENT "Writing the manual page"
   VERBATIM)

@@ -79,7 +79,7 @@ TEST(Shot, UnwritableFileIsReportedByName) {
 }
 
 TEST(Playback, EndsByItselfAfterTheLastFrame) {
-    const ProcessResult r = afterglow({"--start", "242500", "--windowed"}, within(60));
+    const ProcessResult r = afterglow({"--start=242500", "--windowed"}, within(60));
     EXPECT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("initialize()"), std::string::npos);
@@ -154,7 +154,8 @@ TEST(CommandLine, NoDisplayIsExplained) {
 TEST(CommandLine, BadArgumentsAreNamedWithExitCodeTwo) {
     for (const auto& [args, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
              {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--fullscreen"}, "--fullscreen"},
-             {{"-5", "-5"}, "-5x-5"}, {{"--shot", "1000", ""}, "--shot"}}) {
+             {{"-5", "-5"}, "-5x-5"}, {{"--shot", "1000", ""}, "--shot"}, {{"--start=soon"}, "'soon'"},
+             {{"--fr", "1"}, "--frames or --from"}}) {
         const ProcessResult r = afterglow(args, within(30));
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
@@ -163,9 +164,11 @@ TEST(CommandLine, BadArgumentsAreNamedWithExitCodeTwo) {
     const ProcessResult help = afterglow({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--shot MS FILE"), std::string::npos);
+    EXPECT_EQ(afterglow({"-h"}).out, help.out);
     const ProcessResult version = afterglow({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind("afterglow ", 0), 0u);
+    EXPECT_EQ(afterglow({"-V"}).out, version.out);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "runtime/options/options.h"
@@ -15,21 +17,39 @@ ParseResult parse(std::vector<const char*> args) {
     return parseOptions(static_cast<int>(args.size()), args.data());
 }
 
-// The options an option list names at the heads of its entries: on lines
-// that start "  --", each "--name" up to the description, past the
-// arguments' upper-case names ("  --from MS, --to MS the span").
+// The options an option list names at the heads of its entries, with their
+// values' names: on lines that start "  -", each "-h" or "--shot MS FILE"
+// before the words ("  --from MS, --to MS the span" names two).
 std::set<std::string> listedOptions(std::istream& lines) {
     std::set<std::string> options;
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("  --", 0) != 0) continue;
+        if (line.rfind("  -", 0) != 0) continue;
         std::istringstream words(line.substr(2));
+        std::string form;
         for (std::string w; std::getline(words, w, ' ') && !w.empty();) {
-            if (w.back() == ',') w.pop_back();
-            if (w.rfind("--", 0) == 0)
-                options.insert(w);
-            else if (w.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string::npos)
+            const bool last = w.back() == ',';
+            if (last) w.pop_back();
+            if (w.rfind("-", 0) == 0)
+                form = w;
+            else if (!form.empty() && w.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos)
+                form += " " + w;
+            else
                 break;
+            if (last) options.insert(std::exchange(form, ""));
         }
+        if (!form.empty()) options.insert(form);
+    }
+    return options;
+}
+
+// What the table says an option list must name.
+std::set<std::string> tableOptions() {
+    std::set<std::string> options;
+    for (const OptionSpec& option : optionTable()) {
+        std::string form = "--" + std::string(option.name);
+        if (!option.arguments.empty()) form += " " + std::string(option.arguments);
+        options.insert(form);
+        if (option.shortName) options.insert(std::string{'-', option.shortName});
     }
     return options;
 }
@@ -197,10 +217,107 @@ TEST(Options, ExtrasAndShots) {
 
     EXPECT_TRUE(parse({"--help"}).options.help);
     EXPECT_TRUE(parse({"--version"}).options.version);
+}
+
+// The forms getopt_long brings: values after "=", "--" before the sizes,
+// short -h and -V, and any abbreviation that names one option.
+TEST(Options, GnuFormsTakeTheSameValues) {
+    auto r = parse({"--start=242000", "--windowed", "--silent"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.startMs, 242000.0);
+    EXPECT_TRUE(r.options.windowed);
+    EXPECT_TRUE(r.options.silent);
+
+    r = parse({"--bench", "--from=20000", "--to=21000"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_TRUE(r.options.benchmark);
+    EXPECT_EQ(r.options.fromMs, 20000.0);
+    EXPECT_EQ(r.options.toMs, 21000.0);
+    EXPECT_TRUE(r.warnings.empty()) << warnings(r);
+
+    r = parse({"--shot=1000", "x.png", "800", "600"});  // the file is the next argument
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.shotMs, 1000.0);
+    EXPECT_EQ(r.options.shotPath, "x.png");
+    EXPECT_EQ(r.options.width, 800);
+
+    EXPECT_TRUE(parse({"-V"}).options.version);
+    EXPECT_TRUE(parse({"-h"}).options.help);
+    r = parse({"-hV"});
+    EXPECT_TRUE(r.options.help && r.options.version);
+
+    // An exact name wins over a longer one it begins; a value may start with
+    // dashes.
+    r = parse({"--start", "5", "--startup", "--wind"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.startMs, 5.0);
+    EXPECT_TRUE(r.options.startupReport);
+    EXPECT_TRUE(r.options.windowed);
+    EXPECT_EQ(parse({"--frames", "--windowed"}).options.capturePath, "--windowed");
+
+    // After "--" everything is a size, in the plain form's ways.
+    r = parse({"--windowed", "--", "800", "600"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.width, 800);
+    EXPECT_TRUE(r.options.windowed);
+    r = parse({"--", "--silent"});
+    EXPECT_FALSE(r.options.silent);
+    EXPECT_NE(warnings(r).find("'--silent' alone"), std::string::npos) << warnings(r);
+    EXPECT_NE(parse({"--", "-100", "768"}).error.find("size -100x768 is too small"), std::string::npos);
+    r = parse({"800", "600", "-700", "--silent"});  // a negative number between options is an extra size
+    EXPECT_TRUE(r.options.silent);
+    EXPECT_NE(warnings(r).find("extra argument '-700'"), std::string::npos) << warnings(r);
+
+    for (const auto& [args, named] : std::vector<std::pair<std::vector<const char*>, std::string>>{
+             {{"--st"}, "'--st' is ambiguous: it could be --start or --startup-report"},
+             {{"--frames", "d", "--fr=1"}, "'--fr=1' is ambiguous: it could be --frames or --from"},
+             {{"--windowed=yes"}, "--windowed takes no value"},
+             {{"--fullscreen=1"}, "unknown option '--fullscreen=1'"},
+             {{"-x"}, "unknown option '-x'"},
+             {{"-hx"}, "unknown option '-x' in '-hx'"},
+             {{"--shot=1000"}, "--shot needs a time in milliseconds and a PNG file name"},
+             {{"--frames", "d", "--fps="}, "--fps: '' is not a whole number"},
+             {{"--start="}, "--start: '' is not a time"},
+             {{"--json"}, "--json needs a file name"},
+         }) {
+        const auto failed = parse(args);
+        EXPECT_NE(failed.error.find(named), std::string::npos) << "error was: " << failed.error;
+    }
+
+    // A parse that stopped inside "-xh" leaves nothing for the next one.
+    EXPECT_FALSE(parse({"-xh"}).error.empty());
+    r = parse({"--windowed"});
+    EXPECT_TRUE(r.error.empty()) << r.error;
+    EXPECT_FALSE(r.options.help);
+}
+
+// Every option and list item keeps all its words, in order, within a
+// terminal's 80 columns.
+TEST(Options, HelpKeepsEveryWordWithinEightyColumns) {
     const std::string usage = usageText("afterglow");
-    for (const char* option : {"--windowed", "--start", "--silent", "--shot", "--loop", "--frames", "--capture", "--fps", "--from",
-                               "--to", "--benchmark", "--json", "--startup-report", "--dev", "--help", "--version"})
-        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    std::string flowing;  // the words, one space apart
+    std::istringstream lines(usage);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+        std::istringstream words(line);
+        for (std::string w; words >> w;) flowing += w + " ";
+    }
+    auto collapsed = [](std::string_view text) {
+        std::istringstream words{std::string(text)};
+        std::string out;
+        for (std::string w; words >> w;) out += w + " ";
+        return out;
+    };
+    for (const OptionSpec& option : optionTable()) {
+        std::string entry = "--" + std::string(option.name) + " " + std::string(option.arguments) + " ";
+        EXPECT_NE(flowing.find(collapsed(entry) + collapsed(option.help)), std::string::npos) << option.name;
+    }
+    for (const HelpSection& section : helpSections()) {
+        EXPECT_NE(flowing.find(std::string(section.heading) + ": " + collapsed(section.intro)), std::string::npos);
+        for (const HelpItem& item : section.items)
+            EXPECT_NE(flowing.find(collapsed(item.tag) + collapsed(item.words)), std::string::npos) << item.tag;
+    }
+    EXPECT_NE(flowing.find(collapsed(programDescription())), std::string::npos);
 }
 
 TEST(Options, PathsTheUserNamesKeepTheirMeaningAwayFromTheStartDirectory) {
@@ -222,16 +339,16 @@ TEST(Options, PathsTheUserNamesKeepTheirMeaningAwayFromTheStartDirectory) {
     EXPECT_EQ(r.options.capturePath, "/tmp/frames");
 }
 
-// README's list of options is written by hand: it must name the options
-// --help names, no more and no fewer, and the parser must know each.
-TEST(Options, ReadmeListsTheOptionsHelpListsAndTheParserTakesThem) {
+// README's list of options is written by hand, --help's from the table:
+// both must name the table's options with their values, no more and no
+// fewer.
+TEST(Options, ReadmeAndHelpListTheTablesOptions) {
     std::istringstream usage(usageText("afterglow"));
     std::string line;
     while (std::getline(usage, line) && line != "options:") {
     }
     std::stringstream helpOptions;
     while (std::getline(usage, line) && !line.empty()) helpOptions << line << "\n";
-    const std::set<std::string> help = listedOptions(helpOptions);
 
     std::ifstream readme(AFTERGLOW_README);
     ASSERT_TRUE(readme) << AFTERGLOW_README;
@@ -241,15 +358,11 @@ TEST(Options, ReadmeListsTheOptionsHelpListsAndTheParserTakesThem) {
     while (std::getline(readme, line) && line != "```") {
     }
     while (std::getline(readme, line) && line != "```") block << line << "\n";
-    const std::set<std::string> listed = listedOptions(block);
 
-    ASSERT_TRUE(help.count("--windowed") && help.count("--version"))
-        << "the options section of --help was not found whole";
-    EXPECT_EQ(listed, help);
-    for (const std::string& option : help) {
-        const ParseResult r = parse({option.c_str()});
-        EXPECT_EQ(r.error.find("unknown option"), std::string::npos) << option;
-    }
+    const std::set<std::string> table = tableOptions();
+    ASSERT_TRUE(table.count("--shot MS FILE") && table.count("-V"));
+    EXPECT_EQ(listedOptions(block), table) << "README's \"Using it\"";
+    EXPECT_EQ(listedOptions(helpOptions), table) << "--help";
 }
 
 }  // namespace

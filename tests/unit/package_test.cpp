@@ -1,5 +1,6 @@
 // What the release carries: the Debian package with the libraries it needs
-// declared, and the manual page written from the --help text.
+// declared, and the manual page written from the tables --help is printed
+// from.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -40,8 +41,11 @@ TEST(ManPage, RendersCleanlyAndNamesEveryOptionAndVariableOfTheHelp) {
     std::vector<std::string> names = wordsStartingWith(help, "--");
     for (const std::string& v : wordsStartingWith(help, "AFTERGLOW_")) names.push_back(v);
     ASSERT_GE(names.size(), 15u);
+    for (const OptionSpec& option : optionTable())
+        if (option.shortName) names.push_back(std::string{'-', option.shortName} + ", --" + std::string(option.name));
     for (const std::string& name : names) EXPECT_NE(page.out.find(name), std::string::npos) << name;
-    for (const char* section : {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "ENVIRONMENT", "FILES"})
+    for (const char* section :
+         {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "ENVIRONMENT", "FILES", "EXIT STATUS", "SEE ALSO"})
         EXPECT_NE(page.out.find(std::string("\n") + section + "\n"), std::string::npos) << section;
 }
 

@@ -1,8 +1,11 @@
 #include "runtime/options/options.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -27,91 +30,301 @@ bool parseMs(const char* text, double& value) {
 
 std::string msRange() { return "0.." + std::to_string(kPresentationEndMs); }
 
-// A negative number is a size to refuse as too small, not an option.
-bool isOption(std::string_view arg) {
+// "-100" is a size to refuse as too small, not an option.
+bool isNegativeNumber(const char* arg) {
     long ignored = 0;
-    return arg.size() > 1 && arg[0] == '-' && !parseInt(std::string(arg).c_str(), ignored);
+    return arg[0] == '-' && arg[1] != '\0' && parseInt(arg, ignored);
+}
+
+std::string dashed(const OptionSpec& option) { return "--" + std::string(option.name); }
+
+std::string missingValue(const OptionSpec& option) { return dashed(option) + " needs " + std::string(option.needs); }
+
+// The ways an option sets its field, for the table below.
+
+template <bool Options::*flag>
+std::string setFlag(const OptionSpec&, const char* const*, Options& o) {
+    o.*flag = true;
+    return {};
+}
+
+template <double Options::*field>
+std::string setMs(const OptionSpec& option, const char* const* values, Options& o) {
+    if (parseMs(values[0], o.*field)) return {};
+    return dashed(option) + ": '" + values[0] + "' is not a time in " + msRange() + " ms";
+}
+
+std::string setShot(const OptionSpec& option, const char* const* values, Options& o) {
+    // Two shots cannot both be written: one run renders one frame.
+    if (o.shot) return "--shot: only one shot at a time";
+    if (std::string error = setMs<&Options::shotMs>(option, values, o); !error.empty()) return error;
+    o.shotPath = values[1];
+    if (o.shotPath.empty()) return "--shot needs a PNG file name after the time";
+    o.shot = true;
+    return {};
+}
+
+template <Options::Capture kind>
+std::string setCapture(const OptionSpec& option, const char* const* values, Options& o) {
+    if (o.capture != Options::Capture::Off) return dashed(option) + ": only one capture at a time";
+    o.capture = kind;
+    o.capturePath = values[0];
+    return o.capturePath.empty() ? missingValue(option) : std::string();
+}
+
+std::string setJson(const OptionSpec& option, const char* const* values, Options& o) {
+    if (!o.benchmarkJsonPath.empty()) return "--json: only one report file at a time";
+    o.benchmarkJsonPath = values[0];
+    return o.benchmarkJsonPath.empty() ? missingValue(option) : std::string();
+}
+
+std::string setFps(const OptionSpec&, const char* const* values, Options& o) {
+    long fps = 0;
+    if (!parseInt(values[0], fps) || fps < 1 || fps > kMaxOfflineFps)
+        return "--fps: '" + std::string(values[0]) + "' is not a whole number in 1.." + std::to_string(kMaxOfflineFps);
+    o.offlineFps = static_cast<int>(fps);
+    return {};
+}
+
+// In --help's order. A new option is one entry here and its field in Options.
+// clang-format off
+constexpr OptionSpec kOptions[] = {
+    {"windowed", 0, "", "", "a normal window of the given size instead of full screen",
+     setFlag<&Options::windowed>},
+    {"start", 0, "MS", "a time in milliseconds", "begin at MS milliseconds of music",
+     setMs<&Options::startMs>},
+    {"silent", 0, "", "", "no sound: the clock runs on wall time",
+     setFlag<&Options::silent>},
+    {"loop", 0, "", "", "at the end of the music start again from 0 (Esc still quits)",
+     setFlag<&Options::loop>},
+    {"dev", 0, "", "",
+     "dev mode while playing: the keys below, and a line with the music time, the scene and the frame rate",
+     setFlag<&Options::dev>},
+    {"shot", 0, "MS FILE", "a time in milliseconds and a PNG file name",
+     "render the frame at MS offline (fixed 60 fps clock from the start of its scene, no sound) into FILE as "
+     "PNG, then exit",
+     setShot},
+    {"frames", 0, "DIR", "a folder name",
+     "render offline and write every frame as DIR/frame000000.png, DIR/frame000001.png, ... (the folder is "
+     "made), then exit",
+     setCapture<Options::Capture::Frames>},
+    {"capture", 0, "FILE", "a video file name",
+     "render offline into a video with the music: raw frames go to ffmpeg (on PATH); .mp4 is H.264 yuv420p "
+     "with AAC sound (Esc stops it and removes the unfinished file)",
+     setCapture<Options::Capture::Video>},
+    {"benchmark", 0, "", "",
+     "play offline as fast as the machine can, without waiting for vertical sync, and print the start-up "
+     "time, the GL renderer, and per scene and in all: frames, mean fps, 1% low fps, worst frame, fragments "
+     "drawn and how close that is to the fill rate",
+     setFlag<&Options::benchmark>},
+    {"json", 0, "FILE", "a file name", "with --benchmark: also write the numbers to FILE as JSON",
+     setJson},
+    {"headless", 0, "", "",
+     "for --shot, --frames, --capture and --benchmark: draw off-screen through EGL, with no window and no X "
+     "display (what they do by themselves when there is no display); the benchmark then takes sizes larger "
+     "than the screen",
+     setFlag<&Options::headless>},
+    {"startup-report", 0, "", "",
+     "once the first frame is shown, print how long each step of the start-up took in milliseconds "
+     "(--benchmark always does)",
+     setFlag<&Options::startupReport>},
+    {"fps", 0, "N", "a number of frames per second",
+     "frames per second of music for --frames, --capture (default 60) and --benchmark (default 10)",
+     setFps},
+    {"from", 0, "MS", "a time in milliseconds",
+     "first frame of an offline run at MS (default 0); it starts from the start of its scene, as a shot does",
+     setMs<&Options::fromMs>},
+    {"to", 0, "MS", "a time in milliseconds", "an offline run ends before MS (default 243200)",
+     setMs<&Options::toMs>},
+    {"help", 'h', "", "", "this text",
+     setFlag<&Options::help>},
+    {"version", 'V', "", "", "the version",
+     setFlag<&Options::version>},
+};
+
+constexpr HelpItem kKeys[] = {
+    {"Space", "pause and resume, music and picture together"},
+    {"Left, Right", "seek 1 s back or forward; with Shift 10 s"},
+    {"PgUp, PgDn", "the start of the previous or next scene"},
+    {"Home", "back to 0"},
+    {". ,", "while paused: one frame (1/60 s) forward or back"},
+    {"R", "compile every shader pair in shaders/ again (a pair that fails keeps its previous version)"},
+    {"T", "decode every image in Textures/ again"},
+    {"H", "hide or show the line"},
+};
+
+constexpr HelpItem kEnvironment[] = {
+    {"DISPLAY", "the X display to open (required to play; the offline runs draw through EGL without it)"},
+    {"AFTERGLOW_NO_MESSAGE_BOX=1", "errors go to stderr only; never wait for a click"},
+    {"AFTERGLOW_DATA_DIR=DIR",
+     "read the data from DIR and nowhere else (the files given with the options above still start from the "
+     "working directory)"},
+    {"AFTERGLOW_HIDE_GL_EXTENSIONS=NAME,...",
+     "for testing: the start-up checks take every GL extension, framebuffer entry point or version "
+     "(GL_VERSION_2_0) whose name contains a NAME as missing"},
+    {"GLIBC_TUNABLES",
+     "unless it names glibc.malloc.hugetlb, the program asks for huge pages for its heap and large buffers "
+     "itself; glibc.malloc.hugetlb=0 keeps ordinary pages"},
+};
+
+constexpr HelpItem kFiles[] = {
+    {"demo.mp3, Textures/, shaders/, models/",
+     "the data, read from the working directory when it holds demo.mp3 or Textures/; otherwise from the "
+     "folder of the program, then from the installed copy, share/afterglow beside the program's bin/ folder"},
+};
+
+constexpr HelpSection kHelpSections[] = {
+    {"keys",
+     "These act only with --dev; without it only Esc and the mouse do anything.\n"
+     "Every seek with --dev (the mouse's too) shows the frame as --shot shows it, and says on stderr where it "
+     "landed.",
+     kKeys},
+    {"environment", "", kEnvironment},
+    {"files", "", kFiles},
+};
+// clang-format on
+
+constexpr std::string_view kDescription =
+    "Plays the presentation full screen at width x height (default 1024 768, at least 512 each way) with the "
+    "music in demo.mp3 as its clock.\n"
+    "Esc quits; releasing the left/right mouse button seeks 1 s forward/back.";
+
+// --help's layout: lines that fit a terminal of the usual width, and the
+// words of every item in one column.
+constexpr size_t kHelpWidth = 80;
+constexpr size_t kHelpColumn = 21;
+
+// Appends text to out, filling lines to kHelpWidth: the first goes on from
+// line (a tag, an indent or nothing), the later ones, and each one that a
+// '\n' in text starts, from the column indent.
+void appendFilled(std::string& out, std::string line, std::string_view text, size_t indent) {
+    const std::string margin(indent, ' ');
+    bool wordsOnLine = false;
+    for (size_t at = 0; at <= text.size();) {
+        const size_t end = std::min(text.find_first_of(" \n", at), text.size());
+        const std::string_view word = text.substr(at, end - at);
+        if (!word.empty()) {
+            if (wordsOnLine && line.size() + 1 + word.size() > kHelpWidth) {
+                out += line + "\n";
+                line = margin;
+                wordsOnLine = false;
+            }
+            if (wordsOnLine) line += ' ';
+            line += word;
+            wordsOnLine = true;
+        }
+        if (end < text.size() && text[end] == '\n') {
+            out += line + "\n";
+            line = margin;
+            wordsOnLine = false;
+        }
+        at = end + 1;
+    }
+    out += line + "\n";
+}
+
+// "  --shot MS FILE     render the frame ...": a tag too long for the
+// column goes on a line of its own.
+void appendItem(std::string& out, std::string_view tag, std::string_view words) {
+    std::string line = "  " + std::string(tag);
+    if (line.size() + 2 > kHelpColumn) {
+        out += line + "\n";
+        line.clear();
+    }
+    line.resize(kHelpColumn, ' ');
+    appendFilled(out, line, words, kHelpColumn);
+}
+
+// The options glibc's parser is given: each long option returns its index
+// in the table plus kFirstLongCode, clear of the short options' characters.
+// The names are the table's literals, so they end in '\0' as getopt reads
+// them.
+constexpr int kFirstLongCode = 256;
+
+std::vector<option> longOptions() {
+    std::vector<option> options;
+    for (const OptionSpec& spec : kOptions)
+        options.push_back({spec.name.data(), spec.arguments.empty() ? no_argument : required_argument, nullptr,
+                           kFirstLongCode + static_cast<int>(options.size())});
+    options.push_back({});
+    return options;
+}
+
+// "-" first: every argument comes back in its place, the sizes as code 1,
+// so a negative size can be taken before getopt reads it as options; ":"
+// next: a missing value is told apart from an unknown option, and glibc
+// prints nothing of its own.
+std::string shortOptions() {
+    std::string letters = "-:";
+    for (const OptionSpec& spec : kOptions) {
+        if (!spec.shortName) continue;
+        letters += spec.shortName;
+        if (!spec.arguments.empty()) letters += ':';
+    }
+    return letters;
+}
+
+size_t valueCount(const OptionSpec& spec) {
+    return spec.arguments.empty() ? 0 : 1 + std::count(spec.arguments.begin(), spec.arguments.end(), ' ');
+}
+
+// The option getopt returned code for: a long one by its place in the
+// table, a short one by its letter.
+const OptionSpec* specFor(int code) {
+    if (code >= kFirstLongCode) return &kOptions[code - kFirstLongCode];
+    for (const OptionSpec& spec : kOptions)
+        if (code != 0 && spec.shortName == code) return &spec;
+    return nullptr;
+}
+
+// What getopt refused in arg ("--fr", "--windowed=yes", "-x" or a letter
+// of "-hx"), in plain words. glibc reports an ambiguous abbreviation as an
+// unknown option, so the table is asked which options it could be.
+std::string refusal(std::string_view arg, int code) {
+    const std::string quoted = "'" + std::string(arg) + "'";
+    if (code >= kFirstLongCode) return dashed(kOptions[code - kFirstLongCode]) + " takes no value: " + quoted;
+    if (code != 0) {
+        const std::string letter = {'-', static_cast<char>(code)};
+        return "unknown option '" + letter + "'" + (arg == letter ? "" : " in " + quoted);
+    }
+    if (arg.starts_with("--")) {
+        const std::string_view name = arg.substr(2, arg.find('=') - 2);
+        std::vector<std::string> candidates;
+        for (const OptionSpec& spec : kOptions)
+            if (!name.empty() && spec.name.starts_with(name)) candidates.push_back(dashed(spec));
+        if (candidates.size() > 1) {
+            std::string list = candidates[0];
+            for (size_t k = 1; k < candidates.size(); ++k)
+                list += (k + 1 < candidates.size() ? ", " : " or ") + candidates[k];
+            return "option " + quoted + " is ambiguous: it could be " + list;
+        }
+    }
+    return "unknown option " + quoted;
 }
 
 }  // namespace
 
+std::span<const OptionSpec> optionTable() { return kOptions; }
+std::string_view programDescription() { return kDescription; }
+std::span<const HelpSection> helpSections() { return kHelpSections; }
+
 std::string usageText(const char* program) {
-    std::string p = program ? program : "afterglow";
-    return "usage: " + p + " [width height] [options]\n"
-           "\n"
-           "Plays the presentation full screen at width x height (default 1024 768,\n"
-           "at least 512 each way) with the music in demo.mp3 as its clock.\n"
-           "Esc quits; releasing the left/right mouse button seeks 1 s forward/back.\n"
-           "\n"
-           "options:\n"
-           "  --windowed         a normal window of the given size instead of full screen\n"
-           "  --start MS         begin at MS milliseconds of music\n"
-           "  --silent           no sound: the clock runs on wall time\n"
-           "  --loop             at the end of the music start again from 0 (Esc still quits)\n"
-           "  --dev              dev mode while playing: the keys below, and a line with the\n"
-           "                     music time, the scene and the frame rate\n"
-           "  --shot MS FILE     render the frame at MS offline (fixed 60 fps clock from the\n"
-           "                     start of its scene, no sound) into FILE as PNG, then exit\n"
-           "  --frames DIR       render offline and write every frame as DIR/frame000000.png,\n"
-           "                     DIR/frame000001.png, ... (the folder is made), then exit\n"
-           "  --capture FILE     render offline into a video with the music: raw frames go\n"
-           "                     to ffmpeg (on PATH); .mp4 is H.264 yuv420p with AAC sound\n"
-           "                     (Esc stops it and removes the unfinished file)\n"
-           "  --benchmark        play offline as fast as the machine can, without waiting for\n"
-           "                     vertical sync, and print the start-up time, the GL renderer,\n"
-           "                     and per scene and in all: frames, mean fps, 1% low fps, worst\n"
-           "                     frame, fragments drawn and how close that is to the fill rate\n"
-           "  --json FILE        with --benchmark: also write the numbers to FILE as JSON\n"
-           "  --headless         for --shot, --frames, --capture and --benchmark: draw\n"
-           "                     off-screen through EGL, with no window and no X display\n"
-           "                     (what they do by themselves when there is no display);\n"
-           "                     the benchmark then takes sizes larger than the screen\n"
-           "  --startup-report   once the first frame is shown, print how long each step of\n"
-           "                     the start-up took in milliseconds (--benchmark always does)\n"
-           "  --fps N            frames per second of music for --frames, --capture (default\n"
-           "                     60) and --benchmark (default 10)\n"
-           "  --from MS          first frame of an offline run at MS (default 0); it starts\n"
-           "                     from the start of its scene, as a shot does\n"
-           "  --to MS            an offline run ends before MS (default 243200)\n"
-           "  --help             this text\n"
-           "  --version          the version\n"
-           "\n"           "keys:\n"
-           "These act only with --dev; without it only Esc and the mouse do anything.\n"
-           "Every seek with --dev (the mouse's too) shows the frame as --shot shows it,\n"
-           "and says on stderr where it landed.\n"
-           "  Space              pause and resume, music and picture together\n"
-           "  Left, Right        seek 1 s back or forward; with Shift 10 s\n"
-           "  PgUp, PgDn         the start of the previous or next scene\n"
-           "  Home               back to 0\n"
-           "  . ,                while paused: one frame (1/60 s) forward or back\n"
-           "  R                  compile every shader pair in shaders/ again (a pair that\n"
-           "                     fails keeps its previous version)\n"
-           "  T                  decode every image in Textures/ again\n"
-           "  H                  hide or show the line\n"
-           "\n"
-           "environment:\n"
-           "  DISPLAY            the X display to open (required to play; the offline runs\n"
-           "                     draw through EGL without it)\n"
-           "  AFTERGLOW_NO_MESSAGE_BOX=1\n"
-           "                     errors go to stderr only; never wait for a click\n"
-           "  AFTERGLOW_DATA_DIR=DIR\n"
-           "                     read the data from DIR and nowhere else (the files given\n"
-           "                     with the options above still start from the working\n"
-           "                     directory)\n"
-           "  AFTERGLOW_HIDE_GL_EXTENSIONS=NAME,...\n"
-           "                     for testing: the start-up checks take every GL extension,\n"
-           "                     framebuffer entry point or version (GL_VERSION_2_0) whose\n"
-           "                     name contains a NAME as missing\n"
-           "  GLIBC_TUNABLES     unless it names glibc.malloc.hugetlb, the program asks\n"
-           "                     for huge pages for its heap and large buffers itself;\n"
-           "                     glibc.malloc.hugetlb=0 keeps ordinary pages\n"
-           "\n"
-           "files:\n"
-           "  demo.mp3, Textures/, shaders/, models/\n"
-           "                     the data, read from the working directory when it holds\n"
-           "                     demo.mp3 or Textures/; otherwise from the folder of the\n"
-           "                     program, then from the installed copy, share/afterglow\n"
-           "                     beside the program's bin/ folder\n";
+    std::string text =
+        "usage: " + std::string(program ? program : "afterglow") + " " + std::string(kSynopsisArguments) + "\n\n";
+    appendFilled(text, "", kDescription, 0);
+    text += "\noptions:\n";
+    for (const OptionSpec& spec : kOptions) {
+        std::string tag = spec.shortName ? std::string{'-', spec.shortName, ',', ' '} : "";
+        tag += dashed(spec);
+        if (!spec.arguments.empty()) tag += " " + std::string(spec.arguments);
+        appendItem(text, tag, spec.help);
+    }
+    for (const HelpSection& section : kHelpSections) {
+        text += "\n" + std::string(section.heading) + ":\n";
+        if (!section.intro.empty()) appendFilled(text, "", section.intro, 0);
+        for (const HelpItem& item : section.items) appendItem(text, item.tag, item.words);
+    }
+    return text;
 }
 
 void anchorUserPaths(Options& options, const std::filesystem::path& base) {
@@ -124,94 +337,71 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     ParseResult result;
     Options& o = result.options;
     std::vector<const char*> sizes;
-    bool spanGiven = false;  // --fps, --from or --to
-    bool fpsGiven = false;
-    std::vector<std::string_view> valuesGiven;
+    std::vector<bool> given(std::size(kOptions));
 
     auto warn = [&](const std::string& message) { result.warnings.push_back(message); };
-    // The last value counts, as in most programs, but a repeat is often a
-    // mistake in a long command line.
-    auto noteValue = [&](std::string_view option, const char* value) {
-        if (std::find(valuesGiven.begin(), valuesGiven.end(), option) != valuesGiven.end())
-            warn(std::string(option) + " is given more than once; the last (" + value + ") counts");
-        else
-            valuesGiven.push_back(option);
-    };
-
     auto fail = [&](const std::string& message) {
         result.error = message;
         return result;
     };
+    auto wasGiven = [&](std::string_view name) {
+        for (size_t k = 0; k < given.size(); ++k)
+            if (kOptions[k].name == name) return bool(given[k]);
+        return false;
+    };
 
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasNext = i + 1 < argc;
-        if (arg == "--help" || arg == "-h") {
-            o.help = true;
-        } else if (arg == "--version") {
-            o.version = true;
-        } else if (arg == "--windowed") {
-            o.windowed = true;
-        } else if (arg == "--headless") {
-            o.headless = true;
-        } else if (arg == "--loop") {
-            o.loop = true;
-        } else if (arg == "--dev") {
-            o.dev = true;
-        } else if (arg == "--silent") {
-            o.silent = true;
-        } else if (arg == "--start") {
-            if (!hasNext) return fail("--start needs a time in milliseconds");
-            if (!parseMs(argv[++i], o.startMs))
-                return fail("--start: '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
-            noteValue(arg, argv[i]);
-        } else if (arg == "--shot") {
-            if (i + 2 >= argc) return fail("--shot needs a time in milliseconds and a PNG file name");
-            // Two shots cannot both be written: one run renders one frame.
-            if (o.shot) return fail("--shot: only one shot at a time");
-            if (!parseMs(argv[++i], o.shotMs))
-                return fail("--shot: '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
-            o.shotPath = argv[++i];
-            if (o.shotPath.empty()) return fail("--shot needs a PNG file name after the time");
-            o.shot = true;
-        } else if (arg == "--frames" || arg == "--capture") {
-            const std::string what = arg == "--frames" ? " needs a folder name" : " needs a video file name";
-            if (!hasNext) return fail(std::string(arg) + what);
-            if (o.capture != Options::Capture::Off) return fail(std::string(arg) + ": only one capture at a time");
-            o.capture = arg == "--frames" ? Options::Capture::Frames : Options::Capture::Video;
-            o.capturePath = argv[++i];
-            if (o.capturePath.empty()) return fail(std::string(arg) + what);
-        } else if (arg == "--startup-report") {
-            o.startupReport = true;
-        } else if (arg == "--benchmark") {
-            o.benchmark = true;
-        } else if (arg == "--json") {
-            if (!hasNext) return fail("--json needs a file name");
-            if (!o.benchmarkJsonPath.empty()) return fail("--json: only one report file at a time");
-            o.benchmarkJsonPath = argv[++i];
-            if (o.benchmarkJsonPath.empty()) return fail("--json needs a file name");
-        } else if (arg == "--fps") {
-            long fps = 0;
-            if (!hasNext) return fail("--fps needs a number of frames per second");
-            if (!parseInt(argv[++i], fps) || fps < 1 || fps > kMaxOfflineFps)
-                return fail("--fps: '" + std::string(argv[i]) + "' is not a whole number in 1.." +
-                            std::to_string(kMaxOfflineFps));
-            o.offlineFps = static_cast<int>(fps);
-            fpsGiven = spanGiven = true;
-            noteValue(arg, argv[i]);
-        } else if (arg == "--from" || arg == "--to") {
-            if (!hasNext) return fail(std::string(arg) + " needs a time in milliseconds");
-            double& ms = arg == "--from" ? o.fromMs : o.toMs;
-            if (!parseMs(argv[++i], ms))
-                return fail(std::string(arg) + ": '" + std::string(argv[i]) + "' is not a time in " + msRange() + " ms");
-            spanGiven = true;
-            noteValue(arg, argv[i]);
-        } else if (isOption(arg)) {
-            return fail("unknown option '" + std::string(arg) + "'");
-        } else {
-            sizes.push_back(argv[i]);
-        }
+    // getopt takes the array as its own to reorder; the strings stay as
+    // they are. The first argument cannot be an option's value, so a
+    // negative size there is taken now: the call that resets glibc's parser
+    // (optind 0) reads it at once.
+    std::vector<char*> args;
+    for (int k = 0; k < argc; ++k) args.push_back(const_cast<char*>(argv[k]));
+    if (args.empty()) args.push_back(const_cast<char*>("afterglow"));
+    while (args.size() > 1 && isNegativeNumber(args[1])) {
+        sizes.push_back(args[1]);
+        args.erase(args.begin() + 1);
     }
+    const int count = static_cast<int>(args.size());
+    const std::vector<option> longs = longOptions();
+    const std::string shorts = shortOptions();
+
+    opterr = 0;
+    optind = 0;
+    for (;;) {
+        if (optind > 0 && optind < count && isNegativeNumber(args[optind])) {
+            sizes.push_back(args[optind++]);
+            continue;
+        }
+        // The argument getopt goes on with (after a reset, the first), for
+        // what it refuses: it reports no more than a code.
+        const char* const arg = args[std::min(std::max(optind, 1), count - 1)];
+        const int code = getopt_long(count, args.data(), shorts.c_str(), longs.data(), nullptr);
+        if (code == -1) break;
+        if (code == 1) {
+            sizes.push_back(optarg);
+            continue;
+        }
+        const OptionSpec* spec = specFor(code == ':' ? optopt : code);
+        if (code == '?' || !spec) return fail(refusal(arg, optopt));
+        if (code == ':') return fail(missingValue(*spec));
+        std::vector<const char*> values;
+        if (!spec->arguments.empty()) values.push_back(optarg);
+        // getopt hands over one value; "--shot MS FILE" takes the next too.
+        while (values.size() < valueCount(*spec)) {
+            if (optind >= count) return fail(missingValue(*spec));
+            values.push_back(args[optind++]);
+        }
+        if (std::string error = spec->apply(*spec, values.data(), o); !error.empty()) return fail(error);
+        const size_t index = static_cast<size_t>(spec - kOptions);
+        // The last value counts, as in most programs, but a repeat is often
+        // a mistake in a long command line. (An output given twice has
+        // failed above.)
+        if (given[index] && !values.empty())
+            warn(dashed(*spec) + " is given more than once; the last (" + values[0] + ") counts");
+        given[index] = true;
+    }
+    // After "--": sizes only.
+    for (int k = optind; k < count; ++k) sizes.push_back(args[k]);
 
     if (sizes.size() == 1) {
         warn("a size needs both width and height; '" + std::string(sizes[0]) + "' alone is ignored");
@@ -230,6 +420,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
         for (size_t k = 2; k < sizes.size(); ++k) warn("extra argument '" + std::string(sizes[k]) + "' is ignored");
     }
     const bool capturing = o.capture != Options::Capture::Off;
+    const bool spanGiven = wasGiven("fps") || wasGiven("from") || wasGiven("to");
     if (o.benchmark && (o.shot || capturing)) return fail("--benchmark runs on its own, without --shot or a capture");
     if (o.shot && capturing) return fail("--shot and a capture cannot run together");
     if (o.loop && (o.shot || capturing || o.benchmark)) warn("--loop only applies to playback; ignored");
@@ -240,7 +431,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     if (o.startupReport && (o.shot || capturing))
         warn("--startup-report only applies to playback and --benchmark; ignored");
     if (capturing || o.benchmark) {
-        if (!fpsGiven) o.offlineFps = o.benchmark ? kBenchmarkFps : kCaptureFps;
+        if (!wasGiven("fps")) o.offlineFps = o.benchmark ? kBenchmarkFps : kCaptureFps;
         if (o.fromMs >= o.toMs)
             return fail("--from " + std::to_string(static_cast<long>(o.fromMs)) + " must come before --to " +
                         std::to_string(static_cast<long>(o.toMs)));

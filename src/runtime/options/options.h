@@ -1,13 +1,26 @@
 // Command line: `afterglow [width height] [options]`.
 //
 // The plain form keeps its old meaning (two numbers set the display size,
-// otherwise 1024x768); everything else is an option starting with "--".
+// otherwise 1024x768; a negative number is a size, refused as too small).
+// Everything else is an option from one table, optionTable(): its names,
+// the names of its values and its words. The parser (glibc's getopt_long,
+// so --start=1000, `--` before the sizes, -h, -V and unambiguous
+// abbreviations such as --bench work), --help (usageText), the manual page
+// (tools/man_page.cpp) and README's check all read that table, so an option
+// is added with its entry there and its field in Options.
+//
+//   ParseResult r = parseOptions(argc, argv);
+//   if (!r.error.empty()) { print r.error; exit 2; }
+//   for (const OptionSpec& o : optionTable()) say("--" + std::string(o.name));
+//
 // An option that names an output may be given once; a repeated value
 // option keeps its last value, with a warning.
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/timeline/timeline.h"
@@ -59,6 +72,43 @@ struct ParseResult {
 
 ParseResult parseOptions(int argc, const char* const* argv);
 std::string usageText(const char* program);
+
+struct OptionSpec;
+
+// Sets what an option means in o from its values (as many as its arguments
+// name). Returns the error for the command line, or "" when they are usable.
+using OptionApply = std::string (*)(const OptionSpec& option, const char* const* values, Options& o);
+
+struct OptionSpec {
+    std::string_view name;       // the long name, without "--"
+    char shortName;              // '\0': none
+    std::string_view arguments;  // the values' names as --help shows them: "", "MS", "MS FILE"
+    std::string_view needs;      // what a missing value is, in "--NAME needs ..."
+    std::string_view help;       // one paragraph, wrapped where it is shown
+    OptionApply apply;
+};
+
+std::span<const OptionSpec> optionTable();
+
+// The other lists of --help and the manual page, after the options: the
+// keys, the environment and the files. Their texts may hold '\n' where
+// --help starts a new line whatever the width.
+struct HelpItem {
+    std::string_view tag;  // "Space", "AFTERGLOW_DATA_DIR=DIR"
+    std::string_view words;
+};
+
+struct HelpSection {
+    std::string_view heading;  // "keys"
+    std::string_view intro;    // a paragraph before the items, or ""
+    std::span<const HelpItem> items;
+};
+
+// What comes before the options: the arguments after the program's name
+// and a paragraph about what it does.
+constexpr std::string_view kSynopsisArguments = "[width height] [options]";
+std::string_view programDescription();
+std::span<const HelpSection> helpSections();
 
 // The files and folders the user names on the command line (--shot, --frames,
 // --capture, --json) mean what they meant where the program was started, even
