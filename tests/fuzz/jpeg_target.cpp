@@ -6,7 +6,7 @@
 #include "assets/jpeg_decoder.h"
 #include "assets/jpeg_state.h"
 #include "fuzz_target.h"
-#include "jpeg_reference.h"
+#include "support/sanitized/jpeg_reference.h"
 
 namespace {
 

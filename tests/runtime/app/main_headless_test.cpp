@@ -1,0 +1,52 @@
+// The entry of the real program: a missing display explained, bad
+// arguments named with exit code 2.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+ProcessOptions within(double seconds, const std::string& workingDir = AFTERGLOW_DATA_DIR) {
+    ProcessOptions options;
+    options.timeoutSec = seconds;
+    options.workingDir = workingDir;
+    return options;
+}
+
+ProcessResult afterglow(std::vector<std::string> args, ProcessOptions options = within(120)) {
+    args.insert(args.begin(), AFTERGLOW_BINARY);
+    return runProcess(args, options);
+}
+
+TEST(CommandLine, NoDisplayIsExplained) {
+    ProcessOptions noDisplay = within(30);
+    noDisplay.unsetEnv = {"DISPLAY"};
+    const ProcessResult r = afterglow({"--windowed"}, noDisplay);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("DISPLAY"), std::string::npos) << r.err;
+}
+
+TEST(CommandLine, BadArgumentsAreNamedWithExitCodeTwo) {
+    for (const auto& [args, named] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"wide", "768"}, "wide"}, {{"400", "300"}, "400x300"}, {{"--fullscreen"}, "--fullscreen"},
+             {{"-5", "-5"}, "-5x-5"}, {{"--shot", "1000", ""}, "--shot"}, {{"--start=soon"}, "'soon'"},
+             {{"--fr", "1"}, "--frames or --from"}}) {
+        const ProcessResult r = afterglow(args, within(30));
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
+    }
+    const ProcessResult help = afterglow({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--shot MS FILE"), std::string::npos);
+    EXPECT_EQ(afterglow({"-h"}).out, help.out);
+    const ProcessResult version = afterglow({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("afterglow ", 0), 0u);
+    EXPECT_EQ(afterglow({"-V"}).out, version.out);
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+// The music decoding on its worker while the program leaves before the
+// music starts.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+#include "support/window_keys.h"
+#include "support/fixture_shaders.h"
+#include "support/process.h"
+#include "support/report_rows.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+ProcessResult afterglow(std::vector<std::string> args, const std::string& workingDir = AFTERGLOW_DATA_DIR,
+                        std::vector<std::string> setEnv = {}) {
+    args.insert(args.begin(), AFTERGLOW_BINARY);
+    ProcessOptions options;
+    options.timeoutSec = 90;
+    options.workingDir = workingDir;
+    options.setEnv = std::move(setEnv);
+    return runProcess(args, options);
+}
+
+TEST(StartupMusic, LeavingBeforeTheMusicStartsEndsCleanlyWhileItDecodes) {
+    // Beside the build's music, which takes a while to decode: the exits
+    // come long before it is done, and the worker must not bring them down.
+    ProcessOptions noDisplay;
+    noDisplay.workingDir = AFTERGLOW_DATA_DIR;
+    noDisplay.unsetEnv = {"DISPLAY"};
+    const ProcessResult r = runProcess({AFTERGLOW_BINARY, "--windowed"}, noDisplay);
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(r.err.find("terminate"), std::string::npos) << r.err;
+
+    const ProcessResult noFramebuffers = afterglow({"--shot", "1000", "/dev/null"}, AFTERGLOW_DATA_DIR,
+                                                   {"AFTERGLOW_HIDE_GL_EXTENSIONS=EXT_framebuffer_object"});
+    EXPECT_EQ(noFramebuffers.exitCode, 255) << noFramebuffers.err;
+    EXPECT_EQ(noFramebuffers.err.find("terminate"), std::string::npos) << noFramebuffers.err;
+}
+
+}  // namespace

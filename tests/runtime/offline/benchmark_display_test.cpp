@@ -1,0 +1,30 @@
+// --benchmark in a window: Esc ends the run with the frames so far.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+
+#include "support/window_keys.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+ProcessResult afterglow(std::vector<std::string> args, void (*onRunning)(int, void*) = nullptr) {
+    args.insert(args.begin(), AFTERGLOW_BINARY);
+    ProcessOptions options;
+    options.timeoutSec = 120;
+    options.workingDir = AFTERGLOW_DATA_DIR;
+    return runProcess(args, options, onRunning);
+}
+
+TEST(Benchmark, EscapeEndsTheRunWithTheFramesSoFar) {
+    const ProcessResult r = afterglow({"--windowed", "--benchmark"}, pressEscapeOnceShown);
+    EXPECT_FALSE(r.timedOut) << "Esc did not stop the benchmark";
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("stopped early by Esc"), std::string::npos) << r.out;
+}
+
+}  // namespace
