@@ -85,7 +85,7 @@ std::vector<SceneDraws> countDraws(double fps) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    double fps = 60.0;
+    double fps = kShotFps;
     int runs = 5;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--fps") == 0) fps = std::max(1.0, std::atof(argv[i + 1]));

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "runtime/options/options.h"
+#include "runtime/replay/replay.h"
 
 // Whether the files the run is to write (a shot, a video, a report, the
 // frames' folder) can be written, found out before any work is done: a
@@ -25,7 +26,7 @@ bool offlineOutputsUsable(const Options& options, std::string& error);
 
 struct OfflineSpan {
     double fromMs = 0.0;  // the first frame's music time
-    double fps = 60.0;    // frames per second of music
+    double fps = kShotFps;  // frames per second of music
     long long frames = 1;
 };
 

@@ -18,7 +18,7 @@ uint32_t randomAtStart = 0;
 struct OfflineClock {
     bool running = false;
     double startMs = 0.0;
-    double fps = 60.0;
+    double fps = kShotFps;
     long long next = 0;  // the frame advanceOfflineClock() gives next
 } offlineClock;
 

@@ -8,7 +8,7 @@
 //   rememberStartOfShow();               // once, at the end of start-up
 //   startOfflineClock(fromMs, fps);      // an offline run: state behind it
 //   ... each frame: advanceOfflineClock(), then the scene's update and render
-//   rebuildSceneStateAt(ms, 60.0);       // a seek while watching: every
+//   rebuildSceneStateAt(ms, kShotFps);   // a seek while watching: every
 //                                        // scene's state at the frame at ms
 //
 // A scene's own state comes from stepping its frames from its start. But the

@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr double kFps = 60.0;
+constexpr double kFps = kShotFps;
 
 struct Frame {
     uint32_t crt = 0;
