@@ -55,7 +55,8 @@ TEST_P(GoldenFrameTest, MatchesItsReference) {
     std::string compared =
         "no picture of the reference is kept in this build folder to compare with (one is kept "
         "each time the frame matches)";
-    if (!kept.empty()) compared = describeDifference(kept, now.path) + " from the reference kept as " + kept.string();
+    if (!kept.empty())
+        compared = "against the reference kept as " + kept.string() + ": " + describeDifference(kept, now.path);
     ADD_FAILURE() << "the frame at " << frame.ms << " ms (" << frame.what << ") differs from its reference\n"
                   << "  pixels now   " << now.digest << "\n"
                   << "  reference    " << frame.digest << "\n"
