@@ -55,6 +55,16 @@ bool parseFrameLine(const std::string& line, GoldenFrame& frame, std::string& pr
     return true;
 }
 
+bool readLines(const fs::path& file, std::vector<std::string>& lines, std::string& error) {
+    std::ifstream in(file);
+    if (!in) {
+        error = file.string() + ": cannot be read";
+        return false;
+    }
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return true;
+}
+
 std::string frameLine(const GoldenFrame& frame) {
     char head[64];
     std::snprintf(head, sizeof head, "%-7d %-9s ", frame.ms,
@@ -92,25 +102,21 @@ std::string percent(double share) {
 }  // namespace
 
 bool readGoldenFrames(const fs::path& file, std::vector<GoldenFrame>& frames, std::string& error) {
-    std::ifstream in(file);
-    if (!in) {
-        error = file.string() + ": cannot be read";
-        return false;
-    }
+    std::vector<std::string> lines;
+    if (!readLines(file, lines, error)) return false;
     frames.clear();
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!isFrameLine(line)) continue;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!isFrameLine(lines[i])) continue;
+        const std::string where = file.string() + ":" + std::to_string(i + 1) + ": ";
         GoldenFrame frame;
         std::string problem;
-        if (!parseFrameLine(line, frame, problem)) {
-            error = file.string() + ":" + std::to_string(number) + ": " + problem;
+        if (!parseFrameLine(lines[i], frame, problem)) {
+            error = where + problem;
             return false;
         }
         // The time names the frame's test and its kept pictures.
         if (std::any_of(frames.begin(), frames.end(), [&](const GoldenFrame& f) { return f.ms == frame.ms; })) {
-            error =
-                file.string() + ":" + std::to_string(number) + ": " + std::to_string(frame.ms) + " ms is listed twice";
+            error = where + std::to_string(frame.ms) + " ms is listed twice";
             return false;
         }
         frames.push_back(frame);
@@ -119,13 +125,10 @@ bool readGoldenFrames(const fs::path& file, std::vector<GoldenFrame>& frames, st
 }
 
 bool writeGoldenFrameDigests(const fs::path& file, const std::vector<GoldenFrame>& frames, std::string& error) {
-    std::ifstream in(file);
-    if (!in) {
-        error = file.string() + ": cannot be read";
-        return false;
-    }
-    std::string text, line;
-    while (std::getline(in, line)) {
+    std::vector<std::string> lines;
+    if (!readLines(file, lines, error)) return false;
+    std::string text;
+    for (std::string& line : lines) {
         GoldenFrame listed;
         std::string problem;
         if (isFrameLine(line) && parseFrameLine(line, listed, problem)) {
@@ -135,7 +138,6 @@ bool writeGoldenFrameDigests(const fs::path& file, const std::vector<GoldenFrame
         }
         text += line + "\n";
     }
-    in.close();
     const fs::path partial = file.string() + ".partial";
     {
         std::ofstream out(partial, std::ios::binary);
