@@ -53,8 +53,10 @@ TEST_P(GoldenFrameTest, MatchesItsReference) {
     const std::filesystem::path kept = keptReferencePicture(frame);
     const std::filesystem::path different = keepDifferentPicture(frame, now.path);
     std::string compared =
-        "no picture of the reference is kept in this build folder to compare with (one is kept "
-        "each time the frame matches)";
+        "no picture of the reference is kept in this build folder to compare with (one is kept each time the frame "
+        "matches; the build before the change draws it with: afterglow " +
+        std::to_string(frame.width) + " " + std::to_string(frame.height) + " --headless --shot " +
+        std::to_string(frame.ms) + " FILE)";
     if (!kept.empty())
         compared = "against the reference kept as " + kept.string() + ": " + describeDifference(kept, now.path);
     ADD_FAILURE() << "the frame at " << frame.ms << " ms (" << frame.what << ") differs from its reference\n"
