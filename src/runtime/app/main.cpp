@@ -22,6 +22,7 @@
 #include "runtime/offline/offline_run.h"
 #include "runtime/options/options.h"
 #include "runtime/platform/huge_pages.h"
+#include "runtime/platform/quiet_stdout.h"
 #include "runtime/platform/quit_signals.h"
 #include "runtime/report/startup_report.h"
 
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::printf("afterglow %s\n", AFTERGLOW_VERSION);
+        std::fputs(versionText(AFTERGLOW_VERSION).c_str(), stdout);
         return 0;
     }
     useHugePages();
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
         return 1;
     }
+    QuietStdout loadingLines(options.quiet);
     if (!enterDataFolder(options)) return 1;
     // The music decodes on its own thread from here while the window opens
     // and everything else loads; startMusic() (or an offline run's clock)
@@ -113,6 +115,7 @@ int main(int argc, char** argv) {
         startupLap(StartupStep::LoadingBar);
     });
     loadingBar.finish();
+    loadingLines.end();
     reshape(windowWidth, windowHeight);
     if (quitSignal()) quitProgram(0);  // asked during start-up: no music, no capture
     quitProgram(mode.run(options));

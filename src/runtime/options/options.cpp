@@ -136,9 +136,13 @@ constexpr OptionSpec kOptions[] = {
      setMs<&Options::fromMs>},
     {"to", 0, "MS", "a time in milliseconds", "an offline run ends before MS (default 243200)",
      setMs<&Options::toMs>},
+    {"quiet", 'q', "", "",
+     "no loading lines on stdout (what --benchmark and --startup-report print still comes there); messages on "
+     "stderr stay",
+     setFlag<&Options::quiet>},
     {"help", 'h', "", "", "this text",
      setFlag<&Options::help>},
-    {"version", 'V', "", "", "the version",
+    {"version", 'V', "", "", "the version, the copyright and the licence",
      setFlag<&Options::version>},
 };
 
@@ -169,8 +173,10 @@ constexpr HelpItem kEnvironment[] = {
 
 constexpr HelpItem kFiles[] = {
     {"demo.mp3, Textures/, shaders/, models/",
-     "the data, read from the working directory when it holds demo.mp3 or Textures/; otherwise from the "
-     "folder of the program, then from the installed copy, share/afterglow beside the program's bin/ folder"},
+     "the data, read from the working directory when it holds all of it; otherwise from the folder of the "
+     "program, then from the installed copy, share/games/afterglow beside the program's games/ folder "
+     "(/usr/share/games/afterglow when installed as a package) or the older share/afterglow. A folder that "
+     "holds only part of the data is named on stderr and passed over."},
 };
 
 constexpr HelpSection kHelpSections[] = {
@@ -307,6 +313,14 @@ std::string refusal(std::string_view arg, int code) {
 std::span<const OptionSpec> optionTable() { return kOptions; }
 std::string_view programDescription() { return kDescription; }
 std::span<const HelpSection> helpSections() { return kHelpSections; }
+
+std::string versionText(std::string_view version) {
+    std::string text = "afterglow " + std::string(version) + "\n";
+    for (std::string_view line : {kCopyrightLine, kLicenceLine}) text += std::string(line) + "\n";
+    return text +
+           "This is free software: you are free to change and redistribute it.\n"
+           "There is NO WARRANTY, to the extent permitted by law.\n";
+}
 
 std::string usageText(const char* program) {
     std::string text =
