@@ -164,10 +164,10 @@ TEST(Release, ProgramsAreBuiltWithEveryHardeningFlag) {
         EXPECT_EQ(countOf(check.out, protection), 2u) << protection << " in:\n" << check.out;
     EXPECT_EQ(countOf(check.out, "Stack clash protection: no"), 0u) << check.out;
 
-    for (const auto& entry : fs::directory_iterator(kBuildDir)) {
-        const std::string name = entry.path().filename().string();
-        if (!name.starts_with("libafterglow_") || !name.ends_with(".a")) continue;
-        const ProcessResult notes = runProcess({"/usr/bin/readelf", "-n", entry.path().string()});
+    std::istringstream libraries(AFTERGLOW_LAYER_LIBRARIES);
+    for (std::string library; std::getline(libraries, library, ':');) {
+        const std::string name = fs::path(library).filename().string();
+        const ProcessResult notes = runProcess({"/usr/bin/readelf", "-n", library});
         EXPECT_GT(countOf(notes.out, "\nFile: "), 0u) << name;
         EXPECT_EQ(countOf(notes.out, "x86 feature: IBT, SHSTK"), countOf(notes.out, "\nFile: "))
             << name << ": every object built with -fcf-protection";
