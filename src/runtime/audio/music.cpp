@@ -18,6 +18,20 @@
 namespace {
 
 constexpr int kBufferFrames = 1024;
+// What a callback hands over is heard about two buffers later: the device
+// still plays the one before while it takes the new one. Measured against a
+// PulseAudio sink (tools/clock-probe): 1.9 buffers from a callback to the
+// first of its samples playing.
+constexpr int kLatencyFrames = 2 * kBufferFrames;
+// A device may take a moment to start playing; the first picture waits for
+// it this long at most, so that it never looks frozen. Later the sound
+// joins the clock where it is, or after kStartTimeoutSec the show goes on
+// without it.
+constexpr double kStartHoldSec = 0.4;
+constexpr double kStartTimeoutSec = 2.0;
+// No callback for this long while playing: the device has stopped (a sound
+// server that hangs). The clock slows down meanwhile, but keeps moving.
+constexpr double kStallSec = 0.5;
 
 double wallSeconds() {
     using namespace std::chrono;
@@ -33,6 +47,7 @@ struct AudioFeed {
     long long queuedFrame = 0;   // readFrame as of the last callback (or seek)
     double queuedAtSec = 0.0;    // wall time of that callback (or seek)
     bool started = false;        // a callback has run since the device opened
+    long long handed = 0;        // frames handed over in all
 };
 
 struct MusicState {
@@ -47,6 +62,10 @@ struct MusicState {
     double lastUpdateSec = 0.0;
     double lastTargetMs = 0.0;
     double openedAtSec = 0.0;
+    bool synced = false;           // a read has set the clock from the device's progress
+    bool joinWhenStarted = false;  // the clock went on without the device: its sound catches up
+    // The device stopped answering: closing it would wait for it forever.
+    bool hung = false;
 
     // steady: position = steadyBaseMs + (now - steadyBaseSec)
     double steadyBaseMs = 0.0;
@@ -73,6 +92,7 @@ void audioCallback(void* userdata, Uint8* stream, int len) {
     // Past the end the device plays silence and time keeps going, so the
     // presentation still reaches its end with a short track.
     feed->readFrame += frames;
+    feed->handed += frames;
     feed->queuedFrame = feed->readFrame;
     feed->queuedAtSec = wallSeconds();
     feed->started = true;
@@ -94,6 +114,11 @@ void fallBackToSteady(const char* why) {
     std::fprintf(stderr, "afterglow: %s; the music clock continues silently\n", why);
     if (state.device) SDL_PauseAudioDevice(state.device, 1);
     enterSteady(state.smoothedMs);
+}
+
+void fallBackFromHungDevice(const char* why) {
+    state.hung = true;
+    fallBackToSteady(why);
 }
 
 // ALSA writes several lines of its own to stderr when there is no sound
@@ -143,6 +168,46 @@ bool openAudioDevice() {
 
 double steadyPositionMs() { return state.steadyBaseMs + (wallSeconds() - state.steadyBaseSec) * 1000.0; }
 
+void moveTo(double ms) {
+    if (state.paused) {
+        state.heldMs = ms;
+        return;
+    }
+    switch (state.mode) {
+    case ClockMode::Offline:
+        break;  // the caller's clock
+    case ClockMode::Steady:
+        enterSteady(ms);
+        break;
+    case ClockMode::Audio: {
+        const long long frame = static_cast<long long>(ms * state.music.sampleRate / 1000.0);
+        const double now = wallSeconds();
+        SDL_LockAudioDevice(state.device);
+        state.feed.readFrame = frame;
+        state.feed.queuedFrame = frame + kLatencyFrames;
+        state.feed.queuedAtSec = now;
+        SDL_UnlockAudioDevice(state.device);
+        state.smoothedMs = ms;
+        state.lastTargetMs = ms;
+        state.lastUpdateSec = now;
+        break;
+    }
+    }
+}
+
+// Until the device's first callback: the clock holds the start a moment,
+// then runs on the wall clock, and the sound joins it once it comes.
+double waitingPositionMs(double now) {
+    const double waited = now - state.openedAtSec;
+    if (waited > kStartTimeoutSec) {
+        fallBackFromHungDevice("the sound device opened but never asked for samples");
+    } else if (waited > kStartHoldSec) {
+        state.smoothedMs = state.config.startMs + (waited - kStartHoldSec) * 1000.0;
+        state.joinWhenStarted = true;
+    }
+    return state.smoothedMs;
+}
+
 double audioPositionMs() {
     const double now = wallSeconds();
     SDL_LockAudioDevice(state.device);
@@ -151,23 +216,34 @@ double audioPositionMs() {
 
     const double stepMs = (now - state.lastUpdateSec) * 1000.0;
     state.lastUpdateSec = now;
-    if (!feed.started) {
-        // Some devices take a second or more to start: hold the clock.
-        if (now - state.openedAtSec > 2.0) fallBackToSteady("the audio device never started playing");
+    // SDL keeps calling back at about the right pace when the device is
+    // gone (a sound server killed), so only its status tells.
+    if (SDL_GetAudioDeviceStatus(state.device) == SDL_AUDIO_STOPPED) {
+        fallBackToSteady("lost the sound device");
         return state.smoothedMs;
     }
-    if (now - feed.queuedAtSec > 2.0) {
-        fallBackToSteady("the audio device stopped asking for samples");
+    if (!feed.started) return waitingPositionMs(now);
+    if (state.joinWhenStarted) {
+        state.joinWhenStarted = false;
+        moveTo(state.smoothedMs + stepMs);
+        return state.smoothedMs;
+    }
+    if (now - feed.queuedAtSec > kStallSec) {
+        fallBackFromHungDevice("the sound device stopped taking samples");
         return state.smoothedMs;
     }
     const double target = clockmath::audioTargetMs(feed.queuedFrame, now - feed.queuedAtSec,
-                                                   state.music.sampleRate, kBufferFrames);
+                                                   state.music.sampleRate, kBufferFrames, kLatencyFrames);
     if (clockmath::audioRaced(state.lastTargetMs, target, stepMs)) {
         fallBackToSteady("the audio device plays faster than real time");
         return state.smoothedMs;
     }
     state.lastTargetMs = target;
-    state.smoothedMs = clockmath::smoothPosition(state.smoothedMs, target, stepMs);
+    // The first progress after the start: from the held start straight to
+    // the device's position, not by a long step of the wall clock.
+    state.smoothedMs = state.synced ? clockmath::smoothPosition(state.smoothedMs, target, stepMs)
+                                    : std::max(state.smoothedMs, target);
+    state.synced = true;
     return state.smoothedMs;
 }
 
@@ -185,33 +261,6 @@ double currentPositionMs() {
         break;
     }
     return steadyPositionMs();
-}
-
-void moveTo(double ms) {
-    if (state.paused) {
-        state.heldMs = ms;
-        return;
-    }
-    switch (state.mode) {
-    case ClockMode::Offline:
-        break;  // the caller's clock
-    case ClockMode::Steady:
-        enterSteady(ms);
-        break;
-    case ClockMode::Audio: {
-        const long long frame = static_cast<long long>(ms * state.music.sampleRate / 1000.0);
-        const double now = wallSeconds();
-        SDL_LockAudioDevice(state.device);
-        state.feed.readFrame = frame;
-        state.feed.queuedFrame = frame + kBufferFrames;
-        state.feed.queuedAtSec = now;
-        SDL_UnlockAudioDevice(state.device);
-        state.smoothedMs = ms;
-        state.lastTargetMs = ms;
-        state.lastUpdateSec = now;
-        break;
-    }
-    }
 }
 
 }  // namespace
@@ -236,7 +285,7 @@ int startMusic(const MusicConfig& config) {
         state.feed.samples = state.music.samples.data();
         state.feed.frames = state.music.frames();
         moveTo(startMs);
-        state.openedAtSec = wallSeconds();
+        state.openedAtSec = state.lastUpdateSec;
         SDL_PauseAudioDevice(state.device, 0);
     } else if (state.mode == ClockMode::Steady) {
         enterSteady(startMs);
@@ -285,8 +334,16 @@ void pauseMusic(bool paused) {
 bool musicPaused() { return state.paused; }
 
 void stopMusic() {
-    if (state.device) SDL_CloseAudioDevice(state.device);
+    if (state.device && !state.hung) SDL_CloseAudioDevice(state.device);
     state.device = 0;
+}
+
+long long musicFramesHanded() {
+    if (state.mode != ClockMode::Audio) return 0;
+    SDL_LockAudioDevice(state.device);
+    const long long handed = state.feed.handed;
+    SDL_UnlockAudioDevice(state.device);
+    return handed;
 }
 
 ClockMode musicClockMode() { return state.mode; }

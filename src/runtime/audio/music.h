@@ -51,6 +51,10 @@ bool musicPaused();
 // reads the decoded music while exit tears it down.
 void stopMusic();
 
+// Sample frames the audio callback has handed to the device since it
+// opened, seeks or not; 0 while the clock is not the device's.
+long long musicFramesHanded();
+
 // What the clock is running on now (the audio mode can fall back to steady).
 ClockMode musicClockMode();
 // Length of the decoded music in milliseconds; 0 when there is none.

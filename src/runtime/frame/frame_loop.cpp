@@ -11,6 +11,7 @@
 #include "gfx/gl_state.h"
 #include "gfx/picture_fit.h"
 #include "runtime/audio/music.h"
+#include "runtime/frame/clock_log.h"
 #include "runtime/frame/quit.h"
 #include "runtime/frame/window.h"
 #include "runtime/platform/quit_signals.h"
@@ -90,6 +91,7 @@ void restartPresentation() {
 }  // namespace
 
 void stepFrame() {
+    noteClockRead();
     if (offlineClockRunning())
         advanceOfflineClock();
     else
@@ -107,6 +109,7 @@ void displayFrame() {
     presentFrame();
     if (frameOverlay) frameOverlay();
     if (hasWindow()) glutSwapBuffers();
+    noteFrameShown();
 }
 
 bool drawFrame() {

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "runtime/frame/clock_log.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/window.h"
 #include "runtime/platform/output_file.h"
@@ -92,6 +93,7 @@ int runOffline(const OfflineSpan& span, OfflineRun& run) {
     for (long long i = 0; i < span.frames; ++i) {
         if (stopRequested()) return run.stopped(i, stopCause);
         if (!run.frame(i)) return 1;
+        noteFrameShown();
         if (run.showsProgress()) progress.show(i + 1);
     }
     return run.finish();

@@ -60,6 +60,7 @@ struct Options {
     bool loop = false;        // start again from 0 at the end of the music
     bool dev = false;         // playback with the keys of runtime/dev_mode.h
     bool startupReport = false;  // print the start-up step by step once the first frame is shown
+    std::string clockLogPath;    // a line per drawn frame: when it read the clock, what, when it was shown
     bool help = false;
     bool version = false;
 };
