@@ -95,7 +95,8 @@ ClockFigures measureClock(const std::vector<ClockLogLine>& log, const AudibleMus
     std::vector<bool> settling(log.size(), false);
     for (size_t i = 0; i < log.size(); ++i) {
         if (!event[i]) continue;
-        ClockEvent e{log[i].readNs, log[i - 1].musicMs, log[i].musicMs, std::nullopt};
+        ClockEvent e{log[i].readNs, log[i - 1].musicMs, log[i].musicMs, std::nullopt,
+                     !f.firstAudibleNs || log[i].readNs < *f.firstAudibleNs + 1000000000};
         for (size_t k = i; k < log.size(); ++k) {
             const double since = msBetween(log[i].readNs, log[k].readNs) / 1000.0;
             if (since >= kEventWindowSec || (k > i && event[k])) break;
@@ -160,8 +161,8 @@ std::string formatClockFigures(const ClockFigures& f) {
     out += formatText("ahead by > %.0f ms     %d frames (most %+.1f ms)\n", kAheadLimitMs, f.aheadFrames, f.mostAheadMs);
     out += formatText("events               %zu\n", f.events.size());
     for (const ClockEvent& e : f.events) {
-        out += formatText("  %9.1f -> %9.1f ms  ", e.fromMs, e.toMs);
-        out += e.worstAfterMs ? formatText("worst error %.0f-%.0f s after: %+.1f ms\n", kSettleSec, kEventWindowSec,
+        out += formatText("  %9.1f -> %9.1f ms%s  ", e.fromMs, e.toMs, e.atStart ? " (the start)" : "");
+        out += e.worstAfterMs ? formatText("worst error %.1f-%.1f s after: %+.1f ms\n", kSettleSec, kEventWindowSec,
                                            *e.worstAfterMs)
                               : std::string("no music heard after it\n");
     }

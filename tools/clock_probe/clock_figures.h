@@ -42,6 +42,9 @@ struct ClockEvent {
     // The largest error in 0.2 s to 1 s after it, frames with music audible
     // only; none when no such frame.
     std::optional<double> worstAfterMs;
+    // Within the first second of sound: the device starting, not a change
+    // the viewer made.
+    bool atStart = false;
 };
 
 struct SceneLag {

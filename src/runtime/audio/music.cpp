@@ -23,6 +23,10 @@ constexpr int kBufferFrames = 1024;
 // PulseAudio sink (tools/clock-probe): 1.9 buffers from a callback to the
 // first of its samples playing.
 constexpr int kLatencyFrames = 2 * kBufferFrames;
+// A device fills its buffers first and then may wait a while before it
+// plays them (a sound server's prebuffering): it plays once it asks for
+// more than that.
+constexpr long long kPlayingFrames = kLatencyFrames + kBufferFrames;
 // A device may take a moment to start playing; the first picture waits for
 // it this long at most, so that it never looks frozen. Later the sound
 // joins the clock where it is, or after kStartTimeoutSec the show goes on
@@ -46,7 +50,6 @@ struct AudioFeed {
     long long readFrame = 0;     // next frame the callback hands out
     long long queuedFrame = 0;   // readFrame as of the last callback (or seek)
     double queuedAtSec = 0.0;    // wall time of that callback (or seek)
-    bool started = false;        // a callback has run since the device opened
     long long handed = 0;        // frames handed over in all
 };
 
@@ -95,7 +98,6 @@ void audioCallback(void* userdata, Uint8* stream, int len) {
     feed->handed += frames;
     feed->queuedFrame = feed->readFrame;
     feed->queuedAtSec = wallSeconds();
-    feed->started = true;
 }
 
 // Seeks stay inside the music, but never short of the end of the
@@ -195,12 +197,12 @@ void moveTo(double ms) {
     }
 }
 
-// Until the device's first callback: the clock holds the start a moment,
-// then runs on the wall clock, and the sound joins it once it comes.
+// Until the device plays: the clock holds the start a moment, then runs on
+// the wall clock, and the sound joins it once it comes.
 double waitingPositionMs(double now) {
     const double waited = now - state.openedAtSec;
     if (waited > kStartTimeoutSec) {
-        fallBackFromHungDevice("the sound device opened but never asked for samples");
+        fallBackFromHungDevice("the sound device opened but never started playing");
     } else if (waited > kStartHoldSec) {
         state.smoothedMs = state.config.startMs + (waited - kStartHoldSec) * 1000.0;
         state.joinWhenStarted = true;
@@ -222,7 +224,7 @@ double audioPositionMs() {
         fallBackToSteady("lost the sound device");
         return state.smoothedMs;
     }
-    if (!feed.started) return waitingPositionMs(now);
+    if (feed.handed <= kPlayingFrames) return waitingPositionMs(now);
     if (state.joinWhenStarted) {
         state.joinWhenStarted = false;
         moveTo(state.smoothedMs + stepMs);

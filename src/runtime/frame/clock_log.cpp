@@ -37,9 +37,9 @@ bool openClockLog(const std::string& path, std::string& error) {
         error = "cannot write the clock log \"" + path + "\": " + std::strerror(errno);
         return false;
     }
-    // A line a frame is little; the buffer keeps the writes off the frame's
-    // time, and exit flushes what is left.
-    std::setvbuf(logFile, nullptr, _IOFBF, 1 << 16);
+    // Each line as it is done, for whoever follows the file while the show
+    // plays: one short write a frame.
+    std::setvbuf(logFile, nullptr, _IOLBF, 0);
     std::fputs("read_ns\tmusic_ms\tdelta_ms\taudio_frames\tshown_ns\n", logFile);
     return true;
 }

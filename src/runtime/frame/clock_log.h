@@ -10,7 +10,8 @@
 // CLOCK_MONOTONIC nanoseconds of the read, musicTimeMs, frameDeltaMs, the
 // audio frames handed to the sound device so far (0 on the steady and the
 // offline clock) and the CLOCK_MONOTONIC nanoseconds after the swap. It is
-// written as the show goes, so a run cut short keeps the frames it drew.
+// written line by line as the show goes, so it can be followed, and a run
+// cut short keeps the frames it drew.
 #pragma once
 
 #include <string>
