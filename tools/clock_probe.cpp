@@ -2,7 +2,7 @@
 // the music clock against what was audible, frame by frame.
 //
 //   cd build && xvfb-run -a -s '-screen 0 1280x1024x24' ./clock-probe
-//   ./clock-probe [--program PATH] [--keep DIR] [-- PROGRAM ARGUMENTS]
+//   ./clock-probe [--program PATH] [--seconds N] [--keep DIR] [-- PROGRAM ARGUMENTS]
 //
 // Starts PulseAudio with a null sink in a private folder, records the sink's
 // monitor with CLOCK_MONOTONIC stamps, runs the program (./afterglow in the
@@ -11,9 +11,12 @@
 // long after the first audible note the first frame was swapped, the
 // clock's own error (mean, worst, drift) after the first audible second, the
 // frames where it stood still or ran ahead, each seek or pause with its
-// error once settled, and the display lag per scene. --keep DIR keeps the
-// clock log and the program's stderr there. Needs a display (DISPLAY).
+// error once settled, and the display lag per scene. --seconds N ends the
+// program (SIGTERM) after N seconds; --keep DIR keeps the clock log, what
+// was heard at each frame, the server's reports and the program's stderr
+// there. Needs a display (DISPLAY).
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -40,6 +43,7 @@ namespace fs = std::filesystem;
 struct Arguments {
     std::string program = "./afterglow";
     std::string keep;
+    double seconds = 0.0;  // 0: the program ends by itself
     std::vector<std::string> programArguments = {"1024", "768", "--windowed"};
 };
 
@@ -48,23 +52,27 @@ bool parseArguments(int argc, char** argv, Arguments& a) {
         const std::string arg = argv[i];
         if (arg == "--program" && i + 1 < argc) {
             a.program = argv[++i];
+        } else if (arg == "--seconds" && i + 1 < argc) {
+            a.seconds = std::atof(argv[++i]);
         } else if (arg == "--keep" && i + 1 < argc) {
             a.keep = argv[++i];
         } else if (arg == "--") {
             a.programArguments.assign(argv + i + 1, argv + argc);
             return true;
         } else {
-            std::fprintf(stderr, "usage: clock-probe [--program PATH] [--keep DIR] [-- PROGRAM ARGUMENTS]\n");
+            std::fprintf(stderr,
+                         "usage: clock-probe [--program PATH] [--seconds N] [--keep DIR] [-- PROGRAM ARGUMENTS]\n");
             return false;
         }
     }
     return true;
 }
 
-// Runs the program to its end with extra variables, its stdout dropped and
-// its stderr into errPath; a line on stderr every ten seconds meanwhile.
+// Runs the program to its end (or for seconds, when not 0) with extra
+// variables, its stdout dropped and its stderr into errPath; a line on
+// stderr every ten seconds meanwhile.
 int runProgram(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
-               const std::string& errPath) {
+               const std::string& errPath, double seconds) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) env.emplace_back(*e);
     env.insert(env.end(), extraEnv.begin(), extraEnv.end());
@@ -86,13 +94,17 @@ int runProgram(const std::vector<std::string>& argv, const std::vector<std::stri
     }
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
+    bool ended = false;
     for (int shown = 0; waitpid(pid, &status, WNOHANG) == 0;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        const int seconds = static_cast<int>(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-        if (seconds >= shown + 10) {
-            shown = seconds;
-            std::fprintf(stderr, "\rclock-probe: playing, %d s", seconds);
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (seconds > 0.0 && elapsed > seconds && !ended) {
+            kill(pid, SIGTERM);
+            ended = true;
+        }
+        if (elapsed >= shown + 10) {
+            shown = static_cast<int>(elapsed);
+            std::fprintf(stderr, "\rclock-probe: playing, %d s", shown);
         }
     }
     std::fputc('\n', stderr);
@@ -137,7 +149,7 @@ int main(int argc, char** argv) {
     argvProgram.insert(argvProgram.end(), a.programArguments.begin(), a.programArguments.end());
     argvProgram.insert(argvProgram.end(), {"--clock-log", logPath});
     std::fprintf(stderr, "clock-probe: playing into a null sink, recording its monitor\n");
-    const int exitCode = runProgram(argvProgram, server.clientEnvironment(), errPath);
+    const int exitCode = runProgram(argvProgram, server.clientEnvironment(), errPath, a.seconds);
     const Recording recording = recorder.finish();
     server.stop();
 

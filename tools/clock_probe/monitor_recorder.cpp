@@ -7,6 +7,9 @@
 #include <time.h>
 
 #include <chrono>
+#include <cstring>
+
+#include "clock_probe/sound_server.h"
 
 int64_t monotonicNowNs() {
     timespec now{};
@@ -21,6 +24,7 @@ struct MonitorRecorder::State {
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
+    pa_stream* silence = nullptr;
     std::string source;
     Recording recording;
 };
@@ -82,10 +86,31 @@ void onTimingUpdated(pa_stream* stream, void* data) {
     state->recording.played.push_back({index, stampNs});
 }
 
+void writeSilence(pa_stream* stream, size_t bytes, void*) {
+    void* buffer = nullptr;
+    if (pa_stream_begin_write(stream, &buffer, &bytes) < 0 || !buffer) return;
+    std::memset(buffer, 0, bytes);
+    pa_stream_write(stream, buffer, bytes, nullptr, 0, PA_SEEK_RELATIVE);
+}
+
+// A null sink idles between its renders for as long as its streams allow,
+// up to seconds: a stream that arrives meanwhile waits for the next one,
+// which a sound card's interrupts never make it do. A stream of silence
+// asking for 10 ms keeps the sink rendering like a card from the start.
+void keepSinkRunning(MonitorRecorder::State& state, pa_context* context, const pa_sample_spec& spec) {
+    state.silence = pa_stream_new(context, "clock-probe pace", &spec, nullptr);
+    pa_stream_set_write_callback(state.silence, writeSilence, nullptr);
+    pa_buffer_attr attr{};
+    attr.maxlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(10000, &spec));
+    pa_stream_connect_playback(state.silence, SoundServer::kSink, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr);
+}
+
 void onContextState(pa_context* context, void* data) {
     auto* state = static_cast<MonitorRecorder::State*>(data);
     if (pa_context_get_state(context) == PA_CONTEXT_READY && !state->stream) {
         const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(state->recording.rate), kChannels};
+        keepSinkRunning(*state, context, spec);
         state->stream = pa_stream_new(context, "clock-probe monitor", &spec, nullptr);
         pa_stream_set_state_callback(state->stream, onStreamState, state);
         pa_stream_set_read_callback(state->stream, onReadable, state);
@@ -138,10 +163,11 @@ Recording MonitorRecorder::finish() {
     State& s = *state_;
     if (!s.loop) return std::move(s.recording);
     pa_threaded_mainloop_lock(s.loop);
-    if (s.stream) {
-        pa_stream_disconnect(s.stream);
-        pa_stream_unref(s.stream);
-        s.stream = nullptr;
+    for (pa_stream** stream : {&s.stream, &s.silence}) {
+        if (!*stream) continue;
+        pa_stream_disconnect(*stream);
+        pa_stream_unref(*stream);
+        *stream = nullptr;
     }
     pa_context_disconnect(s.context);
     pa_context_unref(s.context);

@@ -24,14 +24,12 @@ constexpr int kBufferFrames = 1024;
 // first of its samples playing.
 constexpr int kLatencyFrames = 2 * kBufferFrames;
 // A device fills its buffers first and then may wait a while before it
-// plays them (a sound server's prebuffering): it plays once it asks for
-// more than that.
+// plays them: PulseAudio through SDL takes up to a second and more after
+// the first callback. It plays once it asks for more than that. The music
+// starts once it plays, so the first picture comes with the first note
+// (the loading bar stays up meanwhile); a device that has not started
+// within kStartTimeoutSec is left for the steady clock.
 constexpr long long kPlayingFrames = kLatencyFrames + kBufferFrames;
-// A device may take a moment to start playing; the first picture waits for
-// it this long at most, so that it never looks frozen. Later the sound
-// joins the clock where it is, or after kStartTimeoutSec the show goes on
-// without it.
-constexpr double kStartHoldSec = 0.4;
 constexpr double kStartTimeoutSec = 2.0;
 // No callback for this long while playing: the device has stopped (a sound
 // server that hangs). The clock slows down meanwhile, but keeps moving.
@@ -64,9 +62,7 @@ struct MusicState {
     double smoothedMs = 0.0;
     double lastUpdateSec = 0.0;
     double lastTargetMs = 0.0;
-    double openedAtSec = 0.0;
-    bool synced = false;           // a read has set the clock from the device's progress
-    bool joinWhenStarted = false;  // the clock went on without the device: its sound catches up
+    bool synced = false;  // a read has set the clock from the device's progress
     // The device stopped answering: closing it would wait for it forever.
     bool hung = false;
 
@@ -197,19 +193,6 @@ void moveTo(double ms) {
     }
 }
 
-// Until the device plays: the clock holds the start a moment, then runs on
-// the wall clock, and the sound joins it once it comes.
-double waitingPositionMs(double now) {
-    const double waited = now - state.openedAtSec;
-    if (waited > kStartTimeoutSec) {
-        fallBackFromHungDevice("the sound device opened but never started playing");
-    } else if (waited > kStartHoldSec) {
-        state.smoothedMs = state.config.startMs + (waited - kStartHoldSec) * 1000.0;
-        state.joinWhenStarted = true;
-    }
-    return state.smoothedMs;
-}
-
 double audioPositionMs() {
     const double now = wallSeconds();
     SDL_LockAudioDevice(state.device);
@@ -224,12 +207,6 @@ double audioPositionMs() {
         fallBackToSteady("lost the sound device");
         return state.smoothedMs;
     }
-    if (feed.handed <= kPlayingFrames) return waitingPositionMs(now);
-    if (state.joinWhenStarted) {
-        state.joinWhenStarted = false;
-        moveTo(state.smoothedMs + stepMs);
-        return state.smoothedMs;
-    }
     if (now - feed.queuedAtSec > kStallSec) {
         fallBackFromHungDevice("the sound device stopped taking samples");
         return state.smoothedMs;
@@ -241,8 +218,8 @@ double audioPositionMs() {
         return state.smoothedMs;
     }
     state.lastTargetMs = target;
-    // The first progress after the start: from the held start straight to
-    // the device's position, not by a long step of the wall clock.
+    // The first read: from the start straight to the device's position, not
+    // by a step of the wall clock since the device opened.
     state.smoothedMs = state.synced ? clockmath::smoothPosition(state.smoothedMs, target, stepMs)
                                     : std::max(state.smoothedMs, target);
     state.synced = true;
@@ -263,6 +240,31 @@ double currentPositionMs() {
         break;
     }
     return steadyPositionMs();
+}
+
+// Until the device plays what it was handed, or is given up.
+void waitUntilPlaying() {
+    const double opened = wallSeconds();
+    for (;;) {
+        SDL_LockAudioDevice(state.device);
+        const long long handed = state.feed.handed;
+        SDL_UnlockAudioDevice(state.device);
+        if (handed > kPlayingFrames) break;
+        if (SDL_GetAudioDeviceStatus(state.device) == SDL_AUDIO_STOPPED) {
+            fallBackToSteady("lost the sound device");
+            return;
+        }
+        if (wallSeconds() - opened > kStartTimeoutSec) {
+            fallBackFromHungDevice("the sound device opened but never started playing");
+            return;
+        }
+        SDL_Delay(1);
+    }
+    // The clock starts now, from the start: the wait counts neither as a
+    // step nor as a stall. The device goes on from what it was handed.
+    state.smoothedMs = state.config.startMs;
+    state.lastTargetMs = state.config.startMs;
+    state.lastUpdateSec = wallSeconds();
 }
 
 }  // namespace
@@ -287,8 +289,8 @@ int startMusic(const MusicConfig& config) {
         state.feed.samples = state.music.samples.data();
         state.feed.frames = state.music.frames();
         moveTo(startMs);
-        state.openedAtSec = state.lastUpdateSec;
         SDL_PauseAudioDevice(state.device, 0);
+        waitUntilPlaying();
     } else if (state.mode == ClockMode::Steady) {
         enterSteady(startMs);
     }
