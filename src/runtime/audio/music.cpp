@@ -29,7 +29,7 @@ constexpr int kLatencyFrames = 2 * kBufferFrames;
 // starts once it plays, so the first picture comes with the first note
 // (the loading bar stays up meanwhile); a device that has not started
 // within kStartTimeoutSec is left for the steady clock.
-constexpr long long kPlayingFrames = kLatencyFrames + kBufferFrames;
+constexpr long long kPlayingFrames = kLatencyFrames;
 constexpr double kStartTimeoutSec = 2.0;
 // No callback for this long while playing: the device has stopped (a sound
 // server that hangs). The clock slows down meanwhile, but keeps moving.
@@ -62,6 +62,8 @@ struct MusicState {
     double smoothedMs = 0.0;
     double lastUpdateSec = 0.0;
     double lastTargetMs = 0.0;
+    bool starting = false;  // opened, not playing yet: the clock holds its start
+    double openedAtSec = 0.0;
     bool synced = false;  // a read has set the clock from the device's progress
     // The device stopped answering: closing it would wait for it forever.
     bool hung = false;
@@ -193,11 +195,36 @@ void moveTo(double ms) {
     }
 }
 
-double audioPositionMs() {
-    const double now = wallSeconds();
+AudioFeed readFeed() {
     SDL_LockAudioDevice(state.device);
     const AudioFeed feed = state.feed;
     SDL_UnlockAudioDevice(state.device);
+    return feed;
+}
+
+// Whether the device is still about to play: it has not yet asked for more
+// than its first buffers, and is neither lost nor given up (those fall
+// back to the steady clock, from the start).
+bool deviceStarting(const AudioFeed& feed, double now) {
+    if (!state.starting) return false;
+    state.starting = false;
+    if (SDL_GetAudioDeviceStatus(state.device) == SDL_AUDIO_STOPPED) {
+        fallBackToSteady("lost the sound device");
+    } else if (feed.handed > kPlayingFrames) {
+        // The clock starts now: the wait counts neither as a step nor as a stall.
+        state.lastUpdateSec = now;
+    } else if (now - state.openedAtSec > kStartTimeoutSec) {
+        fallBackFromHungDevice("the sound device opened but never started playing");
+    } else {
+        state.starting = true;
+    }
+    return state.starting;
+}
+
+double audioPositionMs() {
+    const double now = wallSeconds();
+    const AudioFeed feed = readFeed();
+    if (deviceStarting(feed, now) || state.mode != ClockMode::Audio) return state.smoothedMs;
 
     const double stepMs = (now - state.lastUpdateSec) * 1000.0;
     state.lastUpdateSec = now;
@@ -242,31 +269,6 @@ double currentPositionMs() {
     return steadyPositionMs();
 }
 
-// Until the device plays what it was handed, or is given up.
-void waitUntilPlaying() {
-    const double opened = wallSeconds();
-    for (;;) {
-        SDL_LockAudioDevice(state.device);
-        const long long handed = state.feed.handed;
-        SDL_UnlockAudioDevice(state.device);
-        if (handed > kPlayingFrames) break;
-        if (SDL_GetAudioDeviceStatus(state.device) == SDL_AUDIO_STOPPED) {
-            fallBackToSteady("lost the sound device");
-            return;
-        }
-        if (wallSeconds() - opened > kStartTimeoutSec) {
-            fallBackFromHungDevice("the sound device opened but never started playing");
-            return;
-        }
-        SDL_Delay(1);
-    }
-    // The clock starts now, from the start: the wait counts neither as a
-    // step nor as a stall. The device goes on from what it was handed.
-    state.smoothedMs = state.config.startMs;
-    state.lastTargetMs = state.config.startMs;
-    state.lastUpdateSec = wallSeconds();
-}
-
 }  // namespace
 
 int startMusic(const MusicConfig& config) {
@@ -289,8 +291,9 @@ int startMusic(const MusicConfig& config) {
         state.feed.samples = state.music.samples.data();
         state.feed.frames = state.music.frames();
         moveTo(startMs);
+        state.starting = true;
+        state.openedAtSec = wallSeconds();
         SDL_PauseAudioDevice(state.device, 0);
-        waitUntilPlaying();
     } else if (state.mode == ClockMode::Steady) {
         enterSteady(startMs);
     }
@@ -336,6 +339,10 @@ void pauseMusic(bool paused) {
 }
 
 bool musicPaused() { return state.paused; }
+
+void waitForMusicToPlay() {
+    while (state.mode == ClockMode::Audio && deviceStarting(readFeed(), wallSeconds())) SDL_Delay(1);
+}
 
 void stopMusic() {
     if (state.device && !state.hung) SDL_CloseAudioDevice(state.device);

@@ -3,6 +3,7 @@
 #include <GL/freeglut.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -83,6 +84,10 @@ bool offlineOutputsUsable(const Options& options, std::string& error) {
 }
 
 int runOffline(const OfflineSpan& span, OfflineRun& run) {
+    // Playback's unseen first frames, on request: they must change nothing,
+    // which a shot with them and one without show to the last bit.
+    if (const char* warmUp = std::getenv("AFTERGLOW_WARM_UP"); warmUp && std::string(warmUp) == "1")
+        warmUpFrames(span.fromMs);
     startOfflineClock(span.fromMs, span.fps);
     startupLap(StartupStep::MusicStart);
     if (hasWindow()) {
