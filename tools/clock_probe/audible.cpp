@@ -14,6 +14,8 @@ constexpr int64_t kSearchWindow = 4096; // finds a new match: long enough to be 
 constexpr int64_t kSearchReach = 3 * 44100;  // around the hint, each way
 constexpr double kSilentRms = 1e-3;
 constexpr double kMatch = 0.9;          // normalised correlation of a match (an exact one reads 0.9999)
+constexpr double kSameMatch = 0.002;    // matches this close to the best are as good
+constexpr int64_t kDistinctShift = 44;  // a millisecond: nearer shifts are the same peak
 
 // Sums of squares from the start, for the energy of any window in O(1).
 std::vector<double> squareSums(const std::vector<float>& s) {
@@ -47,7 +49,9 @@ public:
     }
 
     // The shift within reach of around whose correlation over the search
-    // window is highest, through one FFT; nothing when none matches.
+    // window is highest, through one FFT; nothing when none matches, or
+    // when music that repeats itself matches as well more than a
+    // millisecond away: which of them played, this window cannot tell.
     std::optional<int64_t> search(int64_t r, int64_t around) {
         const int64_t first = std::max<int64_t>(0, r + around - kSearchReach);
         const int64_t last = std::min<int64_t>(static_cast<int64_t>(music_.size()) - kSearchWindow,
@@ -69,18 +73,20 @@ public:
         }
         fftwf_execute_dft_c2r(backward_, fa_, a_);
         const double recEnergy = energy(recSums_, r, kSearchWindow);
+        std::vector<double> c(static_cast<size_t>(std::max<int64_t>(0, span - kSearchWindow + 1)), 0.0);
         double best = kMatch;
-        std::optional<int64_t> found;
-        for (int64_t lag = 0; lag + kSearchWindow <= span; ++lag) {
-            const double norm = std::sqrt(recEnergy * energy(musicSums_, first + lag, kSearchWindow));
-            if (norm <= 0.0) continue;
-            const double c = a_[lag] / static_cast<double>(size_) / norm;
-            if (c > best) {
-                best = c;
-                found = first + lag - r;
-            }
+        for (size_t lag = 0; lag < c.size(); ++lag) {
+            const double norm = std::sqrt(recEnergy * energy(musicSums_, first + static_cast<int64_t>(lag), kSearchWindow));
+            if (norm > 0.0) c[lag] = a_[lag] / static_cast<double>(size_) / norm;
+            best = std::max(best, c[lag]);
         }
-        return found;
+        const auto peak = std::max_element(c.begin(), c.end());
+        if (peak == c.end() || *peak <= kMatch) return std::nullopt;
+        const int64_t at = peak - c.begin();
+        for (size_t lag = 0; lag < c.size(); ++lag)
+            if (std::llabs(static_cast<int64_t>(lag) - at) > kDistinctShift && c[lag] >= best - kSameMatch)
+                return std::nullopt;
+        return first + at - r;
     }
 
     ~Matcher() {
@@ -191,7 +197,14 @@ AudibleMusic locateMusic(const Recording& recording, const std::vector<float>& m
         if (!found && shift) found = matcher.search(r, *shift);
         if (!found) continue;
         shift = found;
-        spans.push_back({r, -1, *shift});
+        // The windows before it that this shift fits too, back to the last
+        // span: what an ambiguous stretch could not tell.
+        int64_t from = r;
+        const int64_t floor = spans.empty() ? 0 : spans.back().to;
+        while (from - kStep >= floor && !matcher.silent(from - kStep, kTrackWindow) &&
+               matcher.correlation(from - kStep, *shift, kTrackWindow) >= kMatch)
+            from -= kStep;
+        spans.push_back({from, -1, *shift});
     }
     close(total);
     return AudibleMusic(recording, std::move(spans));

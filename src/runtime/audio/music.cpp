@@ -23,13 +23,13 @@ constexpr int kBufferFrames = 1024;
 // PulseAudio sink (tools/clock-probe): 1.9 buffers from a callback to the
 // first of its samples playing.
 constexpr int kLatencyFrames = 2 * kBufferFrames;
-// A device fills its buffers first and then may wait a while before it
-// plays them: PulseAudio through SDL takes up to a second and more after
-// the first callback. It plays once it asks for more than that. The music
-// starts once it plays, so the first picture comes with the first note
+// A device takes its first buffer and then may wait a while before it plays
+// it: PulseAudio through SDL takes up to a second and more. It plays once
+// it asks for the next (a device that takes two at once is then a buffer
+// early at most). The first picture is shown then, with the first note
 // (the loading bar stays up meanwhile); a device that has not started
 // within kStartTimeoutSec is left for the steady clock.
-constexpr long long kPlayingFrames = kLatencyFrames;
+constexpr long long kPlayingFrames = kBufferFrames;
 constexpr double kStartTimeoutSec = 2.0;
 // No callback for this long while playing: the device has stopped (a sound
 // server that hangs). The clock slows down meanwhile, but keeps moving.
@@ -63,7 +63,7 @@ struct MusicState {
     double lastUpdateSec = 0.0;
     double lastTargetMs = 0.0;
     bool starting = false;  // opened, not playing yet: the clock holds its start
-    double openedAtSec = 0.0;
+    double unpausedAtSec = -1.0;  // when the device was let go; < 0 not yet
     bool synced = false;  // a read has set the clock from the device's progress
     // The device stopped answering: closing it would wait for it forever.
     bool hung = false;
@@ -207,13 +207,14 @@ AudioFeed readFeed() {
 // back to the steady clock, from the start).
 bool deviceStarting(const AudioFeed& feed, double now) {
     if (!state.starting) return false;
+    if (state.unpausedAtSec < 0.0) return true;
     state.starting = false;
     if (SDL_GetAudioDeviceStatus(state.device) == SDL_AUDIO_STOPPED) {
         fallBackToSteady("lost the sound device");
     } else if (feed.handed > kPlayingFrames) {
         // The clock starts now: the wait counts neither as a step nor as a stall.
         state.lastUpdateSec = now;
-    } else if (now - state.openedAtSec > kStartTimeoutSec) {
+    } else if (now - state.unpausedAtSec > kStartTimeoutSec) {
         fallBackFromHungDevice("the sound device opened but never started playing");
     } else {
         state.starting = true;
@@ -291,9 +292,9 @@ int startMusic(const MusicConfig& config) {
         state.feed.samples = state.music.samples.data();
         state.feed.frames = state.music.frames();
         moveTo(startMs);
+        // The device stays paused until the first frame is drawn
+        // (waitForMusicToPlay): the first note then comes with it.
         state.starting = true;
-        state.openedAtSec = wallSeconds();
-        SDL_PauseAudioDevice(state.device, 0);
     } else if (state.mode == ClockMode::Steady) {
         enterSteady(startMs);
     }
@@ -341,6 +342,11 @@ void pauseMusic(bool paused) {
 bool musicPaused() { return state.paused; }
 
 void waitForMusicToPlay() {
+    if (state.mode != ClockMode::Audio || !state.starting) return;
+    if (state.unpausedAtSec < 0.0) {
+        state.unpausedAtSec = wallSeconds();
+        SDL_PauseAudioDevice(state.device, 0);
+    }
     while (state.mode == ClockMode::Audio && deviceStarting(readFeed(), wallSeconds())) SDL_Delay(1);
 }
 

@@ -48,10 +48,11 @@ void moveMusicTo(double ms);
 // both go on from there. Moves while paused change the held position.
 void pauseMusic(bool paused);
 bool musicPaused();
-// Returns once the sound device plays what it was handed, or has been given
-// up for the steady clock (within 2 s of the start): a sound server may
-// prebuffer for a second, and the first frame is shown with the first note.
-// Until then the clock holds its start. At once on other clocks, and later.
+// Lets the sound device go, which startMusic() opened paused, and returns
+// once it plays what it was handed, or has been given up for the steady
+// clock (within 2 s): a sound server may prebuffer for a second, and the
+// first frame, drawn by then, is shown with the first note. Until then the
+// clock holds its start. At once on other clocks, and later.
 void waitForMusicToPlay();
 // Silences the device before the process exits, so the audio thread never
 // reads the decoded music while exit tears it down.

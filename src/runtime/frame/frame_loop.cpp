@@ -111,7 +111,8 @@ void displayFrame() {
     if (!drawFrame()) return;
     presentFrame();
     if (frameOverlay) frameOverlay();
-    // The first frame replaces the loading bar with the first note.
+    // The first frame replaces the loading bar with the first note: the
+    // music starts once it is drawn.
     waitForMusicToPlay();
     if (hasWindow()) glutSwapBuffers();
     noteFrameShown();

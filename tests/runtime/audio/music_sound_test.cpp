@@ -145,10 +145,11 @@ TEST_F(AgainstSoundServer, TheClockIsTheMusicHeardAndTheLogSaysWhenEachFrameRead
         EXPECT_GT(l.readNs, p.log[i - 1].shownNs);
         EXPECT_GE(l.audioFrames, p.log[i - 1].audioFrames);
     }
-    // Once playing, the device takes the music at its pace.
+    // Once playing, the device takes the music at its pace (give or take
+    // what a starved audio thread misses on a loaded machine).
     const ClockLogLine& half = p.log[p.log.size() / 2];
     const double handedSec = static_cast<double>(p.log.back().audioFrames - half.audioFrames) / SoundServer::kRate;
-    EXPECT_NEAR(handedSec, static_cast<double>(p.log.back().readNs - half.readNs) / 1e9, 0.1);
+    EXPECT_NEAR(handedSec / (static_cast<double>(p.log.back().readNs - half.readNs) / 1e9), 1.0, 0.1);
 
     const ClockFigures& f = p.figures;
     ASSERT_TRUE(f.firstAudibleNs) << "nothing of the music was heard\n" << describe(p);
@@ -209,14 +210,14 @@ TEST_F(AgainstSoundServer, AServerRestartedMidShowLeavesTheShowPlayingToItsEnd) 
 TEST_F(AgainstSoundServer, ADeviceThatOpensButNeverPlaysIsLeftWithinTwoSeconds) {
     // A suspended sink takes the stream and never asks it for samples.
     ASSERT_TRUE(server.suspendSink(true));
-    const auto start = Clock::now();
     const Played p = play(kLastSeconds);
     expectPlayedOnAfter(p, "the sound device opened but never started playing");
-    // The clock was the wall's from the first frames: the show took its
-    // four and a half seconds plus the start-up, not two seconds more.
-    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 4.5 + 15.0);
-    EXPECT_NEAR(static_cast<double>(p.log.back().readNs - p.log.front().readNs) / 1e6,
-                p.log.back().musicMs - p.log.front().musicMs, 600.0);
+    ASSERT_GE(p.log.size(), 2u);
+    // The loading bar waited two seconds for it at most; then the first
+    // frame, and the wall clock from the start.
+    EXPECT_LT(static_cast<double>(p.log[0].shownNs - p.log[0].readNs) / 1e6, 2500.0);
+    EXPECT_NEAR(static_cast<double>(p.log.back().readNs - p.log[1].readNs) / 1e6,
+                p.log.back().musicMs - p.log[1].musicMs, 50.0);
 }
 
 // Seeks, pauses and restarts on the device: 0.2 s after each the clock and
