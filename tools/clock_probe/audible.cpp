@@ -14,6 +14,9 @@ constexpr int64_t kSearchWindow = 4096; // finds a new match: long enough to be 
 constexpr int64_t kSearchReach = 3 * 44100;  // around the hint, each way
 constexpr double kSilentRms = 1e-3;
 constexpr double kMatch = 0.9;          // normalised correlation of a match (an exact one reads 0.9999)
+// A new match must hold over the whole search window: one that straddles a
+// gap (a stream that ran dry for a moment) matches nowhere this well.
+constexpr double kFound = 0.99;
 constexpr double kSameMatch = 0.002;    // matches this close to the best are as good
 constexpr int64_t kDistinctShift = 44;  // a millisecond: nearer shifts are the same peak
 
@@ -74,14 +77,14 @@ public:
         fftwf_execute_dft_c2r(backward_, fa_, a_);
         const double recEnergy = energy(recSums_, r, kSearchWindow);
         std::vector<double> c(static_cast<size_t>(std::max<int64_t>(0, span - kSearchWindow + 1)), 0.0);
-        double best = kMatch;
+        double best = kFound;
         for (size_t lag = 0; lag < c.size(); ++lag) {
             const double norm = std::sqrt(recEnergy * energy(musicSums_, first + static_cast<int64_t>(lag), kSearchWindow));
             if (norm > 0.0) c[lag] = a_[lag] / static_cast<double>(size_) / norm;
             best = std::max(best, c[lag]);
         }
         const auto peak = std::max_element(c.begin(), c.end());
-        if (peak == c.end() || *peak <= kMatch) return std::nullopt;
+        if (peak == c.end() || *peak <= kFound) return std::nullopt;
         const int64_t at = peak - c.begin();
         for (size_t lag = 0; lag < c.size(); ++lag)
             if (std::llabs(static_cast<int64_t>(lag) - at) > kDistinctShift && c[lag] >= best - kSameMatch)

@@ -202,9 +202,9 @@ AudioFeed readFeed() {
     return feed;
 }
 
-// Whether the device is still about to play: it has not yet asked for more
-// than its first buffers, and is neither lost nor given up (those fall
-// back to the steady clock, from the start).
+// Whether the device is still about to play: not let go yet, or it has not
+// asked for more than its first buffer, and is neither lost nor given up
+// (those fall back to the steady clock, from the start).
 bool deviceStarting(const AudioFeed& feed, double now) {
     if (!state.starting) return false;
     if (state.unpausedAtSec < 0.0) return true;
@@ -355,13 +355,7 @@ void stopMusic() {
     state.device = 0;
 }
 
-long long musicFramesHanded() {
-    if (state.mode != ClockMode::Audio) return 0;
-    SDL_LockAudioDevice(state.device);
-    const long long handed = state.feed.handed;
-    SDL_UnlockAudioDevice(state.device);
-    return handed;
-}
+long long musicFramesHanded() { return state.mode == ClockMode::Audio ? readFeed().handed : 0; }
 
 ClockMode musicClockMode() { return state.mode; }
 

@@ -70,8 +70,9 @@ protected:
     }
 
     // Plays with args and the clock log into the server while recording
-    // it; during(pid) runs meanwhile and returns once it has done its part.
-    Played play(std::vector<std::string> args, const std::function<void(int pid)>& during = {}) {
+    // it. Once the program has drawn its first frames and played a second,
+    // then() runs, and returns when it has done its part.
+    Played play(std::vector<std::string> args, const std::function<void()>& then = {}) {
         Played p;
         MonitorRecorder recorder;
         std::string error;
@@ -82,11 +83,13 @@ protected:
         options.workingDir = AFTERGLOW_DATA_DIR;
         options.setEnv = server.clientEnvironment();
         options.timeoutSec = 90;
-        auto call = [](int pid, void* data) {
-            const auto& fn = *static_cast<const std::function<void(int)>*>(data);
-            if (fn) fn(pid);
+        const std::function<void()> whilePlaying = [&] {
+            if (!then || !framesDrawn(3)) return;
+            std::this_thread::sleep_for(1s);
+            then();
         };
-        p.result = runProcess(args, options, call, const_cast<std::function<void(int)>*>(&during));
+        auto call = [](int, void* data) { (*static_cast<const std::function<void()>*>(data))(); };
+        p.result = runProcess(args, options, call, const_cast<std::function<void()>*>(&whilePlaying));
         const Recording recording = recorder.finish();
         p.log = readClockLog(logPath(), p.logError);
         p.figures = measureClock(p.log, locateMusicBeside(p.log, recording, musicLeftChannel()));
@@ -177,18 +180,12 @@ void expectPlayedOnAfter(const Played& p, const std::string& fault) {
 const std::vector<std::string> kLastSeconds = {"512", "512", "--windowed", "--start", "238500"};
 
 TEST_F(AgainstSoundServer, AKilledServerIsSaidOnceAndTheShowPlaysOnToItsEnd) {
-    const Played p = play(kLastSeconds, [&](int) {
-        if (!framesDrawn(3)) return;
-        std::this_thread::sleep_for(1s);
-        server.kill();
-    });
+    const Played p = play(kLastSeconds, [&] { server.kill(); });
     expectPlayedOnAfter(p, "lost the sound device");
 }
 
 TEST_F(AgainstSoundServer, AServerStoppedForThreeSecondsIsSaidOnceAndTheShowPlaysOnToItsEnd) {
-    const Played p = play(kLastSeconds, [&](int) {
-        if (!framesDrawn(3)) return;
-        std::this_thread::sleep_for(1s);
+    const Played p = play(kLastSeconds, [&] {
         server.pause();
         std::this_thread::sleep_for(3s);
         server.resume();
@@ -197,9 +194,7 @@ TEST_F(AgainstSoundServer, AServerStoppedForThreeSecondsIsSaidOnceAndTheShowPlay
 }
 
 TEST_F(AgainstSoundServer, AServerRestartedMidShowLeavesTheShowPlayingToItsEnd) {
-    const Played p = play(kLastSeconds, [&](int) {
-        if (!framesDrawn(3)) return;
-        std::this_thread::sleep_for(1s);
+    const Played p = play(kLastSeconds, [&] {
         server.kill();
         std::this_thread::sleep_for(500ms);
         EXPECT_TRUE(server.start()) << server.problem();
@@ -220,64 +215,54 @@ TEST_F(AgainstSoundServer, ADeviceThatOpensButNeverPlaysIsLeftWithinTwoSeconds) 
                 p.log.back().musicMs - p.log[1].musicMs, 50.0);
 }
 
+// In the program's window on the test display: act, then Esc.
+void inWindow(const std::function<void(Display*, Window)>& act) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return;
+    if (const Window window = waitForWindow(display, Clock::now() + 60s)) {
+        act(display, window);
+        pressEscape(display, window);
+    }
+    XCloseDisplay(display);
+}
+
 // Seeks, pauses and restarts on the device: 0.2 s after each the clock and
 // the music heard agree within 30 ms again.
 TEST_F(AgainstSoundServer, MouseSeeksMoveTheSoundWithTheClock) {
-    const Played p = play({"512", "512", "--windowed", "--start", "100000"}, [&](int pid) {
-        Display* display = XOpenDisplay(nullptr);
-        if (!display) return;
-        const Window window = waitForWindow(display, Clock::now() + 60s);
-        if (window && framesDrawn(3)) {
+    const Played p = play({"512", "512", "--windowed", "--start", "100000"}, [&] {
+        inWindow([](Display* display, Window) {
             for (unsigned int button : {1u, 1u, 3u}) {
-                std::this_thread::sleep_for(1500ms);
                 click(display, button);
+                std::this_thread::sleep_for(1500ms);
             }
-            std::this_thread::sleep_for(1500ms);
-            pressEscape(display, window);
-        }
-        XCloseDisplay(display);
-        (void)pid;
+        });
     });
     EXPECT_EQ(p.result.exitCode, 0) << p.result.err;
     expectSettledAfterEvents(p, 3);
 }
 
 TEST_F(AgainstSoundServer, DevModesPauseStepsAndSeeksMoveTheSoundWithTheClock) {
-    const Played p = play({"512", "512", "--windowed", "--dev", "--start", "100000"}, [&](int) {
-        Display* display = XOpenDisplay(nullptr);
-        if (!display) return;
-        const Window window = waitForWindow(display, Clock::now() + 60s);
-        if (window && framesDrawn(3)) {
+    const Played p = play({"512", "512", "--windowed", "--dev", "--start", "100000"}, [&] {
+        inWindow([](Display* display, Window window) {
             auto key = [&](KeySym k, auto wait) {
                 press(display, window, k);
                 std::this_thread::sleep_for(wait);
             };
-            std::this_thread::sleep_for(1s);
             key(XK_space, 1s);      // pause
             key(XK_period, 300ms);  // a frame on
             key(XK_Right, 300ms);   // a second on, still paused
             key(XK_space, 1500ms);  // play from there
             key(XK_Left, 1500ms);   // a second back while playing
-            key(XK_Escape, 0ms);
-        }
-        XCloseDisplay(display);
+        });
     });
     EXPECT_EQ(p.result.exitCode, 0) << p.result.err;
     expectSettledAfterEvents(p, 3);
 }
 
 TEST_F(AgainstSoundServer, LoopingStartsTheSoundAgainWithTheClock) {
-    const Played p = play({"512", "512", "--windowed", "--loop", "--start", "240500"}, [&](int) {
-        Display* display = XOpenDisplay(nullptr);
-        if (!display) return;
-        const Window window = waitForWindow(display, Clock::now() + 60s);
-        // The end comes after 2.7 s of music; then 1.5 s from the start.
-        if (window && framesDrawn(3)) {
-            std::this_thread::sleep_for(4500ms);
-            pressEscape(display, window);
-        }
-        XCloseDisplay(display);
-    });
+    // The end comes after 2.7 s of music; then 1.5 s from the start.
+    const Played p = play({"512", "512", "--windowed", "--loop", "--start", "240500"},
+                          [&] { inWindow([](Display*, Window) { std::this_thread::sleep_for(3500ms); }); });
     EXPECT_EQ(p.result.exitCode, 0) << p.result.err;
     ASSERT_FALSE(p.log.empty());
     EXPECT_LT(p.log.back().musicMs, 3000.0) << "did not start again";
