@@ -64,6 +64,7 @@ struct ClockFigures {
     int measured = 0;
     double meanErrorMs = 0.0;
     double worstErrorMs = 0.0;  // largest in size, with its sign
+    double p99ErrorMs = 0.0;    // the size 99 % of them stay within
     double driftMsPerMinute = 0.0;
     // Frames after which the clock advanced less than half the wall time with
     // music audible throughout, and the smallest such ratio seen.
