@@ -14,6 +14,7 @@
 #include "runtime/app/run_modes.h"
 #include "runtime/audio/music.h"
 #include "runtime/audio/music_preload.h"
+#include "runtime/frame/clock_log.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/loading_bar.h"
 #include "runtime/frame/quit.h"
@@ -71,6 +72,11 @@ int main(int argc, char** argv) {
     for (const std::string& warning : parsed.warnings) std::fprintf(stderr, "afterglow: %s\n", warning.c_str());
     std::string outputError;
     if (!offlineOutputsUsable(options, outputError)) {
+        std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
+        return 1;
+    }
+    // Opened here, while a relative name still means the starting folder.
+    if (!options.clockLogPath.empty() && !openClockLog(options.clockLogPath, outputError)) {
         std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
         return 1;
     }

@@ -78,6 +78,12 @@ std::string setJson(const OptionSpec& option, const char* const* values, Options
     return o.benchmarkJsonPath.empty() ? missingValue(option) : std::string();
 }
 
+std::string setClockLog(const OptionSpec& option, const char* const* values, Options& o) {
+    if (!o.clockLogPath.empty()) return "--clock-log: only one log at a time";
+    o.clockLogPath = values[0];
+    return o.clockLogPath.empty() ? missingValue(option) : std::string();
+}
+
 std::string setFps(const OptionSpec&, const char* const* values, Options& o) {
     long fps = 0;
     if (!parseInt(values[0], fps) || fps < 1 || fps > kMaxOfflineFps)
@@ -128,6 +134,11 @@ constexpr OptionSpec kOptions[] = {
      "once the first frame is shown, print how long each step of the start-up took in milliseconds "
      "(--benchmark always does)",
      setFlag<&Options::startupReport>},
+    {"clock-log", 0, "FILE", "a file name",
+     "write a tab-separated line per drawn frame to FILE, after a header: CLOCK_MONOTONIC nanoseconds when "
+     "the frame read the music clock, musicTimeMs, frameDeltaMs, the audio frames handed to the sound device "
+     "so far (0 on the steady and the offline clocks), CLOCK_MONOTONIC nanoseconds right after the swap",
+     setClockLog},
     {"fps", 0, "N", "a number of frames per second",
      "frames per second of music for --frames, --capture (default 60) and --benchmark (default 10)",
      setFps},

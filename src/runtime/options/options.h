@@ -61,6 +61,7 @@ struct Options {
     bool dev = false;         // playback with the keys of runtime/dev_mode.h
     bool startupReport = false;  // print the start-up step by step once the first frame is shown
     bool quiet = false;          // no loading lines on stdout
+    std::string clockLogPath;    // a line per drawn frame: when it read the clock, what, when it was shown
     bool help = false;
     bool version = false;
 };
