@@ -158,7 +158,8 @@ TEST_F(AgainstSoundServer, TheClockIsTheMusicHeardAndTheLogSaysWhenEachFrameRead
 
     const ClockFigures& f = p.figures;
     ASSERT_TRUE(f.firstAudibleNs) << "nothing of the music was heard\n" << describe(p);
-    EXPECT_GT(f.measured, 20) << describe(p);
+    // About 25 a second at this size here; a loaded machine may draw a third of that.
+    EXPECT_GE(f.measured, 10) << describe(p);
     EXPECT_LE(std::fabs(f.meanErrorMs), 15.0) << describe(p);
     EXPECT_LE(std::fabs(f.worstErrorMs), 60.0) << describe(p);
     EXPECT_EQ(f.standStills, 0) << describe(p);
