@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "runtime/report/report_format.h"
+#include "runtime/report/thread_cost.h"
 
 namespace {
 
@@ -23,12 +24,6 @@ const Clock::time_point programLoaded = Clock::now();
 
 double msBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
-}
-
-double threadCpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
 }
 
 StartupReport report;
