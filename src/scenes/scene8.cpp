@@ -32,14 +32,12 @@ constexpr RingSpin kRingSpins[] = {
 
 }  // namespace
 
-void initScene8() {
-    loadSceneModel(shipModel, "models/alus.ASE");
-    shipModel.computeNormals();
-}
+namespace {
 
-// The rings' spin lives in the model; both passes of the frame draw it.
-// A ring the file lacks simply does not turn.
-void updateScene8() {
+// The rings' spin lives in the model, set from the clock as the frame
+// begins; both passes of the frame draw it. A ring the file lacks simply
+// does not turn.
+void spinRings() {
     const float rho = sceneTimeMs() * 0.125f;
     for (const RingSpin& ring : kRingSpins) {
         const int mesh = shipModel.findMesh(ring.name);
@@ -49,9 +47,19 @@ void updateScene8() {
     }
 }
 
+}  // namespace
+
+void initScene8() {
+    loadSceneModel(shipModel, "models/alus.ASE");
+    shipModel.computeNormals();
+}
+
+void updateScene8() {}
+
 void renderScene8() {
     const float now = musicTimeMs;
     PostFx& fx = *engine->postFx;
+    spinRings();
 
     engine->setPerspectiveFov(1024, 1024, 88);
     bindTextureFBO(glExtensions.fboColorTexture);
