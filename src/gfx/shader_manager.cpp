@@ -67,7 +67,9 @@ void ShaderManager::init() {
 
 unsigned int ShaderManager::loadProgram(const char* fragmentPath, const char* vertexPath) {
     std::printf("Compiling shader %s %s\n", fragmentPath, vertexPath);
-    return linkProgram(fragmentPath, vertexPath);
+    const unsigned int program = linkProgram(fragmentPath, vertexPath);
+    remember(program);
+    return program;
 }
 
 unsigned int ShaderManager::reloadProgram(unsigned int current, const char* fragmentPath, const char* vertexPath) {
@@ -91,19 +93,68 @@ unsigned int ShaderManager::reloadProgram(unsigned int current, const char* frag
         deleteShadersOf(current);
         glDeleteProgram(current);
     }
+    forget(current);
+    remember(program);
     return program;
 }
 
 void ShaderManager::setSampler(unsigned int program, const char* name) {
-    if (usable(program)) glUniform1i(glGetUniformLocation(program, name), 0);
+    if (const auto at = location(program, name)) glUniform1i(*at, 0);
 }
 
 void ShaderManager::setUniform1f(unsigned int program, float value, const char* name) {
-    if (usable(program)) glUniform1f(glGetUniformLocation(program, name), value);
+    if (const auto at = location(program, name)) glUniform1f(*at, value);
 }
 
 void ShaderManager::use(unsigned int program) {
-    if (shadersAvailable()) glUseProgram(usable(program) ? program : 0);
+    if (!shadersAvailable()) return;
+    for (const Program& p : programs_)
+        if (p.id == program) {
+            glUseProgram(p.linked ? program : 0);
+            return;
+        }
+    glUseProgram(usable(program) ? program : 0);
+}
+
+void ShaderManager::remember(unsigned int program) {
+    forget(program);
+    if (!shadersAvailable() || program == 0 || !glIsProgram(program)) return;
+    Program p{.id = program, .linked = usable(program), .uniforms = {}};
+    if (p.linked) {
+        GLint count = 0;
+        GLint longest = 0;
+        glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+        glGetProgramiv(program, GL_ACTIVE_UNIFORM_MAX_LENGTH, &longest);
+        std::vector<char> name(static_cast<size_t>(std::max(longest, 1)) + 1, '\0');
+        for (GLint i = 0; i < count; ++i) {
+            GLsizei length = 0;
+            GLint size = 0;
+            GLenum type = 0;
+            glGetActiveUniform(program, static_cast<GLuint>(i), static_cast<GLsizei>(name.size()), &length, &size, &type,
+                               name.data());
+            std::string text(name.data(), static_cast<size_t>(std::max(length, 0)));
+            // An array answers to its bare name too, as its first element.
+            if (text.size() > 3 && text.compare(text.size() - 3, 3, "[0]") == 0) text.resize(text.size() - 3);
+            p.uniforms.push_back({text, glGetUniformLocation(program, text.c_str())});
+        }
+    }
+    programs_.push_back(std::move(p));
+}
+
+void ShaderManager::forget(unsigned int program) {
+    std::erase_if(programs_, [program](const Program& p) { return p.id == program; });
+}
+
+std::optional<int> ShaderManager::location(unsigned int program, const char* name) const {
+    for (const Program& p : programs_) {
+        if (p.id != program) continue;
+        if (!p.linked) return std::nullopt;
+        for (const Uniform& u : p.uniforms)
+            if (u.name == name) return u.location;
+        return -1;
+    }
+    if (!usable(program)) return std::nullopt;
+    return glGetUniformLocation(program, name);
 }
 
 void ShaderManager::unuse() {
