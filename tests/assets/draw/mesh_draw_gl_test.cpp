@@ -269,4 +269,46 @@ TEST_F(AssetDraw, TrailSamplesTheLastEightUnitsWithTheirDepth) {
     glLoadIdentity();
 }
 
+// A quad the view volume clips away entirely is not sent, and one that
+// reaches into it by a hair is: what is left out could not have written a
+// pixel. The state of the one left out is still set.
+TEST_F(AssetDraw, ParticlesWhollyOutsideTheViewAreLeftOutWithTheirStateKept) {
+    ParticleSystem ps;
+    ps.quadSize = 0.1f;
+    const Vec3 places[] = {{0, 0, -0.5f}, {0, 0, 0.5f}, {1.2f, 0, -0.5f}, {0.599f, 0, -0.5f}, {0, -1.3f, -0.5f}};
+    for (int i = 0; i < 5; ++i) {
+        ps.types[i] = 0;
+        ps.alive[i] = 1;
+        ps.positions[i] = places[i];
+    }
+    ps.types[4] = 5;  // a spark, the last: it sets depth test off
+    ps.life[4] = 1;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    ps.draw();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint primitives = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+    glDeleteQueries(1, &query);
+    // In front, and reaching in from the right by a hair (the view is 0.5
+    // wide either side at that depth): two quads, however
+    // the driver splits them (one or two primitives each).
+    EXPECT_GE(primitives, 2u);
+    EXPECT_LE(primitives, 4u);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST)) << "the last particle's state, though it was not drawn";
+    float colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.6f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    forgetGlState();
+}
+
 }  // namespace

@@ -2,7 +2,7 @@
 // and only then emits and moves its particles for the next. So the first
 // frame of the symbols shows none of the 5000 motes it emits, and a burst of
 // sparks first shows in the frame after the one that emits it. Counted in
-// primitives: with no models in the scratch folder, the particles are what
+// primitives sent, with the real data: the particles in view are what
 // changes between two draws of the same frame.
 #include <GL/glew.h>
 #include <gtest/gtest.h>
@@ -71,31 +71,41 @@ double frameMs(long long n) { return offlineFrameMs(0.0, n, kFps); }
 
 TEST(FrameOrder, AFrameShowsWhatTheFramesBeforeItLeftNotWhatItEmits) {
     if (!ensureGlContext()) GTEST_SKIP() << "no display";
-    startUpWithFixtureShaders();
+    startUpIn(AFTERGLOW_DATA_DIR);
+    // The frame loop's own picture adds the letterbox bars: two quads.
+    constexpr GLuint kBars = 4;
 
     long long first = 0;
     while (sceneIndexAt(static_cast<float>(frameMs(first))) < 1) ++first;
     const Draws opening = drawsAt(frameMs(first));
-    EXPECT_GE(opening.afterUpdate, opening.beforeUpdate + 5000) << "the motes are not emitted in the first frame";
-    // The frame loop's own picture adds the letterbox bars: two quads.
+    EXPECT_GT(opening.afterUpdate, opening.beforeUpdate + 100) << "no motes in view after the first frame's update";
     EXPECT_GE(opening.frame, opening.beforeUpdate);
-    EXPECT_LT(opening.frame, opening.beforeUpdate + 10) << "the first frame of the symbols shows the motes";
+    EXPECT_LE(opening.frame, opening.beforeUpdate + kBars) << "the first frame of the symbols shows the motes";
 
-    // The first burst: the first frame after the motes' emission whose
-    // update draws from the spawn sequence (no mote expires this early).
+    // The bursts of the first active part of the turn: the frames after the
+    // motes' emission whose update draws from the spawn sequence (no mote
+    // expires this early). The first with sparks in view.
     startRunAt(frameMs(first));
     stepFrame();
-    long long burst = first + 1;
-    for (;; ++burst) {
-        ASSERT_EQ(sceneIndexAt(static_cast<float>(frameMs(burst))), 1) << "no burst in the symbols' first turn";
+    int bursts = 0;
+    for (long long n = first + 1;; ++n) {
+        ASSERT_EQ(sceneIndexAt(static_cast<float>(frameMs(n))), 1) << "no burst in view in the symbols' first turn";
         const uint32_t before = crtRandState();
         stepFrame();
-        if (crtRandState() != before) break;
+        if (crtRandState() == before) continue;
+        ++bursts;
+        const Draws sparks = drawsAt(frameMs(n));
+        if (sparks.afterUpdate < sparks.beforeUpdate + 10) {
+            // Out of view: the run goes on from the same state.
+            startRunAt(frameMs(n + 1));
+            continue;
+        }
+        EXPECT_GE(sparks.frame, sparks.beforeUpdate);
+        EXPECT_LE(sparks.frame, sparks.beforeUpdate + kBars)
+            << "the burst at " << frameMs(n) << " ms shows in the frame that emits it";
+        break;
     }
-    const Draws sparks = drawsAt(frameMs(burst));
-    EXPECT_GE(sparks.afterUpdate, sparks.beforeUpdate + 70) << "no burst at " << frameMs(burst) << " ms";
-    EXPECT_GE(sparks.frame, sparks.beforeUpdate);
-    EXPECT_LT(sparks.frame, sparks.beforeUpdate + 10) << "the burst shows in the frame that emits it";
+    EXPECT_GE(bursts, 1);
     EXPECT_EQ(glGetError(), GLenum{GL_NO_ERROR});
 }
 
