@@ -46,6 +46,35 @@ bool usable(unsigned int program) {
     return linked == GL_TRUE;
 }
 
+// Whether the program's vertex shader, if it has one, writes gl_Position
+// once and as ftransform(): the fixed-function place of every vertex. Read
+// from its source text; anything else (a second write, a moved vertex, a
+// comment naming gl_Position) counts as not.
+bool placesByFixedTransform(GLuint program) {
+    GLuint shaders[2] = {};
+    GLsizei count = 0;
+    glGetAttachedShaders(program, 2, &count, shaders);
+    for (GLsizei i = 0; i < count; ++i) {
+        GLint type = 0;
+        glGetShaderiv(shaders[i], GL_SHADER_TYPE, &type);
+        if (type != GL_VERTEX_SHADER) continue;
+        GLint length = 0;
+        glGetShaderiv(shaders[i], GL_SHADER_SOURCE_LENGTH, &length);
+        std::string source(static_cast<size_t>(std::max(length, 1)), '\0');
+        GLsizei written = 0;
+        glGetShaderSource(shaders[i], static_cast<GLsizei>(source.size()), &written, source.data());
+        source.resize(static_cast<size_t>(std::max(written, 0)));
+        std::string bare;
+        for (const char c : source)
+            if (c != ' ' && c != '\t' && c != '\n' && c != '\r') bare += c;
+        size_t mentions = 0;
+        for (size_t at = bare.find("gl_Position"); at != std::string::npos; at = bare.find("gl_Position", at + 1))
+            ++mentions;
+        if (mentions != 1 || bare.find("gl_Position=ftransform();") == std::string::npos) return false;
+    }
+    return true;
+}
+
 bool compiled(unsigned int shader) {
     GLint status = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
@@ -119,7 +148,7 @@ void ShaderManager::use(unsigned int program) {
 void ShaderManager::remember(unsigned int program) {
     forget(program);
     if (!shadersAvailable() || program == 0 || !glIsProgram(program)) return;
-    Program p{.id = program, .linked = usable(program), .uniforms = {}};
+    Program p{.id = program, .linked = usable(program), .fixedTransform = placesByFixedTransform(program), .uniforms = {}};
     if (p.linked) {
         GLint count = 0;
         GLint longest = 0;
@@ -145,6 +174,13 @@ void ShaderManager::forget(unsigned int program) {
     std::erase_if(programs_, [program](const Program& p) { return p.id == program; });
 }
 
+bool ShaderManager::keepsFixedTransform(unsigned int program) const {
+    if (program == 0) return true;
+    for (const Program& p : programs_)
+        if (p.id == program) return !p.linked || p.fixedTransform;
+    return false;
+}
+
 std::optional<int> ShaderManager::location(unsigned int program, const char* name) const {
     for (const Program& p : programs_) {
         if (p.id != program) continue;
@@ -159,6 +195,12 @@ std::optional<int> ShaderManager::location(unsigned int program, const char* nam
 
 void ShaderManager::unuse() {
     if (shadersAvailable()) glUseProgram(0);
+}
+
+unsigned int currentProgram() {
+    GLint program = 0;
+    if (shadersAvailable()) glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    return static_cast<unsigned int>(program);
 }
 
 std::optional<std::string> readTextFile(const char* path, std::string* problem) {

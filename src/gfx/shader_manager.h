@@ -45,6 +45,11 @@ public:
     void use(unsigned int program);
     // Makes program 0 current.
     void unuse();
+    // Whether program places its vertices where the fixed-function transform
+    // does: program 0, or one of this manager's whose vertex shader writes
+    // gl_Position only as ftransform() (or that has none). What culls
+    // primitives on the CPU (gfx/gl_matrix.h) trusts only those.
+    bool keepsFixedTransform(unsigned int program) const;
 
 private:
     struct Uniform {
@@ -54,6 +59,7 @@ private:
     struct Program {
         unsigned int id = 0;
         bool linked = false;
+        bool fixedTransform = false;
         std::vector<Uniform> uniforms;
     };
     std::vector<Program> programs_;
@@ -64,6 +70,10 @@ private:
     // the program cannot be used.
     std::optional<int> location(unsigned int program, const char* name) const;
 };
+
+// The program current in GL: 0 for fixed function, and where the driver has
+// no programs.
+unsigned int currentProgram();
 
 // The whole file as text, with Windows line ends read as plain ones; nothing
 // for a missing, empty or refused file (problem, when given, says which).

@@ -193,7 +193,7 @@ void drawTileField(int count) {
     takeFieldNow();
     float camera[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, camera);
-    const ViewVolume view;
+    ViewVolume view;
     bool lastLeftOut = false;
     float lastPx = 0.0f;
     TileFaces last;

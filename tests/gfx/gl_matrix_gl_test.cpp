@@ -60,7 +60,7 @@ TEST(GlMatrix, TheViewVolumeCallsOutsideOnlyWhatIsWhollyOutsideOnePlane) {
     gluPerspective(60.0, 1.0, 0.1, 100.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    const ViewVolume view;
+    ViewVolume view;
     float m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     // A square of half-size 0.1 about (x, y, z) in eye space.

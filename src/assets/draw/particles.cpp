@@ -112,7 +112,7 @@ void ParticleSystem::update(float dt) {
 void ParticleSystem::draw() const {
     float camera[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, camera);
-    const ViewVolume view;
+    ViewVolume view;
     glPushMatrix();
     for (int slot = 0; slot < kSlots; ++slot) {
         if (alive[slot] <= 0) continue;
