@@ -46,6 +46,35 @@ bool usable(unsigned int program) {
     return linked == GL_TRUE;
 }
 
+// Whether the program's vertex shader, if it has one, writes gl_Position
+// once and as ftransform(): the fixed-function place of every vertex. Read
+// from its source text; anything else (a second write, a moved vertex, a
+// comment naming gl_Position) counts as not.
+bool placesByFixedTransform(GLuint program) {
+    GLuint shaders[2] = {};
+    GLsizei count = 0;
+    glGetAttachedShaders(program, 2, &count, shaders);
+    for (GLsizei i = 0; i < count; ++i) {
+        GLint type = 0;
+        glGetShaderiv(shaders[i], GL_SHADER_TYPE, &type);
+        if (type != GL_VERTEX_SHADER) continue;
+        GLint length = 0;
+        glGetShaderiv(shaders[i], GL_SHADER_SOURCE_LENGTH, &length);
+        std::string source(static_cast<size_t>(std::max(length, 1)), '\0');
+        GLsizei written = 0;
+        glGetShaderSource(shaders[i], static_cast<GLsizei>(source.size()), &written, source.data());
+        source.resize(static_cast<size_t>(std::max(written, 0)));
+        std::string bare;
+        for (const char c : source)
+            if (c != ' ' && c != '\t' && c != '\n' && c != '\r') bare += c;
+        size_t mentions = 0;
+        for (size_t at = bare.find("gl_Position"); at != std::string::npos; at = bare.find("gl_Position", at + 1))
+            ++mentions;
+        if (mentions != 1 || bare.find("gl_Position=ftransform();") == std::string::npos) return false;
+    }
+    return true;
+}
+
 bool compiled(unsigned int shader) {
     GLint status = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
@@ -67,7 +96,9 @@ void ShaderManager::init() {
 
 unsigned int ShaderManager::loadProgram(const char* fragmentPath, const char* vertexPath) {
     std::printf("Compiling shader %s %s\n", fragmentPath, vertexPath);
-    return linkProgram(fragmentPath, vertexPath);
+    const unsigned int program = linkProgram(fragmentPath, vertexPath);
+    remember(program);
+    return program;
 }
 
 unsigned int ShaderManager::reloadProgram(unsigned int current, const char* fragmentPath, const char* vertexPath) {
@@ -91,23 +122,85 @@ unsigned int ShaderManager::reloadProgram(unsigned int current, const char* frag
         deleteShadersOf(current);
         glDeleteProgram(current);
     }
+    forget(current);
+    remember(program);
     return program;
 }
 
 void ShaderManager::setSampler(unsigned int program, const char* name) {
-    if (usable(program)) glUniform1i(glGetUniformLocation(program, name), 0);
+    if (const auto at = location(program, name)) glUniform1i(*at, 0);
 }
 
 void ShaderManager::setUniform1f(unsigned int program, float value, const char* name) {
-    if (usable(program)) glUniform1f(glGetUniformLocation(program, name), value);
+    if (const auto at = location(program, name)) glUniform1f(*at, value);
 }
 
 void ShaderManager::use(unsigned int program) {
-    if (shadersAvailable()) glUseProgram(usable(program) ? program : 0);
+    if (!shadersAvailable()) return;
+    for (const Program& p : programs_)
+        if (p.id == program) {
+            glUseProgram(p.linked ? program : 0);
+            return;
+        }
+    glUseProgram(usable(program) ? program : 0);
+}
+
+void ShaderManager::remember(unsigned int program) {
+    forget(program);
+    if (!shadersAvailable() || program == 0 || !glIsProgram(program)) return;
+    Program p{.id = program, .linked = usable(program), .fixedTransform = placesByFixedTransform(program), .uniforms = {}};
+    if (p.linked) {
+        GLint count = 0;
+        GLint longest = 0;
+        glGetProgramiv(program, GL_ACTIVE_UNIFORMS, &count);
+        glGetProgramiv(program, GL_ACTIVE_UNIFORM_MAX_LENGTH, &longest);
+        std::vector<char> name(static_cast<size_t>(std::max(longest, 1)) + 1, '\0');
+        for (GLint i = 0; i < count; ++i) {
+            GLsizei length = 0;
+            GLint size = 0;
+            GLenum type = 0;
+            glGetActiveUniform(program, static_cast<GLuint>(i), static_cast<GLsizei>(name.size()), &length, &size, &type,
+                               name.data());
+            std::string text(name.data(), static_cast<size_t>(std::max(length, 0)));
+            // An array answers to its bare name too, as its first element.
+            if (text.size() > 3 && text.compare(text.size() - 3, 3, "[0]") == 0) text.resize(text.size() - 3);
+            p.uniforms.push_back({text, glGetUniformLocation(program, text.c_str())});
+        }
+    }
+    programs_.push_back(std::move(p));
+}
+
+void ShaderManager::forget(unsigned int program) {
+    std::erase_if(programs_, [program](const Program& p) { return p.id == program; });
+}
+
+bool ShaderManager::keepsFixedTransform(unsigned int program) const {
+    if (program == 0) return true;
+    for (const Program& p : programs_)
+        if (p.id == program) return !p.linked || p.fixedTransform;
+    return false;
+}
+
+std::optional<int> ShaderManager::location(unsigned int program, const char* name) const {
+    for (const Program& p : programs_) {
+        if (p.id != program) continue;
+        if (!p.linked) return std::nullopt;
+        for (const Uniform& u : p.uniforms)
+            if (u.name == name) return u.location;
+        return -1;
+    }
+    if (!usable(program)) return std::nullopt;
+    return glGetUniformLocation(program, name);
 }
 
 void ShaderManager::unuse() {
     if (shadersAvailable()) glUseProgram(0);
+}
+
+unsigned int currentProgram() {
+    GLint program = 0;
+    if (shadersAvailable()) glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    return static_cast<unsigned int>(program);
 }
 
 std::optional<std::string> readTextFile(const char* path, std::string* problem) {

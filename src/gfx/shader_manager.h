@@ -20,6 +20,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 class ShaderManager {
 public:
@@ -33,15 +34,46 @@ public:
     // current; when a file is missing or does not compile or link, says so
     // and returns current, so the picture never goes blank.
     unsigned int reloadProgram(unsigned int current, const char* fragmentPath, const char* vertexPath);
-    // The setters look the uniform up by name on every call and set it on
-    // the current program; a name the program lacks is silently ignored, and
-    // so is a program that did not link.
+    // The setters find the uniform by name in program and set it on the
+    // current program; a name the program lacks is silently ignored, and so
+    // is a program that did not link. The programs this manager linked have
+    // their uniforms and link status noted once, when linked, so a frame
+    // asks the driver nothing; another program is looked up every call. (So
+    // a program of this manager's is deleted only by reloadProgram.)
     void setSampler(unsigned int program, const char* name);  // texture unit 0
     void setUniform1f(unsigned int program, float value, const char* name);
     void use(unsigned int program);
     // Makes program 0 current.
     void unuse();
+    // Whether program places its vertices where the fixed-function transform
+    // does: program 0, or one of this manager's whose vertex shader writes
+    // gl_Position only as ftransform() (or that has none). What culls
+    // primitives on the CPU (gfx/gl_matrix.h) trusts only those.
+    bool keepsFixedTransform(unsigned int program) const;
+
+private:
+    struct Uniform {
+        std::string name;
+        int location = -1;
+    };
+    struct Program {
+        unsigned int id = 0;
+        bool linked = false;
+        bool fixedTransform = false;
+        std::vector<Uniform> uniforms;
+    };
+    std::vector<Program> programs_;
+
+    void remember(unsigned int program);
+    void forget(unsigned int program);
+    // The uniform's location in program, -1 when it has none; nullopt when
+    // the program cannot be used.
+    std::optional<int> location(unsigned int program, const char* name) const;
 };
+
+// The program current in GL: 0 for fixed function, and where the driver has
+// no programs.
+unsigned int currentProgram();
 
 // The whole file as text, with Windows line ends read as plain ones; nothing
 // for a missing, empty or refused file (problem, when given, says which).

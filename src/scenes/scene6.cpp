@@ -34,8 +34,8 @@ constexpr float kSwingOverMs = 23000;    // the camera swings round and over
 constexpr float kRosetteStep = 0.05f;
 
 // The program's generator is reseeded for every rosette with its index in
-// the frame; what it gives is kept here, drawn in update in rosette order,
-// so a frame that is not drawn leaves the generator where a drawn one would.
+// the frame, so what it gives is a fixed function of the index: drawn once
+// at start-up for every rosette the stems ever grow.
 struct PetalDraws {
     uint32_t radius = 0;  // 0..9999: how far the rosette flies out in the burst
     float axis[3] = {};   // its tumble axis
@@ -55,13 +55,13 @@ void initScene6() {
     for (int i = 0; i < kFlowerCount; ++i) loadScenePath(flowerPaths[i], "models/kukka.ASE", i, 0.3f);
     loadSceneModel(flowerBackdrop, "models/tausta2.ASE");
     flowerBackdrop.computeNormals();
-}
-
-void updateScene6() {
-    const int count = rosetteCount(flowerGrowth(sceneTimeMs()));
+    // Growth stops at kGrowthEndMs, and a longer stem only adds rosettes.
+    const int count = rosetteCount(flowerGrowth(kGrowthEndMs));
     petalDraws.resize(static_cast<size_t>(count));
     for (int c = 0; c < count; ++c) petalDraws[static_cast<size_t>(c)] = drawPetalRandoms(c);
 }
+
+void updateScene6() {}
 
 void renderScene6() {
     beginSceneFrame();

@@ -6,6 +6,7 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <iterator>
 
 #include "assets/ase_model.h"
 #include "gfx/engine.h"
@@ -32,22 +33,35 @@ constexpr RingSpin kRingSpins[] = {
 
 }  // namespace
 
+namespace {
+
+// The rings' meshes and the sphere's, found once at start-up; -1 for one
+// the file lacks: such a ring does not turn, and without the sphere the
+// mask is all black.
+int ringMeshes[std::size(kRingSpins)];
+int sphereMesh = -1;
+
+// The rings' spin lives in the model, set from the clock before each pass
+// draws it.
+void spinRings() {
+    const float rho = sceneTimeMs() * 0.125f;
+    for (size_t i = 0; i < std::size(kRingSpins); ++i) {
+        if (ringMeshes[i] < 0) continue;
+        shipModel.meshes[ringMeshes[i]]->rotAxis = kRingSpins[i].axis;
+        shipModel.meshes[ringMeshes[i]]->rotAngle = rho;
+    }
+}
+
+}  // namespace
+
 void initScene8() {
     loadSceneModel(shipModel, "models/alus.ASE");
     shipModel.computeNormals();
+    for (size_t i = 0; i < std::size(kRingSpins); ++i) ringMeshes[i] = shipModel.findMesh(kRingSpins[i].name);
+    sphereMesh = shipModel.findMesh("\"sphere\"");
 }
 
-// The rings' spin lives in the model; both passes of the frame draw it.
-// A ring the file lacks simply does not turn.
-void updateScene8() {
-    const float rho = sceneTimeMs() * 0.125f;
-    for (const RingSpin& ring : kRingSpins) {
-        const int mesh = shipModel.findMesh(ring.name);
-        if (mesh < 0) continue;
-        shipModel.meshes[mesh]->rotAxis = ring.axis;
-        shipModel.meshes[mesh]->rotAngle = rho;
-    }
-}
+void updateScene8() {}
 
 void renderScene8() {
     const float now = musicTimeMs;
@@ -119,6 +133,7 @@ void drawScene8(bool shaded) {
 
     setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
     glPushMatrix();
+    spinRings();
 
     if (shaded) {
         ShaderManager& shaders = *engine->shaders;
@@ -135,7 +150,7 @@ void drawScene8(bool shaded) {
     } else {
         // Without a sphere in the file the mask is all black: no shafts.
         setGlState({.lighting = kOff});
-        shipModel.drawFlat(shipModel.findMesh("\"sphere\""));
+        shipModel.drawFlat(sphereMesh);
     }
 
     glPopMatrix();

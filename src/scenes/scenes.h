@@ -7,7 +7,9 @@
 //   reset  - puts back the state init left, so a loop to the start plays
 //            the scenes as the first pass did.
 //   render - draws the frame from that state (into the render target, then
-//            the passes); changes no state a later frame depends on.
+//            the passes); changes no state a later frame depends on. A
+//            frame renders before it updates, so it shows the state the
+//            frames before it left.
 //
 // Keeping update apart from render lets an offline shot run the frames
 // before the one it wants without drawing them and still arrive at exactly

@@ -34,9 +34,6 @@ struct TileShadeColour {
     bool inside = false;  // false: no colour, the current one stays
 };
 TileShadeColour tileShadeColour(int x, int z);
-// tileShadeColour, applied: sets the current colour for a tile inside the
-// grid and returns the brightness.
-float tileShade(int x, int z);
 
 // Where column (or row) index of a count x count field lies along x (or z):
 // 2 units a tile, centred on index count / 2 (a whole division).
@@ -62,7 +59,8 @@ struct TileFaces {
 };
 TileFaces tileFaces(int x, int z);
 
-// count x count tiles about the origin, one quad per face, in immediate mode.
-// Sets the "vLoc" uniform of progEnvmap once per tile (on whichever program
-// is current) and the colour per vertex; the modelview matrix is restored.
+// count x count tiles about the origin, one quad per face, in immediate mode
+// (one glBegin/glEnd a tile). Sets the "vLoc" uniform of progEnvmap once per
+// tile (on whichever program is current) and the colour per vertex; the
+// modelview matrix is restored.
 void drawTileField(int count);

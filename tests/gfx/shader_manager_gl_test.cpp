@@ -149,6 +149,21 @@ TEST_F(Shaders, UniformSettersActOnTheCurrentProgramByName) {
     EXPECT_EQ(current, 0);
 }
 
+// What culls on the CPU trusts only programs that place vertices where the
+// fixed transform does: not one whose vertex shader moves them.
+TEST_F(Shaders, OnlyAProgramThatKeepsTheFixedTransformIsTrustedToPlaceVertices) {
+    writeTextFile(dir.path(), "shaders/moved.vs",
+                  "void main() { gl_Position = ftransform(); gl_Position.x += 0.5; }\n");
+    GLuint fixed = 0, moved = 0;
+    load("shaders\\level.ps", "shaders\\plain.vs", fixed);
+    load("shaders\\level.ps", "shaders\\moved.vs", moved);
+    const ShaderManager& shaders = *engine->shaders;
+    EXPECT_TRUE(shaders.keepsFixedTransform(0));
+    EXPECT_TRUE(shaders.keepsFixedTransform(fixed));
+    EXPECT_FALSE(shaders.keepsFixedTransform(moved));
+    EXPECT_FALSE(shaders.keepsFixedTransform(fixed + moved + 100)) << "a program it does not know";
+}
+
 // While watching, an edited pair replaces its program; a pair that does not
 // compile, link or exist leaves the previous program, so nothing goes blank.
 TEST_F(Shaders, AReloadTakesTheEditedFilesAndAFailingOneKeepsThePreviousProgram) {

@@ -3,8 +3,11 @@
 #include <GL/gl.h>
 
 #include <cmath>
+#include <vector>
 
 #include "assets/ase_model.h"
+#include "gfx/gl_matrix.h"
+#include "gfx/shader_manager.h"
 #include "gfx/gl_state.h"
 
 namespace {
@@ -30,27 +33,90 @@ TexCoord cornerTexCoord(const AseMesh& mesh, uint32_t f, int k) {
                                                                       : TexCoord{};
 }
 
-// One glBegin/glEnd pair per triangle. Faces pointing outside the vertex
-// list are skipped.
-void drawFaces(const AseMesh& mesh, bool textured) {
+// What the GL would throw away of a model's triangles, worked out on the
+// CPU so that they are not sent: those the view volume clips away whole,
+// and, with face culling on, those wound the culled way beyond doubt.
+struct Culling {
+    ViewVolume view;
+    int culledWinding = 0;  // +1 or -1 (clearWinding's), 0 for none, 2 for both
+};
+
+Culling currentCulling() {
+    Culling c;
+    if (!glIsEnabled(GL_CULL_FACE)) return c;
+    GLint front = GL_CCW;
+    GLint mode = GL_BACK;
+    glGetIntegerv(GL_FRONT_FACE, &front);
+    glGetIntegerv(GL_CULL_FACE_MODE, &mode);
+    const int frontWinding = front == GL_CW ? -1 : 1;
+    c.culledWinding = mode == GL_FRONT_AND_BACK ? 2 : mode == GL_FRONT ? frontWinding : -frontWinding;
+    return c;
+}
+
+// The clip points of a mesh's vertices, one mesh at a time; grows to the
+// largest mesh once.
+std::vector<ClipPoint> clipped;
+
+void sendCorner(const AseMesh& mesh, uint32_t f, int k, bool normals, bool textured) {
+    const auto v = static_cast<uint32_t>(mesh.faces[f][k]);
+    if (normals) {
+        const Vec3& n = mesh.vertexNormals[v];
+        glNormal3f(n.x, n.y, n.z);
+    }
+    if (textured) {
+        const TexCoord t = cornerTexCoord(mesh, f, k);
+        glTexCoord2f(t.u, t.v);
+    }
+    const Vec3& p = mesh.vertices[v];
+    glVertex3f(p.x, p.y, p.z);
+}
+
+// The mesh's triangles in one glBegin/glEnd, each on its own as before
+// (GL_TRIANGLES), so the same primitives for far fewer calls, less those
+// culling says the GL would discard. Faces pointing outside the vertex list
+// are skipped. Leaves the normal and texture coordinate of the last valid
+// corner current, sent or not.
+void drawFaces(const AseMesh& mesh, bool textured, Culling* culling, bool normalsSeen = true) {
+    if (mesh.faces.empty()) return;
     const bool normals = !mesh.vertexNormals.empty();
+    const bool sendNormals = normals && normalsSeen;
+    const bool culls = culling && culling->view.trusted();
+    if (culls) {
+        float m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        culling->view.setModelview(m);
+        clipped.resize(mesh.vertices.size());
+        for (size_t i = 0; i < mesh.vertices.size(); ++i) clipped[i] = culling->view.clip(mesh.vertices[i]);
+    }
+    bool anyValid = false;
+    bool lastLeftOut = false;
+    uint32_t last = 0;
+    glBegin(GL_TRIANGLES);
     for (uint32_t f = 0; f < mesh.faces.size(); ++f) {
         if (!mesh.faceIsValid(f)) continue;
-        glBegin(GL_TRIANGLES);
-        for (int k = 0; k < 3; ++k) {
-            const auto v = static_cast<uint32_t>(mesh.faces[f][k]);
-            if (normals) {
-                const Vec3& n = mesh.vertexNormals[v];
-                glNormal3f(n.x, n.y, n.z);
+        anyValid = true;
+        last = f;
+        if (culls) {
+            const ClipPoint& a = clipped[static_cast<uint32_t>(mesh.faces[f][0])];
+            const ClipPoint& b = clipped[static_cast<uint32_t>(mesh.faces[f][1])];
+            const ClipPoint& c = clipped[static_cast<uint32_t>(mesh.faces[f][2])];
+            bool leftOut = (a.outside & b.outside & c.outside) != 0;
+            if (!leftOut && culling->culledWinding != 0) {
+                const int winding = clearWinding(a, b, c);
+                leftOut = winding != 0 && (culling->culledWinding == 2 || winding == culling->culledWinding);
             }
-            if (textured) {
-                const TexCoord t = cornerTexCoord(mesh, f, k);
-                glTexCoord2f(t.u, t.v);
-            }
-            const Vec3& p = mesh.vertices[v];
-            glVertex3f(p.x, p.y, p.z);
+            lastLeftOut = leftOut;
+            if (leftOut) continue;
         }
-        glEnd();
+        for (int k = 0; k < 3; ++k) sendCorner(mesh, f, k, sendNormals, textured);
+    }
+    glEnd();
+    if (!anyValid || (!lastLeftOut && sendNormals == normals)) return;
+    const auto v = static_cast<uint32_t>(mesh.faces[last][2]);
+    if (normals) glNormal3f(mesh.vertexNormals[v].x, mesh.vertexNormals[v].y, mesh.vertexNormals[v].z);
+    if (textured) {
+        const TexCoord t = cornerTexCoord(mesh, last, 2);
+        glTexCoord2f(t.u, t.v);
     }
 }
 
@@ -89,9 +155,9 @@ void AseMesh::computeNormals() {
     for (Vec3& n : vertexNormals) n = normalised(n);
 }
 
-void AseMesh::drawTextured() const { drawFaces(*this, true); }
+void AseMesh::drawTextured() const { drawFaces(*this, true, nullptr); }
 
-void AseMesh::drawUntextured() const { drawFaces(*this, false); }
+void AseMesh::drawUntextured() const { drawFaces(*this, false, nullptr); }
 
 void AseMesh::ripple(float frequency, float amplitude, float phase) {
     for (Vec3& v : vertices) {
@@ -108,6 +174,7 @@ void AseMesh::restoreVertices() {
 }
 
 void AseModel::draw() const {
+    Culling culling = currentCulling();
     glPushMatrix();
     for (const auto& mesh : meshes) {
         glPushMatrix();
@@ -116,10 +183,10 @@ void AseModel::draw() const {
         // A mesh without texture vertices has nothing to map a texture with.
         if (texture == -1 || mesh->texcoords.empty() || !textures) {
             setGlState({.texture2D = kOff});
-            mesh->drawUntextured();
+            drawFaces(*mesh, false, &culling);
         } else {
             textures->bind(texture);  // texturing on
-            mesh->drawTextured();
+            drawFaces(*mesh, true, &culling);
         }
         glPopMatrix();
     }
@@ -127,6 +194,10 @@ void AseModel::draw() const {
 }
 
 void AseModel::drawFlat(int highlight) const {
+    Culling culling = currentCulling();
+    // Flat colours: without lighting or a program nothing reads a normal,
+    // and only the last one is left current.
+    const bool normalsSeen = glIsEnabled(GL_LIGHTING) == GL_TRUE || currentProgram() != 0;
     glPushMatrix();
     setGlState({.texture2D = kOff});
     for (size_t i = 0; i < meshes.size(); ++i) {
@@ -134,7 +205,7 @@ void AseModel::drawFlat(int highlight) const {
         applyNodeTransform(*meshes[i]);
         glColor3f(0, 0, 0);
         if (static_cast<int>(i) == highlight) glColor3f(1, 1, 1);
-        meshes[i]->drawUntextured();
+        drawFaces(*meshes[i], false, &culling, normalsSeen);
         glPopMatrix();
     }
     glPopMatrix();

@@ -2,11 +2,13 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "assets/crt_random.h"
 #include "assets/spline_path.h"
+#include "gfx/gl_matrix.h"
 #include "gfx/gl_state.h"
 
 namespace {
@@ -21,14 +23,15 @@ Vec3 randomInBox(float sx, float sy, float sz) {
     return {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
 }
 
-// Leaves the translation of the current modelview matrix and drops its
-// rotation and scale, so what follows is drawn in eye units facing the eye.
-void faceCamera() {
-    float m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    for (int column = 0; column < 3; ++column)
-        for (int row = 0; row < 3; ++row) m[column * 4 + row] = column == row ? 1.0f : 0.0f;
-    glLoadMatrixf(m);
+// The camera matrix translated to p, its rotation and scale dropped: what
+// follows is drawn in eye units facing the eye.
+void facingAt(const float (&camera)[16], const Vec3& p, float (&m)[16]) {
+    float column[4];
+    translatedColumn(camera, p, column);
+    for (int i = 0; i < 16; ++i) m[i] = camera[i];
+    for (int c = 0; c < 3; ++c)
+        for (int row = 0; row < 3; ++row) m[c * 4 + row] = c == row ? 1.0f : 0.0f;
+    for (int row = 0; row < 4; ++row) m[12 + row] = column[row];
 }
 
 void quad(float s) {
@@ -107,12 +110,13 @@ void ParticleSystem::update(float dt) {
 }
 
 void ParticleSystem::draw() const {
+    float camera[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, camera);
+    ViewVolume view;
+    glPushMatrix();
     for (int slot = 0; slot < kSlots; ++slot) {
         if (alive[slot] <= 0) continue;
         const Vec3& p = positions[slot];
-        glPushMatrix();
-        glTranslatef(p.x, p.y, p.z);
-        faceCamera();
         float s = quadSize;
         switch (types[slot]) {
             case kRisingDust: {
@@ -140,33 +144,87 @@ void ParticleSystem::draw() const {
             default:  // kPlainDust and unknown types: the state as it stands
                 break;
         }
+        // The state above is set for every particle, drawn or not, so the
+        // next one and whatever follows find it as the last one left it.
+        float facing[16];
+        facingAt(camera, p, facing);
+        const Vec3 corners[4] = {{-s, s, 0}, {s, s, 0}, {s, -s, 0}, {-s, -s, 0}};
+        if (view.whollyOutside(facing, corners, 4)) continue;
+        glLoadMatrixf(facing);
         quad(s);
-        glPopMatrix();
     }
+    glPopMatrix();
 }
 
 void ParticleSystem::buildTrail(const SplinePath& path, float t) {
+    float camera[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, camera);
     float u = t - 8.0f;
     if (!(u > 0)) u = 0;
     while (u < t && trailCount < kSlots) {
         const int slot = trailCount;
         const Vec3 p = path.evaluate(u);
         positions[slot] = p;
-        glPushMatrix();
-        glTranslatef(p.x, p.y, p.z);
-        float m[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, m);
-        glPopMatrix();
+        float column[4];
+        translatedColumn(camera, p, column);
         alive[slot] = 1;
         types[slot] = kTrailPoint;
-        life[slot] = m[14];  // eye-space z: negative in front of the camera
+        life[slot] = column[2];  // eye-space z: negative in front of the camera
         u += 0.01f;
         trailCount += 1;
     }
 }
 
+namespace {
+
+struct TrailPoint {
+    float depth;
+    Vec3 position;
+};
+
+// Scratch for the trail's sort: one trail at a time, on the drawing thread.
+TrailPoint trailRun[ParticleSystem::kSlots];
+TrailPoint trailMerged[ParticleSystem::kSlots];
+
+// Bottom-up merge sort by depth that keeps equal depths in their order: the
+// order insertion sort gives, in n log n steps where the trail, built from
+// its near end, would make insertion sort move every point past all the
+// others.
+void mergeSortByDepth(TrailPoint* points, int n) {
+    TrailPoint* from = points;
+    TrailPoint* to = trailMerged;
+    for (int width = 1; width < n; width *= 2) {
+        for (int lo = 0; lo < n; lo += 2 * width) {
+            const int mid = std::min(lo + width, n);
+            const int hi = std::min(lo + 2 * width, n);
+            int a = lo, b = mid, out = lo;
+            while (a < mid && b < hi) to[out++] = from[b].depth < from[a].depth ? from[b++] : from[a++];
+            while (a < mid) to[out++] = from[a++];
+            while (b < hi) to[out++] = from[b++];
+        }
+        std::swap(from, to);
+    }
+    if (from != points) std::copy(from, from + n, points);
+}
+
+}  // namespace
+
 void ParticleSystem::sortTrail() {
     const int n = trailCount < kSlots ? trailCount : kSlots;
+    bool comparable = true;
+    for (int i = 0; i < n; ++i)
+        if (std::isnan(life[i])) comparable = false;
+    if (comparable) {
+        for (int i = 0; i < n; ++i) trailRun[i] = {life[i], positions[i]};
+        mergeSortByDepth(trailRun, n);
+        for (int i = 0; i < n; ++i) {
+            life[i] = trailRun[i].depth;
+            positions[i] = trailRun[i].position;
+        }
+        return;
+    }
+    // A NaN compares with nothing, and the passes then depend on where it
+    // sits: the insertion sort as it is, every pass down to 1.
     for (int i = 1; i < n; ++i)
         for (int j = i; j >= 1; --j)
             if (life[j] < life[j - 1]) {

@@ -50,7 +50,8 @@ public:
     void update(float dt);
     // Every live particle as one quad facing the camera. Sets the blend,
     // depth-test and colour state per type and leaves what the last particle
-    // set; the matrix is restored.
+    // set; the matrix is restored. A quad wholly outside the view volume is
+    // not sent (its state still is): it would write nothing.
     void draw() const;
 
     void resetTrail() { trailCount = 0; }

@@ -41,7 +41,7 @@ std::string seconds(long long frames, long rate) {
 
 }  // namespace
 
-DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
+DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop, DecodeProgress* progress) {
     DecodedMusic music;
     DataRead opened;
     const FdCloser file{openDataFile(path.c_str(), DataKind::Music, opened)};
@@ -81,7 +81,20 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
         return music;
     }
     const off_t expected = mpg123_length(mh);
-    if (expected > 0 && expected <= kMaxFrames) music.samples.reserve(static_cast<size_t>(expected) * 2);
+    // Decoding past the reserve while a reader streams from it goes on in
+    // rest instead: the published buffer must never move.
+    FloatBuffer rest;
+    bool published = false;  // a reader may hold music.samples' buffer
+    bool diverted = false;   // the reserve is full: the rest goes to rest
+    bool formatChanged = false;
+    if (expected > 0 && expected <= kMaxFrames) {
+        music.samples.reserve((static_cast<size_t>(expected) + kLengthSlackFrames) * 2);
+        if (progress) {
+            progress->sampleRate.store(static_cast<int>(rate));
+            progress->base.store(music.samples.data(), std::memory_order_release);
+            published = true;
+        }
+    }
 
     std::vector<float> chunk(16384);
     for (;;) {
@@ -93,15 +106,19 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
         size_t bytes = 0;
         const int rc = mpg123_read(mh, reinterpret_cast<unsigned char*>(chunk.data()), chunk.size() * sizeof(float), &bytes);
         const size_t values = bytes / sizeof(float);
+        const size_t adding = channels == 2 ? values : 2 * values;  // floats, once mono is doubled
+        if (published && music.samples.size() + adding > music.samples.capacity()) diverted = true;
+        FloatBuffer& target = diverted ? rest : music.samples;
         if (channels == 2) {
-            music.samples.insert(music.samples.end(), chunk.begin(), chunk.begin() + values);
+            target.insert(target.end(), chunk.begin(), chunk.begin() + values);
         } else {
             for (size_t i = 0; i < values; ++i) {
-                music.samples.push_back(chunk[i]);
-                music.samples.push_back(chunk[i]);
+                target.push_back(chunk[i]);
+                target.push_back(chunk[i]);
             }
         }
-        if (music.frames() > kMaxFrames) {
+        if (published && !diverted && !formatChanged) progress->frames.store(music.frames(), std::memory_order_release);
+        if (music.frames() + static_cast<long long>(rest.size() / 2) > kMaxFrames) {
             music.samples.clear();
             music.error = "longer than 30 minutes; refusing to decode it";
             return music;
@@ -109,6 +126,7 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
         if (rc == MPG123_DONE) break;
         if (rc == MPG123_NEW_FORMAT) {
             mpg123_getformat(mh, &rate, &channels, &encoding);
+            formatChanged = true;  // what is published was read at the old rate
             continue;
         }
         if (rc != MPG123_OK) {
@@ -117,10 +135,21 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop) {
                 music.error = mpg123_strerror(mh);
                 return music;
             }
-            music.warning = std::string("damaged after ") + seconds(music.frames(), rate) + " (" + mpg123_strerror(mh) +
+            const long long decoded = music.frames() + static_cast<long long>(rest.size() / 2);
+            music.warning = std::string("damaged after ") + seconds(decoded, rate) + " (" + mpg123_strerror(mh) +
                             "); the rest is silent";
             break;
         }
+    }
+    if (!rest.empty()) {
+        // Outgrown: the whole in a buffer of its own, the published one kept
+        // for whoever still reads it.
+        FloatBuffer whole;
+        whole.reserve(music.samples.size() + rest.size());
+        whole.insert(whole.end(), music.samples.begin(), music.samples.end());
+        whole.insert(whole.end(), rest.begin(), rest.end());
+        if (progress) progress->outgrown = std::move(music.samples);
+        music.samples = std::move(whole);
     }
     if (music.samples.empty()) {
         music.error = "no audio frames in the file";

@@ -34,6 +34,9 @@ constexpr double kStartTimeoutSec = 2.0;
 // No callback for this long while playing: the device has stopped (a sound
 // server that hangs). The clock slows down meanwhile, but keeps moving.
 constexpr double kStallSec = 0.5;
+// Playback starts once this much music past the start is decoded; the rest
+// decodes behind the show, far faster than it plays.
+constexpr double kDecodedAheadMs = 4000.0;
 
 double wallSeconds() {
     using namespace std::chrono;
@@ -55,6 +58,11 @@ struct MusicState {
     MusicConfig config;
     DecodedMusic music;
     ClockMode mode = ClockMode::Steady;
+    // While the rest decodes behind the show: what of it is decoded so far,
+    // in the worker's buffer (music holds only the sample rate then).
+    bool streaming = false;
+    const float* streamSamples = nullptr;
+    long long streamFrames = 0;
 
     // audio
     SDL_AudioDeviceID device = 0;
@@ -270,27 +278,75 @@ double currentPositionMs() {
     return steadyPositionMs();
 }
 
+const float* samplesNow() {
+    if (state.streaming) return state.streamSamples;
+    return state.music.samples.empty() ? nullptr : state.music.samples.data();
+}
+
+long long framesNow() { return state.streaming ? state.streamFrames : state.music.frames(); }
+
+void reportDecodeProblems() {
+    if (!state.music.error.empty())
+        std::fprintf(stderr, "afterglow: cannot play \"%s\": %s; the presentation runs silently\n",
+                     state.config.path.c_str(), state.music.error.c_str());
+    if (!state.music.warning.empty()) reportFileProblem(state.config.path, state.music.warning);
+}
+
+// While the rest decodes behind the show: the device and the spectrum get
+// what is decoded so far, and the whole once it is done (in the same place:
+// the buffer does not move, or the decode copied it and kept the old one
+// for the readers until now).
+void followDecode() {
+    if (!state.streaming) return;
+    const MusicSoFar so = musicSoFar();
+    if (state.device) SDL_LockAudioDevice(state.device);
+    if (so.complete) {
+        state.music = takeDecodedMusic(state.config.path);
+        state.streaming = false;
+    } else {
+        state.streamFrames = so.frames;
+    }
+    state.feed.samples = samplesNow();
+    state.feed.frames = framesNow();
+    if (state.device) SDL_UnlockAudioDevice(state.device);
+    if (state.streaming) return;
+    releaseMusicSoFar();
+    reportDecodeProblems();
+}
+
 }  // namespace
 
 int startMusic(const MusicConfig& config) {
     state.config = config;
     spectrumBins = spectrumStorage;
+    std::fill(std::begin(spectrumStorage), std::end(spectrumStorage), 0.0f);  // a fresh start hears nothing yet
 
-    state.music = takeDecodedMusic(config.path);
-    if (!state.music.error.empty())
-        std::fprintf(stderr, "afterglow: cannot play \"%s\": %s; the presentation runs silently\n",
-                     config.path.c_str(), state.music.error.c_str());
-    if (!state.music.warning.empty()) reportFileProblem(config.path, state.music.warning);
+    // Playback needs only the first seconds past the start; an offline run
+    // reads anywhere from its first frame on, and takes the whole.
+    state.streaming = false;
+    if (config.mode != ClockMode::Offline && musicDecoding(config.path)) {
+        const MusicSoFar first = waitForMusic(std::max(config.startMs, 0.0) + kDecodedAheadMs);
+        if (!first.complete && first.samples) {
+            state.music = DecodedMusic{};
+            state.music.sampleRate = first.sampleRate;
+            state.streaming = true;
+            state.streamSamples = first.samples;
+            state.streamFrames = first.frames;
+        }
+    }
+    if (!state.streaming) {
+        state.music = takeDecodedMusic(config.path);
+        reportDecodeProblems();
+    }
 
     const double startMs = clampSeek(config.startMs);
     state.config.startMs = startMs;
     state.mode = config.mode;
-    if (state.mode == ClockMode::Audio && (state.music.samples.empty() || !openAudioDevice()))
-        state.mode = ClockMode::Steady;
+    if (state.mode == ClockMode::Audio && (framesNow() == 0 || !openAudioDevice())) state.mode = ClockMode::Steady;
 
     if (state.mode == ClockMode::Audio) {
-        state.feed.samples = state.music.samples.data();
-        state.feed.frames = state.music.frames();
+        state.feed.samples = samplesNow();
+        state.feed.frames = framesNow();
         moveTo(startMs);
         // The device stays paused until the first frame is drawn
         // (waitForMusicToPlay): the first note then comes with it.
@@ -305,6 +361,7 @@ int startMusic(const MusicConfig& config) {
 }
 
 void updateMusicClock() {
+    followDecode();
     const float now = static_cast<float>(currentPositionMs());
     advanceClock(now, clockmath::clampFrameDelta(now, musicTimeMs));
 }
@@ -312,8 +369,7 @@ void updateMusicClock() {
 void refreshSpectrum() {
     const long long endFrame =
         state.music.sampleRate ? static_cast<long long>(musicTimeMs * static_cast<double>(state.music.sampleRate) / 1000.0) : 0;
-    clockmath::computeSpectrum(state.music.samples.empty() ? nullptr : state.music.samples.data(),
-                               state.music.frames(), endFrame, spectrumBins);
+    clockmath::computeSpectrum(samplesNow(), framesNow(), endFrame, spectrumBins);
 }
 
 void seekMusic(float deltaMs) {

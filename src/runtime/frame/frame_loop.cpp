@@ -93,7 +93,7 @@ void restartPresentation() {
 
 }  // namespace
 
-void stepFrame() {
+void beginFrame() {
     noteClockRead();
     if (offlineClockRunning())
         advanceOfflineClock();
@@ -102,8 +102,16 @@ void stepFrame() {
     refreshSpectrum();
     sceneIndex = findSceneIndex();
     countFrame();
+}
+
+void updateFrame() {
     // A held clock holds the state too: the paused frame is drawn again as it was.
     if (validScene() && !musicPaused()) sceneTable[sceneIndex].update();
+}
+
+void stepFrame() {
+    beginFrame();
+    updateFrame();
 }
 
 void displayFrame() {
@@ -147,7 +155,7 @@ namespace {
 // The frame into whatever the window target is.
 bool drawPicture() {
     engine->shaders->unuse();
-    stepFrame();
+    beginFrame();
     showFrameRate();
     if (validScene()) sceneTable[sceneIndex].render();
     if (glChecksEnabled()) {
@@ -155,6 +163,10 @@ bool drawPicture() {
                                  std::to_string(static_cast<int>(musicTimeMs)) + " ms";
         checkGlErrorsInDebug(step.c_str());
     }
+    // Drawn first, then emitted and moved: a frame shows what the frames
+    // before it left, so a burst shows from the frame after the one that
+    // emits it, and a scene's first frame shows none of what it emits.
+    updateFrame();
     // The frame past the end is drawn but never shown.
     if (musicTimeMs > static_cast<float>(kPresentationEndMs)) {
         if (!looping) quitProgram(0);

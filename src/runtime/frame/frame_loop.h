@@ -5,7 +5,8 @@
 // glutMainLoop() with displayFrame() as the display callback (playback) or
 // draws its frames itself with drawFrame() (the offline runs). Each frame:
 // fixed-function state, clock, scene index, frame counter and title, the
-// scene, the end test, the letterbox bars, the swap.
+// scene drawn, then the scene's update (emissions, particle motion: what the
+// next frame shows), the end test, the letterbox bars, the swap.
 #pragma once
 
 // The window and display sizes and the letterbox band, which reshape()
@@ -29,9 +30,14 @@ void presentFrame();
 void idleRedisplay();
 void reshape(int width, int height);
 
-// The state half of a frame (clock, scene index, frame counter, the scene's
-// update) without drawing. The clock is the replay's fixed frame clock once
-// an offline run has started it, the music's otherwise.
+// The clock half of a frame: the clock, the spectrum, the scene index and
+// the frame counter. The clock is the replay's fixed frame clock once an
+// offline run has started it, the music's otherwise.
+void beginFrame();
+// The state half: the scene's update, which drawFrame() runs after the
+// scene has drawn. Nothing while the music is paused.
+void updateFrame();
+// A frame without drawing: beginFrame(), then updateFrame().
 void stepFrame();
 
 // Draws the frame at ms, and the opening of every other scene, once into

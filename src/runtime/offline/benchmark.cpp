@@ -27,6 +27,7 @@
 #include "runtime/replay/replay.h"
 #include "runtime/report/benchmark_report.h"
 #include "runtime/report/startup_report.h"
+#include "runtime/report/thread_cost.h"
 #include "runtime/timeline/timeline.h"
 
 namespace {
@@ -179,6 +180,9 @@ public:
     bool drawsIntoWindow() const override { return true; }
 
     bool frame(long long i) override {
+        countHeapAllocations(true);
+        const long long allocationsBefore = heapAllocations();
+        const double cpuBefore = threadCpuMs();
         const Clock::time_point start = Clock::now();
         counter_.begin();
         drawFrame();
@@ -187,12 +191,15 @@ public:
         if (hasWindow()) glutSwapBuffers();
         glFinish();
         const Clock::time_point end = Clock::now();
+        const double cpuMs = threadCpuMs() - cpuBefore;
+        const long long allocations = heapAllocationsCounted() ? heapAllocations() - allocationsBefore : -1;
+        countHeapAllocations(false);
         if (i == 0) {
             startupLap(StartupStep::FirstFrame);
             report_.startup = startupReport();
             report_.startupMs = report_.startup.wall.total();
         }
-        samples_.push_back({sceneIndex, msBetween(start, end), fragments});
+        samples_.push_back({sceneIndex, msBetween(start, end), fragments, cpuMs, allocations});
         return true;
     }
 

@@ -22,6 +22,13 @@ struct OfflineClock {
     long long next = 0;  // the frame advanceOfflineClock() gives next
 } offlineClock;
 
+// The clock's values and sceneIndex of the frame at ms, as a frame sets
+// them; nothing else.
+void placeFrameAt(double ms, double deltaMs) {
+    advanceClock(static_cast<float>(ms), static_cast<float>(deltaMs));
+    sceneIndex = findSceneIndex();
+}
+
 }  // namespace
 
 void rememberStartOfShow() {
@@ -50,8 +57,7 @@ long long spanFrameCount(double fromMs, double toMs, int fps) {
 }
 
 void stepSceneFrameAt(double ms, double deltaMs) {
-    advanceClock(static_cast<float>(ms), static_cast<float>(deltaMs));
-    sceneIndex = findSceneIndex();
+    placeFrameAt(ms, deltaMs);
     if (sceneIndex >= 0 && sceneIndex < kSceneCount) sceneTable[sceneIndex].update();
 }
 
@@ -70,8 +76,10 @@ void rebuildSceneStateAt(double ms, double fps) {
     advanceEarlierScenes(ms, fps);
     const int lead = leadInFrames(ms, fps);
     const double startMs = ms - lead * (1000.0 / fps);
-    // Frame `lead` is the one at ms: the frame a shot draws.
-    for (int n = 0; n <= lead; ++n) stepSceneFrameAt(offlineFrameMs(startMs, n, fps), 1000.0 / fps);
+    // Frame `lead` is the one at ms, the frame a shot draws: from the state
+    // its predecessors left, before its own update.
+    for (int n = 0; n < lead; ++n) stepSceneFrameAt(offlineFrameMs(startMs, n, fps), 1000.0 / fps);
+    placeFrameAt(offlineFrameMs(startMs, lead, fps), 1000.0 / fps);
 }
 
 void startOfflineClock(double ms, double fps) {

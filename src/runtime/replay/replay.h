@@ -7,7 +7,7 @@
 //
 //   rememberStartOfShow();               // once, at the end of start-up
 //   startOfflineClock(fromMs, fps);      // an offline run: state behind it
-//   ... each frame: advanceOfflineClock(), then the scene's update and render
+//   ... each frame: advanceOfflineClock(), the scene's render, its update
 //   rebuildSceneStateAt(ms, kShotFps);   // a seek while watching: every
 //                                        // scene's state at the frame at ms
 //
@@ -43,7 +43,8 @@ long long spanFrameCount(double fromMs, double toMs, int fps);
 
 // The state half of one frame at music time ms after a frame of deltaMs:
 // the clock's values and sceneIndex are set as a frame sets them, then the
-// scene's update runs. The spectrum is left alone.
+// scene's update runs (a drawn frame runs it after drawing). The spectrum
+// is left alone.
 void stepSceneFrameAt(double ms, double deltaMs);
 
 // From the start of the show: steps every frame of a run from 0 at fps that
@@ -53,8 +54,9 @@ void stepSceneFrameAt(double ms, double deltaMs);
 void advanceEarlierScenes(double ms, double fps);
 
 // restoreStartOfShow, advanceEarlierScenes, then the scene's own frames from
-// its start (spaced as a run's lead-in) up to and including the frame at ms:
-// the state a shot at ms draws. Leaves musicTimeMs at ms.
+// its start (spaced as a run's lead-in) up to the frame at ms, which is
+// placed but not updated: the state a shot at ms draws, from the updates of
+// the frames before it. Leaves musicTimeMs at ms.
 void rebuildSceneStateAt(double ms, double fps);
 
 // The offline runs' clock. Starts the music for its spectrum only (no

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 
 #include "runtime/report/report_format.h"
 
@@ -13,10 +14,18 @@ std::string cell(double value, int width, int decimals) {
     return formatText("%*.*f", width, decimals, value);
 }
 
+std::string countCell(long long value, int width) {
+    if (value < 0) return formatText("%*s", width, "-");
+    return formatText("%*lld", width, value);
+}
+
+std::string jsonCount(long long value) { return value < 0 ? "null" : std::to_string(value); }
+
 std::string tableRow(const BenchmarkRow& row) {
     const std::string name = row.scene < 0 ? "all" : std::to_string(row.scene);
     return formatText("%5s %7lld", name.c_str(), row.frames) + cell(row.meanFps, 10, 2) +
-           cell(row.onePercentLowFps, 12, 2) + cell(row.worstMs, 10, 1) +
+           cell(row.onePercentLowFps, 12, 2) + cell(row.worstMs, 10, 1) + cell(row.cpuMeanMs, 8, 2) +
+           cell(row.cpuWorstMs, 11, 1) + countCell(row.steadyAllocations, 8) +
            cell(row.fragmentsPerFrame < 0.0 ? -1.0 : row.fragmentsPerFrame / 1e6, 13, 2) +
            cell(row.fillFloorMs, 10, 1) + cell(row.frameToFloor, 13, 1) + "\n";
 }
@@ -42,6 +51,9 @@ std::string jsonRow(const BenchmarkRow& row, const std::string& indent) {
     out += "\"frames\": " + std::to_string(row.frames) + ", \"meanFrameMs\": " + jsonNumber(row.meanMs) +
            ", \"meanFps\": " + jsonNumber(row.meanFps) + ", \"onePercentLowFps\": " + jsonNumber(row.onePercentLowFps) +
            ", \"worstFrameMs\": " + jsonNumber(row.worstMs) + ",\n" + indent +
+           " \"cpuMeanMs\": " + jsonNumber(row.cpuMeanMs) + ", \"cpuWorstMs\": " + jsonNumber(row.cpuWorstMs) +
+           ", \"steadyAllocationsPerFrame\": " + jsonCount(row.steadyAllocations) +
+           ", \"allocationsAfterFirstFrame\": " + jsonCount(row.allocationsAfterFirst) + ",\n" + indent +
            " \"fragmentsPerFrame\": " + jsonNumber(row.fragmentsPerFrame) +
            ", \"fillFloorMs\": " + jsonNumber(row.fillFloorMs) + ", \"frameToFloor\": " + jsonNumber(row.frameToFloor) +
            "}";
@@ -57,15 +69,38 @@ BenchmarkRow summarizeRow(const std::vector<FrameSample>& samples, int scene, do
     double totalMs = 0.0;
     double fragments = 0.0;
     bool counted = true;
-    for (const FrameSample& s : samples) {
+    double cpuMs = 0.0;
+    bool cpuKnown = true;
+    std::vector<long long> steadyAllocations;  // one per frame after its scene's first
+    bool allocationsKnown = true;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const FrameSample& s = samples[i];
         if (scene >= 0 && s.scene != scene) continue;
         times.push_back(s.ms);
         totalMs += s.ms;
         if (s.fragments < 0.0) counted = false;
         fragments += s.fragments;
+        if (s.cpuMs < 0.0) cpuKnown = false;
+        cpuMs += s.cpuMs;
+        row.cpuWorstMs = std::max(row.cpuWorstMs, s.cpuMs);
+        if (s.allocations < 0) allocationsKnown = false;
+        if (i > 0 && samples[i - 1].scene == s.scene) steadyAllocations.push_back(s.allocations);
     }
     row.frames = static_cast<long long>(times.size());
     if (times.empty()) return row;
+    if (cpuKnown)
+        row.cpuMeanMs = cpuMs / row.frames;
+    else
+        row.cpuWorstMs = -1.0;
+    if (allocationsKnown) {
+        row.allocationsAfterFirst = std::accumulate(steadyAllocations.begin(), steadyAllocations.end(), 0LL);
+        row.steadyAllocations = 0;
+        if (!steadyAllocations.empty()) {
+            const auto middle = steadyAllocations.begin() + static_cast<std::ptrdiff_t>(steadyAllocations.size() / 2);
+            std::nth_element(steadyAllocations.begin(), middle, steadyAllocations.end());
+            row.steadyAllocations = *middle;
+        }
+    }
 
     row.meanMs = totalMs / row.frames;
     row.meanFps = totalMs > 0.0 ? 1000.0 / row.meanMs : 0.0;
@@ -118,7 +153,7 @@ std::string benchmarkTable(const BenchmarkReport& r) {
     else
         out += "  fill rate    not measured: the driver cannot count fragments (GL_ARB_occlusion_query)\n";
     out += "\n";
-    out += "scene  frames  mean fps  1% low fps  worst ms  Mfrag/frame  floor ms  frame/floor\n";
+    out += "scene  frames  mean fps  1% low fps  worst ms  cpu ms  cpu worst  allocs  Mfrag/frame  floor ms  frame/floor\n";
     for (const BenchmarkRow& row : r.scenes) out += tableRow(row);
     out += tableRow(r.total);
     out += "\n" + startupTable(r.startup);

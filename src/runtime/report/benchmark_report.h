@@ -16,6 +16,8 @@ struct FrameSample {
     int scene = 0;
     double ms = 0.0;          // wall time of the whole frame, swap included
     double fragments = -1.0;  // fragments written, or < 0 when they could not be counted
+    double cpuMs = -1.0;      // the main thread's processor time in the same span; < 0 unknown
+    long long allocations = -1;  // heap allocations the main thread made in it; < 0 uncounted
 };
 
 struct BenchmarkRow {
@@ -29,6 +31,17 @@ struct BenchmarkRow {
     double fragmentsPerFrame = -1.0;
     double fillFloorMs = -1.0;   // fragmentsPerFrame at the calibrated fill rate
     double frameToFloor = -1.0;  // meanMs / fillFloorMs: 1 is a frame that only fills
+    // The main thread's processor time a frame: the program's own work and
+    // the GL driver's front end, without its rasterising threads. Unknown < 0.
+    double cpuMeanMs = -1.0;
+    double cpuWorstMs = -1.0;
+    // Heap allocations in a steady frame: the median over the frames after
+    // each scene's first, so that what is set up once (a scene's first
+    // frame, the driver compiling a shader for a state it meets the first
+    // time) does not count; 0 without such frames. And all the allocations
+    // of those frames, the once-only ones included. Unknown < 0.
+    long long steadyAllocations = -1;
+    long long allocationsAfterFirst = -1;
 };
 
 struct BenchmarkReport {

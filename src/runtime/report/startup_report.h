@@ -61,6 +61,7 @@ struct StartupReport {
     // where it was needed instead.
     double decodeMs = -1.0;
     double decodeWaitMs = 0.0;  // how long the music start waited for it
+    bool decodeFirstSeconds = false;  // decodeMs is up to the music's first seconds
 
     double decodeHiddenMs() const;  // the decode less the wait for it
 };
@@ -68,9 +69,10 @@ struct StartupReport {
 // Charges the time since the previous lap (for the first, since the process
 // started) to step. Called from the main thread only.
 void startupLap(StartupStep step);
-// Called by the music when it has the decoded file: how long the worker
-// took, and how long the caller waited for it (< 0: no worker).
-void noteMusicDecode(double decodeMs, double waitMs);
+// Called by the music when it has the decoded file, or its first seconds
+// (then the rest decodes behind the show): how long the worker took to get
+// there, and how long the caller waited for it (< 0: no worker).
+void noteMusicDecode(double decodeMs, double waitMs, bool firstSeconds = false);
 StartupReport startupReport();
 
 // The report as lines of a table, and as a JSON object (no line break at the

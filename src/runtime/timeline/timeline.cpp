@@ -1,5 +1,10 @@
 #include "runtime/timeline/timeline.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <iterator>
+
 #include "runtime/timeline/clock.h"
 
 const int sceneStartMs[kSceneStartCount] = {
@@ -21,6 +26,37 @@ int sceneIndex = 1;
 
 namespace {
 
+// The results of a query for the clock value it last saw: a frame asks the
+// same query many times (a pulse per ribbon vertex), and the clock moves
+// once a frame. Keyed on the value's bits, whoever set it.
+struct CachedAt {
+    uint32_t timeBits = 0;
+    bool valid = false;
+    int value = 0;
+};
+
+template <typename Compute>
+int cachedAtNow(CachedAt& cache, Compute compute) {
+    const uint32_t bits = std::bit_cast<uint32_t>(musicTimeMs);
+    if (!cache.valid || cache.timeBits != bits) cache = {bits, true, compute()};
+    return cache.value;
+}
+
+constexpr int kBeatCount = 2000;
+
+// Beat k of the grid, summed one period at a time in extended precision, so
+// that beat n lands where n additions of the float period put it.
+struct BeatTable {
+    long double at[kBeatCount];
+    BeatTable() {
+        long double grid = beatGrid.originMs;
+        for (long double& beat : at) {
+            beat = grid;
+            grid += beatGrid.periodMs;
+        }
+    }
+};
+
 // Searches run from the last entry down; a search that finds nothing gives 0,
 // the same as the first entry (the pulses tell the two apart).
 int lastIndexBefore(const int* table, int count, float now) {
@@ -39,8 +75,17 @@ int lastIndexAtOrBefore(const int* table, int count, float now) {
 
 int findSceneIndex() { return sceneIndexAt(musicTimeMs); }
 int sceneIndexAt(float ms) { return lastIndexBefore(sceneStartMs, kSceneStartCount, ms); }
-int trackAIndex() { return lastIndexBefore(syncTrackA, kTrackACount, musicTimeMs); }
-int trackBIndex() { return lastIndexAtOrBefore(syncTrackB, kTrackBCount, musicTimeMs); }
+
+int trackAIndex() {
+    static CachedAt cache;
+    return cachedAtNow(cache, [] { return lastIndexBefore(syncTrackA, kTrackACount, musicTimeMs); });
+}
+
+int trackBIndex() {
+    static CachedAt cache;
+    return cachedAtNow(cache, [] { return lastIndexAtOrBefore(syncTrackB, kTrackBCount, musicTimeMs); });
+}
+
 int trackBTime() { return syncTrackB[trackBIndex()]; }
 
 int trackBSceneStartIndex() {
@@ -54,14 +99,18 @@ int trackBSceneStartIndex() {
 int trackBCountInScene() { return trackBIndex() - trackBSceneStartIndex(); }
 
 int beatIndex() {
-    // The grid position is summed one period at a time in extended precision,
-    // so beat n lands where n additions of the float period put it.
-    long double grid = beatGrid.originMs;
-    for (int k = 0; k < 2000; ++k) {
-        if (musicTimeMs < grid) return k - 1;
-        grid += beatGrid.periodMs;
-    }
-    return 1999;  // past about 882 s; the presentation ends long before
+    static const BeatTable table;
+    static CachedAt cache;
+    // The beat before the first grid point above now: the same comparisons
+    // of the float time with the extended sums as a walk along the grid
+    // would make. Past the last point (about 882 s, long after the end) it
+    // stays at the last beat, and so does a time that compares with nothing.
+    return cachedAtNow(cache, [] {
+        const long double now = musicTimeMs;
+        const long double* above = std::upper_bound(std::begin(table.at), std::end(table.at), now);
+        if (above == std::end(table.at)) return kBeatCount - 1;
+        return static_cast<int>(above - std::begin(table.at)) - 1;
+    });
 }
 
 float eventPulse(float eventMs, float windowMs, float slopePerMs) {

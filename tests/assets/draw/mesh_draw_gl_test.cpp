@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "assets/ase_model.h"
@@ -267,6 +268,96 @@ TEST_F(AssetDraw, TrailSamplesTheLastEightUnitsWithTheirDepth) {
     for (int k = 0; k < 8; ++k) ps.buildTrail(path, 20);
     EXPECT_EQ(ps.trailCount, ParticleSystem::kSlots);
     glLoadIdentity();
+}
+
+GLuint primitivesDrawing(const std::function<void()>& draw) {
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    draw();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint count = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
+    glDeleteQueries(1, &query);
+    return count;
+}
+
+// A model's triangles that the GL would throw away are not sent: with face
+// culling on, those wound away from the eye; always, those wholly outside
+// the view. What is left current afterwards is the last corner's normal, as
+// if all had been sent.
+TEST_F(AssetDraw, ModelsLeaveOutTrianglesTheGlWouldDiscard) {
+    AseModel model;
+    auto mesh = std::make_unique<AseMesh>();
+    // A front face (counter-clockwise seen from +z), a back face, and a
+    // front face far off to the side.
+    mesh->vertices = {{-0.1f, -0.1f, 0}, {0.1f, -0.1f, 0}, {0, 0.1f, 0}, {50, 0, 0}, {51, 0, 0}, {50, 1, 0}};
+    mesh->faces = {{0, 1, 2}, {0, 2, 1}, {3, 4, 5}};
+    mesh->numVertex = 6;
+    mesh->numFaces = 3;
+    model.meshes.push_back(std::move(mesh));
+    model.computeNormals();
+    model.meshes[0]->vertexNormals[5] = {0, 1, 0};  // told apart from the others
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0, 0, -1);
+    setGlState({.cullFace = kOff, .texture2D = kOff, .lighting = kOff});
+    EXPECT_EQ(primitivesDrawing([&] { model.draw(); }), 2u) << "only the far-off one left out";
+    setGlState({.cullFace = kOn});
+    EXPECT_EQ(primitivesDrawing([&] { model.draw(); }), 1u) << "the back face is still sent";
+    float normal[4];
+    glGetFloatv(GL_CURRENT_NORMAL, normal);
+    EXPECT_EQ(normal[1], 1.0f) << "the last corner's normal is not current";
+    setGlState({.cullFace = kOff});
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// A quad the view volume clips away entirely is not sent, and one that
+// reaches into it by a hair is: what is left out could not have written a
+// pixel. The state of the one left out is still set.
+TEST_F(AssetDraw, ParticlesWhollyOutsideTheViewAreLeftOutWithTheirStateKept) {
+    ParticleSystem ps;
+    ps.quadSize = 0.1f;
+    const Vec3 places[] = {{0, 0, -0.5f}, {0, 0, 0.5f}, {1.2f, 0, -0.5f}, {0.599f, 0, -0.5f}, {0, -1.3f, -0.5f}};
+    for (int i = 0; i < 5; ++i) {
+        ps.types[i] = 0;
+        ps.alive[i] = 1;
+        ps.positions[i] = places[i];
+    }
+    ps.types[4] = 5;  // a spark, the last: it sets depth test off
+    ps.life[4] = 1;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    ps.draw();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint primitives = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &primitives);
+    glDeleteQueries(1, &query);
+    // In front, and reaching in from the right by a hair (the view is 0.5
+    // wide either side at that depth): two quads, however
+    // the driver splits them (one or two primitives each).
+    EXPECT_GE(primitives, 2u);
+    EXPECT_LE(primitives, 4u);
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST)) << "the last particle's state, though it was not drawn";
+    float colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_FLOAT_EQ(colour[0], 0.6f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    forgetGlState();
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
+#include <vector>
 
 #include "assets/crt_random.h"
 #include "assets/draw/particles.h"
@@ -105,6 +108,44 @@ TEST_F(ParticleTest, SortTrailOrdersByDepthAndMovesPositionsAlong) {
     EXPECT_EQ(ps.life[900], -10000);
     ps.resetTrail();
     EXPECT_EQ(ps.trailCount, 0);
+}
+
+// The trail's sort is the insertion sort by depth, every pass down to 1:
+// equal depths keep their order, so points at one depth are drawn as built.
+// Against that sort written out, on a trail built from its near end (the
+// reverse of the order sought), on one with many equal depths, and on one
+// with a NaN among them.
+TEST_F(ParticleTest, SortTrailIsTheInsertionSortOnEveryKindOfTrail) {
+    auto insertionSorted = [](std::vector<float> depth, std::vector<float> tag) {
+        for (size_t i = 1; i < depth.size(); ++i)
+            for (size_t j = i; j >= 1; --j)
+                if (depth[j] < depth[j - 1]) {
+                    std::swap(depth[j], depth[j - 1]);
+                    std::swap(tag[j], tag[j - 1]);
+                }
+        return std::make_pair(depth, tag);
+    };
+    setCrtRandState(7);
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kind);
+        ps.trailCount = 801;
+        std::vector<float> depth(801), tag(801);
+        for (int i = 0; i < 801; ++i) {
+            depth[i] = kind == 0 ? -0.25f * static_cast<float>(i) : static_cast<float>(crtRand() % 20) - 10.0f;
+            if (kind == 2 && i == 400) depth[i] = NAN;
+            tag[i] = static_cast<float>(i);
+            ps.life[i] = depth[i];
+            ps.positions[i] = {tag[i], 0, 0};
+        }
+        const auto [sortedDepth, sortedTag] = insertionSorted(depth, tag);
+        ps.sortTrail();
+        for (int i = 0; i < 801; ++i) {
+            ASSERT_EQ(ps.positions[i].x, sortedTag[i]) << i;
+            if (!std::isnan(sortedDepth[i])) {
+                ASSERT_EQ(ps.life[i], sortedDepth[i]) << i;
+            }
+        }
+    }
 }
 
 }  // namespace

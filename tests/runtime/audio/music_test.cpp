@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <vector>
@@ -162,6 +163,36 @@ TEST_F(Mp3File, WorkerHandsOverTheSameMusicOnceAndLeavesOtherFilesAlone) {
     const DecodedMusic bad = takeDecodedMusic(junk);  // the worker's, waited for
     EXPECT_FALSE(bad.error.empty());
     EXPECT_TRUE(bad.samples.empty());
+}
+
+// Playback starts from the worker's first seconds: what it publishes is
+// final, lies where the whole will lie, and the whole is what a decode in
+// one piece gives.
+TEST_F(Mp3File, TheWorkerPublishesItsDecodeInTheBufferItHandsOver) {
+    const DecodedMusic direct = decodeMp3(path());
+    ASSERT_TRUE(direct.error.empty()) << direct.error;
+
+    DecodeProgress progress;
+    const DecodedMusic published = decodeMp3(path(), nullptr, &progress);
+    ASSERT_NE(progress.base.load(), nullptr) << "the Info tag gives the length: the buffer is reserved at once";
+    EXPECT_EQ(progress.base.load(), published.samples.data()) << "the published buffer never moved";
+    EXPECT_EQ(progress.frames.load(), published.frames());
+    EXPECT_EQ(progress.sampleRate.load(), kRate);
+    EXPECT_EQ(published.samples, direct.samples);
+
+    beginMusicDecode(path());
+    ASSERT_TRUE(musicDecoding(path()));
+    EXPECT_FALSE(musicDecoding(path() + ".other"));
+    const MusicSoFar first = waitForMusic(500.0);
+    ASSERT_TRUE(first.complete || first.frames >= kRate / 2) << first.frames;
+    ASSERT_NE(first.samples, nullptr);
+    const std::vector<float> seen(first.samples, first.samples + 2 * first.frames);
+    const DecodedMusic whole = takeDecodedMusic(path());
+    EXPECT_EQ(whole.samples, direct.samples);
+    EXPECT_EQ(whole.samples.data(), first.samples) << "what was played from is the whole's buffer";
+    EXPECT_TRUE(std::equal(seen.begin(), seen.end(), direct.samples.begin()));
+    releaseMusicSoFar();
+    EXPECT_FALSE(musicDecoding(path()));
 }
 
 TEST_F(Mp3File, AStoppedDecodeGivesUpWithAReason) {

@@ -48,15 +48,16 @@ TEST(Benchmark, ShortSpanAcrossASceneChangeReportsEveryField) {
     const std::string& out = r.out;
     EXPECT_EQ(out.rfind("\nafterglow benchmark\n", 0), 0u) << out;
     for (const char* field : {"start-up", "start-up, milliseconds", "music decode", "GL renderer  llvmpipe", "vsync",
-                              "fill rate", "Mfragments/s", "scene  frames  mean fps  1% low fps  worst ms  Mfrag/frame  floor ms  frame/floor"})
+                              "fill rate", "Mfragments/s", "scene  frames  mean fps  1% low fps  worst ms  cpu ms  cpu worst  allocs  Mfrag/frame  floor ms  frame/floor"})
         EXPECT_NE(out.find(field), std::string::npos) << field << " is missing from:\n" << out;
     EXPECT_NE(r.err.find("frame 10/10"), std::string::npos) << "the progress line";
 
-    // frames, mean fps, 1% low, worst ms, Mfrag/frame, floor ms, frame/floor
+    // frames, mean fps, 1% low, worst ms, cpu ms, cpu worst, allocs,
+    // Mfrag/frame, floor ms, frame/floor
     const std::vector<double> before = row(out, "2"), after = row(out, "3"), all = row(out, "all");
-    ASSERT_EQ(before.size(), 7u) << out;
-    ASSERT_EQ(after.size(), 7u) << out;
-    ASSERT_EQ(all.size(), 7u) << out;
+    ASSERT_EQ(before.size(), 10u) << out;
+    ASSERT_EQ(after.size(), 10u) << out;
+    ASSERT_EQ(all.size(), 10u) << out;
     EXPECT_EQ(before[0], 6);  // 57800 ... 58300: a scene begins only after its start time
     EXPECT_EQ(after[0], 4);
     EXPECT_EQ(all[0], 10);
@@ -64,11 +65,14 @@ TEST(Benchmark, ShortSpanAcrossASceneChangeReportsEveryField) {
         EXPECT_GT(numbers[1], 0.0);
         EXPECT_LE(numbers[2], numbers[1]) << "the slowest frames are not faster than the mean";
         EXPECT_GE(numbers[3], 1000.0 / numbers[1] - 0.1) << "the worst frame is not shorter than the mean";
-        EXPECT_GT(numbers[4], 0.48) << "every frame at least covers the 800x600 window once";
-        EXPECT_GT(numbers[5], 0.0);
+        EXPECT_GT(numbers[4], 0.0) << "a frame costs the main thread something";
+        EXPECT_GE(numbers[5], numbers[4] - 0.01) << "the worst processor time is below the mean";
+        EXPECT_GE(numbers[6], 0.0);
+        EXPECT_GT(numbers[7], 0.48) << "every frame at least covers the 800x600 window once";
+        EXPECT_GT(numbers[8], 0.0);
         // The frame cannot take less time than its fragments alone; allow
         // for the calibration's noise on a loaded machine.
-        EXPECT_GT(numbers[6], 0.5);
+        EXPECT_GT(numbers[9], 0.5);
     }
     EXPECT_EQ(row(out, "4"), std::vector<double>{}) << "only scenes with frames have rows";
 
@@ -77,7 +81,8 @@ TEST(Benchmark, ShortSpanAcrossASceneChangeReportsEveryField) {
                             "\"stoppedEarly\": false", "\"startupMs\": ", "\"renderer\": \"llvmpipe", "\"fillRate\": ",
                             "\"scene\": 2, \"frames\": 6", "\"scene\": 3, \"frames\": 4", "\"total\": {\"frames\": 10",
                             "\"onePercentLowFps\": ", "\"worstFrameMs\": ", "\"fragmentsPerFrame\": ",
-                            "\"fillFloorMs\": ", "\"frameToFloor\": ", "\"startup\": {\"wallMs\": {\"programLoad\": ",
+                            "\"fillFloorMs\": ", "\"frameToFloor\": ", "\"cpuMeanMs\": ", "\"cpuWorstMs\": ",
+                            "\"steadyAllocationsPerFrame\": ", "\"allocationsAfterFirstFrame\": ", "\"startup\": {\"wallMs\": {\"programLoad\": ",
                             "\"mainThreadCpuMs\": {", "\"scenes\": [", "\"firstFrame\": ", "\"musicDecodeMs\": "})
         EXPECT_NE(text.find(key), std::string::npos) << key << " is missing from:\n" << text;
     // Past the sizes, of which the window's are null when there is none.

@@ -27,21 +27,23 @@ struct Frame {
     uint64_t picture = 0;
 };
 
-// The frame at musicTimeMs drawn from the state as it stands: the random
-// sequence's position and a hash of the picture band.
+// The frame at musicTimeMs drawn from the state as it stands, before its
+// own update: the random sequence's position and a hash of the picture band.
 Frame drawNow() {
     sceneTable[sceneIndex].render();
     return {crtRandState(), pictureBandHash()};
 }
 
-// The offline clock from fromMs, stepped up to and including the frame at ms.
+// The offline clock from fromMs, stepped through the frames before ms; then
+// the frame at ms begun.
 Frame offlineRun(double fromMs, double ms) {
     restoreStartOfShow();
     testing::internal::CaptureStderr();  // no music in the scratch folder: said once a run
     startOfflineClock(fromMs, kFps);
     testing::internal::GetCapturedStderr();
     const long long frames = std::llround((ms - fromMs) * kFps / 1000.0);
-    for (long long n = 0; n <= frames; ++n) stepFrame();
+    for (long long n = 0; n < frames; ++n) stepFrame();
+    beginFrame();
     EXPECT_FLOAT_EQ(musicTimeMs, static_cast<float>(ms));
     return drawNow();
 }

@@ -84,6 +84,46 @@ TEST(BenchmarkReport, TheWindowOrItsAbsenceAndThePlatformAreSaid) {
     EXPECT_NE(json.find("\"platform\": \"EGL surfaceless\""), std::string::npos) << json;
 }
 
+// The processor figures: mean and worst per scene. Allocations: the median
+// of the frames after a scene's first, wherever that falls in the run, so
+// that what a scene or the driver sets up once is not a steady cost; the
+// once-only ones still show in the sum.
+TEST(BenchmarkReport, CpuAndSteadyAllocationsPerScene) {
+    std::vector<FrameSample> samples;
+    for (int i = 0; i < 5; ++i) samples.push_back({2, 10.0, 1e6, i == 2 ? 6.0 : 2.0, i == 0 ? 500 : i == 3 ? 90 : 3});
+    for (int i = 0; i < 3; ++i) samples.push_back({5, 10.0, 1e6, 1.0, i == 0 ? 40 : 0});
+    BenchmarkReport report;
+    summarizeFrames(report, samples);
+    ASSERT_EQ(report.scenes.size(), 2u);
+    EXPECT_DOUBLE_EQ(report.scenes[0].cpuMeanMs, 2.8);
+    EXPECT_DOUBLE_EQ(report.scenes[0].cpuWorstMs, 6.0);
+    EXPECT_EQ(report.scenes[0].steadyAllocations, 3);
+    EXPECT_EQ(report.scenes[0].allocationsAfterFirst, 99);
+    EXPECT_EQ(report.scenes[1].steadyAllocations, 0);
+    EXPECT_EQ(report.scenes[1].allocationsAfterFirst, 0);
+    EXPECT_DOUBLE_EQ(report.total.cpuMeanMs, 17.0 / 8);
+    EXPECT_EQ(report.total.steadyAllocations, 3);  // of 3, 3, 90, 3, 0, 0
+    EXPECT_EQ(report.total.allocationsAfterFirst, 99);
+
+    const std::string table = benchmarkTable(report);
+    EXPECT_NE(table.find("cpu ms  cpu worst  allocs"), std::string::npos) << table;
+    EXPECT_NE(table.find("    2.80        6.0       3"), std::string::npos) << table;
+    const std::string json = benchmarkJson(report);
+    EXPECT_NE(json.find("\"cpuMeanMs\": 2.8, \"cpuWorstMs\": 6, \"steadyAllocationsPerFrame\": 3, "
+                        "\"allocationsAfterFirstFrame\": 99"),
+              std::string::npos)
+        << json;
+
+    samples[6].cpuMs = -1.0;      // a frame whose time could not be read
+    samples[1].allocations = -1;  // nor its allocations counted
+    summarizeFrames(report, samples);
+    EXPECT_LT(report.scenes[1].cpuMeanMs, 0.0);
+    EXPECT_LT(report.scenes[1].cpuWorstMs, 0.0);
+    EXPECT_LT(report.scenes[0].steadyAllocations, 0);
+    EXPECT_DOUBLE_EQ(report.scenes[0].cpuWorstMs, 6.0);
+    EXPECT_NE(benchmarkJson(report).find("\"cpuMeanMs\": null, \"cpuWorstMs\": null"), std::string::npos);
+}
+
 TEST(BenchmarkReport, NoFramesAtAllIsAnEmptyRunNotADivisionByZero) {
     BenchmarkReport report;
     report.stoppedEarly = true;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
 #include "support/music_time.h"
@@ -98,6 +101,49 @@ TEST(Timeline, BeatGridFollowsTheSummedPeriod) {
     EXPECT_EQ(beatIndex(), 551);
     at(1.0e7f);  // far past the grid's 2000 steps
     EXPECT_EQ(beatIndex(), 1999);
+}
+
+// The beat as a walk along the grid finds it: one period added at a time in
+// extended precision, compared with the float time at every step.
+int beatByWalking(float now) {
+    long double grid = beatGrid.originMs;
+    for (int k = 0; k < 2000; ++k) {
+        if (now < grid) return k - 1;
+        grid += beatGrid.periodMs;
+    }
+    return 1999;
+}
+
+// The beat comes from a table of the same sums, and is kept for the clock
+// value it was asked at: the same beat, to the bit, for every frame of a run
+// at 60 fps, at every float on either side of every grid point, and after
+// the clock moves back and forth.
+TEST(Timeline, BeatIndexIsTheWalkAlongTheGridForEveryTimeTheShowReaches) {
+    for (long long n = 0;; ++n) {
+        const float t = static_cast<float>(n * 1000.0 / 60.0);
+        if (t > static_cast<float>(kPresentationEndMs) + 1000.0f) break;
+        at(t);
+        ASSERT_EQ(beatIndex(), beatByWalking(t)) << "frame " << n;
+    }
+    long double grid = beatGrid.originMs;
+    for (int k = 0; k < 2000; ++k, grid += beatGrid.periodMs) {
+        float t = static_cast<float>(grid);
+        for (int i = 0; i < 4; ++i) t = std::nextafter(t, -1.0e9f);
+        for (int i = 0; i < 8; ++i, t = std::nextafter(t, 1.0e9f)) {
+            at(t);
+            ASSERT_EQ(beatIndex(), beatByWalking(t)) << "beat " << k << " at " << t;
+            const float pulse = beatPulse200();
+            at(t + 1000.0f);
+            beatIndex();
+            at(t);
+            ASSERT_EQ(beatPulse200(), pulse) << "a kept beat for another time, at " << t;
+        }
+    }
+    for (const float t : {-1.0e9f, -0.0f, 1.0e9f, std::numeric_limits<float>::infinity(),
+                          std::numeric_limits<float>::quiet_NaN()}) {
+        at(t);
+        EXPECT_EQ(beatIndex(), beatByWalking(t)) << t;
+    }
 }
 
 TEST(Timeline, PulsesStayInsideZeroToOneOverThePresentation) {

@@ -43,8 +43,8 @@ void startUpIn(const std::filesystem::path& dataDir) {
 void runFrameAt(float ms, float deltaMs, bool draw) {
     advanceClock(ms, deltaMs);
     sceneIndex = findSceneIndex();
-    sceneTable[sceneIndex].update();
     if (draw) sceneTable[sceneIndex].render();
+    sceneTable[sceneIndex].update();
 }
 
 uint64_t pictureBandHash() {

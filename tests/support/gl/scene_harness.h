@@ -14,8 +14,9 @@ void startUpIn(const std::filesystem::path& dataDir);
 // startUpIn a scratch folder that holds only fixture shaders.
 void startUpWithFixtureShaders();
 
-// One frame at music time ms after a frame of deltaMs: clock, scene index,
-// the scene's update, and its render too when draw is true.
+// One frame at music time ms after a frame of deltaMs, in the frame loop's
+// order: clock, scene index, the scene's render when draw is true, then its
+// update.
 void runFrameAt(float ms, float deltaMs, bool draw);
 
 // A hash of the picture band of the window's back buffer: no frame clears
