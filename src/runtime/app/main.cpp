@@ -74,6 +74,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!enterDataFolder(options)) return 1;
+    const RunMode& mode = chooseRunMode(options);
+    if (!mode.drawsPictures) quitProgram(mode.run(options));
     // The music decodes on its own thread from here while the window opens
     // and everything else loads; startMusic() (or an offline run's clock)
     // waits for it. It reads "demo.mp3" from the data folder just entered.
@@ -81,7 +83,6 @@ int main(int argc, char** argv) {
 
     // Playback needs the window; an offline run draws without one where
     // there is no display to open, or when asked to.
-    const RunMode& mode = chooseRunMode(options);
     std::string noDisplay;
     Display* displayCheck = options.headless ? nullptr : openDisplayCheck(noDisplay);
     if (!displayCheck && !mode.offline) {
