@@ -1,6 +1,7 @@
 # Installing and packaging.
 #
-#   cmake --install build --prefix P   P/bin/afterglow, P/share/afterglow/...,
+#   cmake --install build --prefix P   P/bin/afterglow, afterglow-render-farm,
+#                                      P/share/afterglow/...,
 #                                      the manual page, desktop entry and icon
 #   cd build && cpack                  afterglow_VERSION_ARCH.deb (that layout
 #                                      under /usr) and a portable .tar.gz whose
@@ -23,6 +24,7 @@ add_custom_target(man-page ALL DEPENDS ${AFTERGLOW_MAN_PAGE})
 # DATA; ARGN: the component options.
 function(install_afterglow BIN DATA)
   install(TARGETS afterglow afterglow-inspect RUNTIME DESTINATION ${BIN} ${ARGN})
+  install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/render-farm DESTINATION ${BIN} RENAME afterglow-render-farm ${ARGN})
   install(FILES ${CMAKE_BINARY_DIR}/demo.mp3 DESTINATION ${DATA} ${ARGN})
   install(DIRECTORY ${CMAKE_BINARY_DIR}/Textures ${CMAKE_BINARY_DIR}/shaders ${CMAKE_BINARY_DIR}/models
     DESTINATION ${DATA} ${ARGN})
@@ -49,7 +51,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # The libraries the programs link, as the packages that hold them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS ffmpeg)
+# Captures run ffmpeg; afterglow-render-farm runs GNU parallel (and rsync
+# to bring parts back from other machines).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ffmpeg, parallel, rsync")
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/package_generator.cmake)
 set(CPACK_AFTERGLOW_BUILD_DIR ${CMAKE_BINARY_DIR})
 include(CPack)

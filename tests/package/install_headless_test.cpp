@@ -55,9 +55,10 @@ TEST(Install, PrefixCopyRunsFromAnywhereAndDrawsWhatTheBuildDraws) {
     const ProcessResult install = runProcess({AFTERGLOW_CMAKE, "--install", kBuildDir, "--prefix", prefix.path().string()});
     ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
 
-    for (const char* part : {"bin/afterglow", "bin/afterglow-inspect", "share/afterglow/demo.mp3",
-                             "share/afterglow/Textures/logo.jpg", "share/afterglow/shaders/phong.ps",
-                             "share/afterglow/models/pallo.ASE", "share/man/man6/afterglow.6"})
+    for (const char* part :
+         {"bin/afterglow", "bin/afterglow-inspect", "bin/afterglow-render-farm", "share/afterglow/demo.mp3",
+          "share/afterglow/Textures/logo.jpg", "share/afterglow/shaders/phong.ps", "share/afterglow/models/pallo.ASE",
+          "share/man/man6/afterglow.6"})
         EXPECT_TRUE(fs::is_regular_file(prefix / part)) << part;
     // Only the data: nothing else the build leaves beside the executable.
     EXPECT_FALSE(fs::exists(prefix / "share/afterglow/contact-sheet.png"));
@@ -92,7 +93,8 @@ TEST(Package, PortableArchiveRunsInPlaceBesideItsData) {
     ASSERT_EQ(untar.exitCode, 0) << untar.err;
     const fs::path folder = unpacked / archive.filename().string().substr(0, archive.filename().string().size() - 7);
     ASSERT_TRUE(fs::is_directory(folder)) << folder;
-    for (const char* part : {"afterglow", "afterglow-inspect", "demo.mp3", "Textures", "shaders", "models"})
+    for (const char* part :
+         {"afterglow", "afterglow-inspect", "afterglow-render-farm", "demo.mp3", "Textures", "shaders", "models"})
         EXPECT_TRUE(fs::exists(folder / part)) << part;
     EXPECT_FALSE(fs::exists(folder / "bin")) << "the portable folder keeps the program beside its data";
 

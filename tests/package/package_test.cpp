@@ -80,10 +80,10 @@ TEST(Package, DebianPackageDeclaresTheLibrariesAndHoldsTheInstall) {
 
     const ProcessResult contents = runProcess({"/usr/bin/dpkg-deb", "--contents", deb.string()});
     ASSERT_EQ(contents.exitCode, 0) << contents.err;
-    for (const char* file : {"./usr/bin/afterglow", "./usr/bin/afterglow-inspect", "./usr/share/afterglow/demo.mp3",
-                             "./usr/share/afterglow/Textures/logo.jpg", "./usr/share/afterglow/shaders/phong.vs",
-                             "./usr/share/afterglow/models/city.ASE", "./usr/share/man/man6/afterglow.6",
-                             "./usr/share/applications/afterglow.desktop",
+    for (const char* file : {"./usr/bin/afterglow", "./usr/bin/afterglow-inspect", "./usr/bin/afterglow-render-farm",
+                             "./usr/share/afterglow/demo.mp3", "./usr/share/afterglow/Textures/logo.jpg",
+                             "./usr/share/afterglow/shaders/phong.vs", "./usr/share/afterglow/models/city.ASE",
+                             "./usr/share/man/man6/afterglow.6", "./usr/share/applications/afterglow.desktop",
                              "./usr/share/icons/hicolor/256x256/apps/afterglow.png"})
         EXPECT_NE(contents.out.find(std::string(" ") + file + "\n"), std::string::npos) << file;
     EXPECT_EQ(contents.out.find("./demo.mp3"), std::string::npos) << "the portable layout stays out of the package";

@@ -37,7 +37,7 @@ private:
 
     int width_;
     int height_;
-    bool buffered_ = false;           // pixel buffer objects
+    bool buffered_ = false;  // pixel buffer objects
     unsigned int buffers_[kBuffers] = {};
     std::vector<uint8_t> read_[kBuffers];  // without them: read at once, kept here
     long long started_ = 0;

@@ -93,8 +93,7 @@ private:
     VideoPipe video_;
 };
 
-VideoSettings videoSettings(const Options& options, int width, int height, long long totalFrames,
-                            PartSlice slice) {
+VideoSettings videoSettings(const Options& options, int width, int height, long long totalFrames, PartSlice slice) {
     VideoSettings settings;
     settings.path = options.capturePath;
     settings.width = width;

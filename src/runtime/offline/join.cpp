@@ -25,9 +25,9 @@ struct Part {
 // The label ffprobe finds in the part's comment tag; false with the reason.
 bool readPart(const std::string& path, PartLabel& label, std::string& error) {
     ChildProcess ffprobe;
-    if (!ffprobe.start({"ffprobe", "-v", "error", "-show_entries", "format_tags=comment", "-of", "default=nw=1:nk=1",
-                        path},
-                       !ChildProcess::kPipedInput, error) ||
+    if (!ffprobe.start(
+            {"ffprobe", "-v", "error", "-show_entries", "format_tags=comment", "-of", "default=nw=1:nk=1", path},
+            !ChildProcess::kPipedInput, error) ||
         !ffprobe.wait(error))
         return false;
     if (readPartComment(ffprobe.output(), label)) return true;
@@ -55,8 +55,8 @@ bool orderParts(std::vector<Part>& parts, std::string& error) {
     }
     for (size_t k = 1; k < parts.size(); ++k) {
         if (parts[k].label.index == parts[k - 1].label.index) {
-            error = partName(parts[k].label) + " is given twice: \"" + parts[k - 1].path + "\" and \"" +
-                    parts[k].path + "\"";
+            error = partName(parts[k].label) + " is given twice: \"" + parts[k - 1].path + "\" and \"" + parts[k].path +
+                    "\"";
             return false;
         }
     }

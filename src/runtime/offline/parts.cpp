@@ -24,7 +24,8 @@ bool readPartComment(const std::string& text, PartLabel& label) {
     PartLabel read;
     int used = 0;
     const int fields = std::sscanf(
-        text.c_str(), "afterglow part %d/%d: frames %lld-%lld of %lld frames, %dx%d at %d fps, crf %d, music %lld-%lld ms%n",
+        text.c_str(),
+        "afterglow part %d/%d: frames %lld-%lld of %lld frames, %dx%d at %d fps, crf %d, music %lld-%lld ms%n",
         &read.index, &read.count, &read.frames.first, &read.frames.end, &read.totalFrames, &read.width, &read.height,
         &read.fps, &read.crf, &read.fromMs, &read.toMs, &used);
     if (fields != 11 || text.find_first_not_of(" \r\n", static_cast<size_t>(used)) != std::string::npos) return false;

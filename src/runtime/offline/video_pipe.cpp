@@ -79,7 +79,8 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& settings) {
         // Lossless coding is outside the High profile (x264 then writes
         // High 4:4:4 Predictive, which every decoder of the other reads).
         if (settings.crf > 0) append(args, {"-profile:v", "high"});
-        append(args, {"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"});
+        append(args,
+               {"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"});
     } else {
         append(args, {"-vf", filters});
     }

@@ -38,7 +38,7 @@ struct VideoSettings {
     std::string audioPath;  // empty: no sound track
     double fromMs = 0.0;    // the span of the audio to take
     double toMs = 0.0;
-    std::string comment;    // the file's comment tag (a part of a split capture says which)
+    std::string comment;  // the file's comment tag (a part of a split capture says which)
 };
 
 // The ffmpeg command line for raw frames on stdin into settings.path

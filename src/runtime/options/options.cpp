@@ -100,8 +100,8 @@ std::string setPart(const OptionSpec&, const char* const* values, Options& o) {
     long k = 0, n = 0;
     if (slash == std::string_view::npos || !parseInt(std::string(text.substr(0, slash)).c_str(), k) ||
         !parseInt(std::string(text.substr(slash + 1)).c_str(), n) || k < 1 || k > n || n > kMaxParts)
-        return "--part: '" + std::string(text) + "' is not K/N, part K of N with 1 <= K <= N <= " +
-               std::to_string(kMaxParts);
+        return "--part: '" + std::string(text) +
+               "' is not K/N, part K of N with 1 <= K <= N <= " + std::to_string(kMaxParts);
     o.partIndex = static_cast<int>(k);
     o.partCount = static_cast<int>(n);
     return {};

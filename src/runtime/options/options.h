@@ -55,7 +55,7 @@ struct Options {
     int offlineFps = kCaptureFps;
     double fromMs = 0.0;
     double toMs = kPresentationEndMs;
-    int crf = kDefaultCrf;    // the video's quality: x264's constant rate factor
+    int crf = kDefaultCrf;  // the video's quality: x264's constant rate factor
     // --part K/N: only the K-th (from 1) of N consecutive slices of the
     // span's frames, for a capture split over many machines. 0/0: all of it.
     int partIndex = 0;

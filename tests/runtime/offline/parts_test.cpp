@@ -39,7 +39,8 @@ PartLabel secondOfFour() {
 TEST(Parts, TheLabelSaysWhichPartOfWhichCapture) {
     const PartLabel label = secondOfFour();
     const std::string comment = partComment(label);
-    EXPECT_EQ(comment, "afterglow part 2/4: frames 15-30 of 60 frames, 800x600 at 30 fps, crf 16, music 40000-42000 ms");
+    EXPECT_EQ(comment,
+              "afterglow part 2/4: frames 15-30 of 60 frames, 800x600 at 30 fps, crf 16, music 40000-42000 ms");
     PartLabel read;
     ASSERT_TRUE(readPartComment(comment + "\n", read));  // as ffprobe prints it
     EXPECT_EQ(partComment(read), comment);
@@ -49,10 +50,9 @@ TEST(Parts, TheLabelSaysWhichPartOfWhichCapture) {
     other.index = 3;
     other.frames = partSlice(60, 3, 4);
     EXPECT_EQ(captureOfPart(other), captureOfPart(label));
-    for (auto change : std::vector<void (*)(PartLabel&)>{[](PartLabel& l) { l.width = 640; },
-                                                         [](PartLabel& l) { l.fps = 60; },
-                                                         [](PartLabel& l) { l.crf = 0; },
-                                                         [](PartLabel& l) { l.toMs = 43000; }}) {
+    for (auto change :
+         std::vector<void (*)(PartLabel&)>{[](PartLabel& l) { l.width = 640; }, [](PartLabel& l) { l.fps = 60; },
+                                           [](PartLabel& l) { l.crf = 0; }, [](PartLabel& l) { l.toMs = 43000; }}) {
         other = label;
         change(other);
         EXPECT_NE(captureOfPart(other), captureOfPart(label));
@@ -61,12 +61,13 @@ TEST(Parts, TheLabelSaysWhichPartOfWhichCapture) {
 
 TEST(Parts, AnythingElseIsNotALabel) {
     PartLabel read;
-    for (const char* text : {"", "Lavf59.27.100", "afterglow part 2/4",
-                             // frames that are not the slice of part 2 of 4
-                             "afterglow part 2/4: frames 14-30 of 60 frames, 800x600 at 30 fps, crf 16, music 40000-42000 ms",
-                             "afterglow part 5/4: frames 15-30 of 60 frames, 800x600 at 30 fps, crf 16, music 40000-42000 ms",
-                             "afterglow part 2/4: frames 15-30 of 60 frames, 800x600 at 30 fps, crf 16, music 40000-42000 ms "
-                             "and more"})
+    for (const char* text :
+         {"", "Lavf59.27.100", "afterglow part 2/4",
+          // frames that are not the slice of part 2 of 4
+          "afterglow part 2/4: frames 14-30 of 60 frames, 800x600 at 30 fps, crf 16, music 40000-42000 ms",
+          "afterglow part 5/4: frames 15-30 of 60 frames, 800x600 at 30 fps, crf 16, music 40000-42000 ms",
+          "afterglow part 2/4: frames 15-30 of 60 frames, 800x600 at 30 fps, crf 16, music 40000-42000 ms "
+          "and more"})
         EXPECT_FALSE(readPartComment(text, read)) << text;
 }
 

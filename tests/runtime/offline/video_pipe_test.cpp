@@ -45,8 +45,7 @@ TEST(VideoPipe, FfmpegMakesWhatAVideoSiteExpects) {
     EXPECT_EQ(after(args, "-i", 1), "demo.mp3");
     EXPECT_EQ(after(args, "-ss"), "40.000");
     EXPECT_EQ(after(args, "-t"), "2.500");
-    EXPECT_EQ(after(args, "-vf"),
-              "vflip,scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd,format=yuv420p");
+    EXPECT_EQ(after(args, "-vf"), "vflip,scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd,format=yuv420p");
     EXPECT_EQ(after(args, "-c:v"), "libx264");
     EXPECT_EQ(after(args, "-crf"), "16");
     EXPECT_EQ(after(args, "-profile:v"), "high");
@@ -94,8 +93,7 @@ TEST(VideoPipe, AJoinCopiesThePicturesAndAddsTheMusicAsACaptureDoes) {
     EXPECT_EQ(after(join, "-i", 1), "demo.mp3");
     EXPECT_EQ(join.back(), "joined.mp4");
 
-    EXPECT_EQ(concatList({"/v/part 1.mp4", "/v/it's.mp4"}),
-              "file 'file:/v/part 1.mp4'\nfile 'file:/v/it'\\''s.mp4'\n");
+    EXPECT_EQ(concatList({"/v/part 1.mp4", "/v/it's.mp4"}), "file 'file:/v/part 1.mp4'\nfile 'file:/v/it'\\''s.mp4'\n");
 }
 
 TEST(VideoPipe, APartCarriesItsLabel) {

@@ -50,8 +50,8 @@ TEST(ChildProcess, AFailureSaysHowItEndedAndWhatItSaidLast) {
 TEST(ChildProcess, StopEndsEvenAChildThatIgnoresTheEndOfItsInput) {
     ChildProcess child;
     std::string error;
-    ASSERT_TRUE(child.start({"sh", "-c", "trap '' TERM INT HUP; while :; do sleep 1; done"}, ChildProcess::kPipedInput,
-                            error));
+    ASSERT_TRUE(
+        child.start({"sh", "-c", "trap '' TERM INT HUP; while :; do sleep 1; done"}, ChildProcess::kPipedInput, error));
     EXPECT_TRUE(child.running());
     child.stop();  // its input closed, a moment's grace, then killed
     EXPECT_FALSE(child.running());
