@@ -78,19 +78,14 @@ std::string setJson(const OptionSpec& option, const char* const* values, Options
     return o.benchmarkJsonPath.empty() ? missingValue(option) : std::string();
 }
 
-std::string setFps(const OptionSpec&, const char* const* values, Options& o) {
-    long fps = 0;
-    if (!parseInt(values[0], fps) || fps < 1 || fps > kMaxOfflineFps)
-        return "--fps: '" + std::string(values[0]) + "' is not a whole number in 1.." + std::to_string(kMaxOfflineFps);
-    o.offlineFps = static_cast<int>(fps);
-    return {};
-}
-
-std::string setCrf(const OptionSpec&, const char* const* values, Options& o) {
-    long crf = 0;
-    if (!parseInt(values[0], crf) || crf < 0 || crf > kMaxCrf)
-        return "--crf: '" + std::string(values[0]) + "' is not a whole number in 0.." + std::to_string(kMaxCrf);
-    o.crf = static_cast<int>(crf);
+// A whole number in low..high.
+template <int Options::*field, long low, long high>
+std::string setWholeNumber(const OptionSpec& option, const char* const* values, Options& o) {
+    long value = 0;
+    if (!parseInt(values[0], value) || value < low || value > high)
+        return dashed(option) + ": '" + values[0] + "' is not a whole number in " + std::to_string(low) + ".." +
+               std::to_string(high);
+    o.*field = static_cast<int>(value);
     return {};
 }
 
@@ -143,7 +138,7 @@ constexpr OptionSpec kOptions[] = {
     {"crf", 0, "N", "a quality number",
      "the quality of --capture's video: x264's constant rate factor, 0 (lossless) to 51; lower is better and "
      "larger (default 16, which looks the same as lossless)",
-     setCrf},
+     setWholeNumber<&Options::crf, 0, kMaxCrf>},
     {"part", 0, "K/N", "a part number and a number of parts, such as 2/8",
      "with --capture or --frames: only the K-th of N equal, consecutive slices of the span's frames, drawn as "
      "in one run of the whole span; a video part has no sound (--join adds it)",
@@ -170,7 +165,7 @@ constexpr OptionSpec kOptions[] = {
      setFlag<&Options::startupReport>},
     {"fps", 0, "N", "a number of frames per second",
      "frames per second of music for --frames, --capture (default 60) and --benchmark (default 10)",
-     setFps},
+     setWholeNumber<&Options::offlineFps, 1, kMaxOfflineFps>},
     {"from", 0, "MS", "a time in milliseconds",
      "first frame of an offline run at MS (default 0); it starts from the start of its scene, as a shot does",
      setMs<&Options::fromMs>},
@@ -484,7 +479,8 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     if (o.shot && capturing) return fail("--shot and a capture cannot run together");
     if (o.loop && (o.shot || capturing || o.benchmark)) warn("--loop only applies to playback; ignored");
     if (joining && spanGiven) warn("--fps, --from and --to of a join are the parts' own; ignored");
-    if (o.headless && !(o.shot || capturing || o.benchmark))
+    if (o.headless && joining) warn("--headless: a join draws nothing; ignored");
+    if (o.headless && !(o.shot || capturing || o.benchmark || joining))
         return fail("--headless is for --shot, --frames, --capture and --benchmark: playing needs a display");
     if (o.dev && (o.shot || capturing || o.benchmark)) warn("--dev only applies to playback; ignored");
     if (!o.benchmarkJsonPath.empty() && !o.benchmark) warn("--json only applies to --benchmark; ignored");

@@ -166,6 +166,8 @@ TEST(Options, QualityPartsAndJoin) {
     EXPECT_EQ(r.options.width, 1024);
     EXPECT_NE(warnings(parse({"--join", "all.mp4", "p1.mp4", "--from", "1000"})).find("the parts' own"),
               std::string::npos);
+    EXPECT_NE(warnings(parse({"--join", "all.mp4", "p1.mp4", "--headless"})).find("a join draws nothing"),
+              std::string::npos);
 }
 
 TEST(Options, ExtrasAndShots) {
