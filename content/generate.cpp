@@ -5,12 +5,13 @@
 //   afterglow-content --contact-sheet FILE.png
 //   afterglow-content --frame-sheet FILE.png FRAME.png...   (a grid of rendered frames)
 //   afterglow-content --music-report DIR     (spectrogram and statistics of the music)
-//   afterglow-content --icon FILE.png        (the program's icon, 256 x 256)
+//   afterglow-content --icon SIZE FILE.png   (the program's icon, SIZE x SIZE with alpha)
 //
 // Everything is made from source, deterministically: the same bytes on
 // every run.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -63,7 +64,7 @@ int usage() {
                  "       afterglow-content --contact-sheet FILE.png\n"
                  "       afterglow-content --frame-sheet FILE.png FRAME.png...\n"
                  "       afterglow-content --music-report DIR\n"
-                 "       afterglow-content --icon FILE.png\n");
+                 "       afterglow-content --icon SIZE FILE.png\n");
     return 2;
 }
 
@@ -82,9 +83,10 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (first == "--icon") {
-        if (argc != 3) return usage();
+        const int size = argc == 4 ? std::atoi(argv[2]) : 0;
+        if (size < 16 || size > 1024) return usage();
         std::string error;
-        if (!writePng(argv[2], paintIcon(256), error)) {
+        if (!writePng(argv[3], paintIcon(size), error)) {
             std::fprintf(stderr, "afterglow-content: icon: %s\n", error.c_str());
             return 1;
         }

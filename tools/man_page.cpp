@@ -1,15 +1,19 @@
-// afterglow-man-page FILE [DATE]: writes the manual page (section 6) from
-// the tables --help is printed from (runtime/options.h), so the two can
-// never tell different stories: the options with their values, the keys,
-// the environment and the files. The exit status is the page's own.
+// afterglow-man-page PAGE FILE [DATE]: writes a manual page (section 6),
+// PAGE afterglow or afterglow-inspect, from the tables their --help is
+// printed from (runtime/options/options.h, tools/verbs.h), so the two can
+// never tell different stories: the options or verbs with their values, the
+// keys, the environment and the files. The exit status is the page's own.
 //
-//   afterglow-man-page build/afterglow.6 2024-06-01
+//   afterglow-man-page afterglow build/afterglow.6 2026-12-08
 #include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "runtime/options/options.h"
+#include "verbs.h"
 
 namespace {
 
@@ -66,23 +70,73 @@ std::string upper(std::string_view text) {
     return out;
 }
 
+// "MS FILE" as the values' names in italics: " \fIMS\fR \fIFILE\fR".
+std::string italicWords(std::string_view values) {
+    std::string out;
+    while (!values.empty()) {
+        const size_t space = values.find(' ');
+        out += " \\fI" + escaped(values.substr(0, space)) + "\\fR";
+        values = space == std::string_view::npos ? std::string_view() : values.substr(space + 1);
+    }
+    return out;
+}
+
 // "-h, --help", "--shot MS FILE": what is typed in bold, the values'
 // names in italics.
 std::string optionTag(const OptionSpec& option) {
     std::string tag;
     if (option.shortName) tag = bold(std::string{'-', option.shortName}) + ", ";
-    tag += bold("--" + std::string(option.name));
-    std::string_view values = option.arguments;
-    while (!values.empty()) {
-        const size_t space = values.find(' ');
-        tag += " \\fI" + escaped(values.substr(0, space)) + "\\fR";
-        values = space == std::string_view::npos ? std::string_view() : values.substr(space + 1);
-    }
-    return tag;
+    return tag + bold("--" + std::string(option.name)) + italicWords(option.arguments);
 }
 
-void addItem(std::string& page, const std::string& tag, std::string_view words) {
-    page += ".TP\n" + tag + "\n" + filled(words);
+// A page is its sections in order; an item is a tagged paragraph, its tag
+// already in roff.
+struct Item {
+    std::string tag;
+    std::string words;
+};
+
+struct Section {
+    std::string heading;
+    std::string intro;  // plain text before the items, or ""
+    std::vector<Item> items;
+    std::string roff;  // after the items, as it is
+};
+
+Section section(std::string heading, std::string intro, std::vector<Item> items = {}, std::string roff = {}) {
+    return {std::move(heading), std::move(intro), std::move(items), std::move(roff)};
+}
+
+struct Page {
+    std::string name;               // "afterglow-inspect"
+    std::string summary;            // for NAME, after the dash
+    std::string synopsis;           // roff
+    std::vector<Section> sections;  // DESCRIPTION onwards
+};
+
+std::vector<Item> plainItems(std::span<const HelpItem> items) {
+    std::vector<Item> out;
+    for (const HelpItem& item : items) out.push_back({bold(item.tag), std::string(item.words)});
+    return out;
+}
+
+// Who wrote it and under which terms, the lines --version prints.
+Section authorsSection() {
+    return section("AUTHORS", std::string(kCopyrightLine) + ".\n" + std::string(kLicenceLine) + ".");
+}
+
+std::string roff(const Page& page, const std::string& date) {
+    std::string out =
+        ".TH " + upper(escaped(page.name)) + " 6 \"" + date + "\" \"afterglow " AFTERGLOW_VERSION "\" \"Games\"\n";
+    out += ".SH NAME\n" + filled(page.name + " - " + page.summary);
+    out += ".SH SYNOPSIS\n" + page.synopsis;
+    for (const Section& section : page.sections) {
+        out += ".SH " + section.heading + "\n";
+        if (!section.intro.empty()) out += filled(section.intro);
+        for (const Item& item : section.items) out += ".TP\n" + item.tag + "\n" + filled(item.words);
+        out += section.roff;
+    }
+    return out;
 }
 
 // What --help does not say: the program's exit codes, as a caller sees them.
@@ -98,35 +152,72 @@ constexpr HelpItem kExitStatus[] = {
     {"255", "the driver lacks framebuffer objects (said in a message box)"},
 };
 
-std::string manPage(const std::string& date) {
-    std::string page = ".TH AFTERGLOW 6 \"" + date + "\" \"afterglow " AFTERGLOW_VERSION "\" \"Games\"\n";
-    page += ".SH NAME\nafterglow \\- a music\\-synchronised real\\-time 3D presentation\n";
-    page += ".SH SYNOPSIS\n.B afterglow\n" + escaped(kSynopsisArguments) + "\n";
-    page += ".SH DESCRIPTION\n" + filled(programDescription());
-    page += ".SH OPTIONS\n";
-    for (const OptionSpec& option : optionTable()) addItem(page, optionTag(option), option.help);
-    for (const HelpSection& section : helpSections()) {
-        page += ".SH " + upper(section.heading) + "\n";
-        if (!section.intro.empty()) page += filled(section.intro);
-        for (const HelpItem& item : section.items) addItem(page, bold(item.tag), item.words);
-    }
-    page += ".SH EXIT STATUS\n";
-    for (const HelpItem& item : kExitStatus) addItem(page, bold(item.tag), item.words);
-    page += ".SH SEE ALSO\n.BR ffmpeg (1)\n";
+Page programPage() {
+    Page page{"afterglow",
+              "a music-synchronised real-time 3D presentation",
+              ".B afterglow\n" + escaped(kSynopsisArguments) + "\n",
+              {}};
+    page.sections.push_back(section("DESCRIPTION", std::string(programDescription())));
+    Section options = section("OPTIONS", "");
+    for (const OptionSpec& option : optionTable())
+        options.items.push_back({optionTag(option), std::string(option.help)});
+    page.sections.push_back(options);
+    for (const HelpSection& help : helpSections())
+        page.sections.push_back(section(upper(help.heading), std::string(help.intro), plainItems(help.items)));
+    page.sections.push_back(section("EXIT STATUS", "", plainItems(kExitStatus)));
+    page.sections.push_back(section("SEE ALSO", "", {}, ".BR afterglow\\-inspect (6),\n.BR ffmpeg (1)\n"));
+    page.sections.push_back(authorsSection());
+    return page;
+}
+
+constexpr HelpItem kInspectFiles[] = {
+    {"Textures/*.jpg, models/*.ASE, models/*.ase",
+     "the data files it is made for, in the program's data folder (/usr/share/games/afterglow when installed as a "
+     "package); the files named on the command line are taken from the working directory"},
+};
+
+constexpr HelpItem kInspectExitStatus[] = {
+    {"0", "the verb did its work"},
+    {"1", "a file that cannot be read or is refused; one line on stderr says why"},
+    {"2", "a command line that cannot be used: an unknown verb, or the wrong arguments for one"},
+};
+
+Page inspectPage() {
+    Page page{"afterglow-inspect", "look inside Afterglow's data files the way the program reads them", "", {}};
+    for (const InspectVerb& verb : inspectVerbs())
+        page.synopsis += (page.synopsis.empty() ? "" : ".br\n") + bold("afterglow-inspect") + " " + bold(verb.name) +
+                         italicWords(verb.arguments) + "\n";
+    page.synopsis += ".br\n" + bold("afterglow-inspect") + " " + bold("--help") + "\n";
+    page.sections.push_back(
+        section("DESCRIPTION",
+                "Runs one verb on a data file of afterglow(6) with the readers the program itself "
+                "uses, and prints what they found: for checking a file the program refuses or draws "
+                "wrong, and for scripts that need the scenes' times."));
+    Section verbs = section("VERBS", "");
+    for (const InspectVerb& verb : inspectVerbs())
+        verbs.items.push_back({bold(verb.name) + italicWords(verb.arguments), verb.words});
+    verbs.items.push_back({bold("-h") + ", " + bold("--help"), "the verbs, then exit"});
+    page.sections.push_back(verbs);
+    page.sections.push_back(section("ENVIRONMENT", "No environment variable changes what it does."));
+    page.sections.push_back(section("FILES", "", plainItems(kInspectFiles)));
+    page.sections.push_back(section("EXIT STATUS", "", plainItems(kInspectExitStatus)));
+    page.sections.push_back(section("SEE ALSO", "", {}, ".BR afterglow (6)\n"));
+    page.sections.push_back(authorsSection());
     return page;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: afterglow-man-page FILE [DATE]\n");
+    const std::string which = argc > 1 ? argv[1] : "";
+    if ((argc != 3 && argc != 4) || (which != "afterglow" && which != "afterglow-inspect")) {
+        std::fprintf(stderr, "usage: afterglow-man-page afterglow|afterglow-inspect FILE [DATE]\n");
         return 2;
     }
-    const std::string page = manPage(argc == 3 ? argv[2] : "");
-    std::FILE* file = std::fopen(argv[1], "wb");
+    const std::string page = roff(which == "afterglow" ? programPage() : inspectPage(), argc == 4 ? argv[3] : "");
+    std::FILE* file = std::fopen(argv[2], "wb");
     if (!file || std::fwrite(page.data(), 1, page.size(), file) != page.size() || std::fclose(file) != 0) {
-        std::perror(argv[1]);
+        std::perror(argv[2]);
         return 1;
     }
     return 0;

@@ -46,7 +46,7 @@ enum class ImageKind { Grey, Colour };
 struct Image {
     int width = 0;
     int height = 0;
-    int channels = 0;             // 1 grey, 3 RGB
+    int channels = 0;             // 1 grey, 3 RGB, 4 RGBA (straight alpha)
     std::vector<uint8_t> pixels;  // rows top first
 };
 

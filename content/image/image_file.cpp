@@ -14,6 +14,14 @@ std::vector<uint8_t> encodeImageJpeg(const Image& image, int quality, std::strin
     return encodeJpeg(image.pixels.data(), image.width, image.height, image.channels, options, error);
 }
 
+namespace {
+
+int pngColourType(int channels) {
+    return channels == 1 ? PNG_COLOR_TYPE_GRAY : channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+}
+
+}  // namespace
+
 bool writePng(const std::filesystem::path& path, const Image& image, std::string& error) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) {
@@ -29,8 +37,8 @@ bool writePng(const std::filesystem::path& path, const Image& image, std::string
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, image.width, image.height, 8, image.channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, image.width, image.height, 8, pngColourType(image.channels), PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     const size_t stride = static_cast<size_t>(image.width) * image.channels;
     for (int y = 0; y < image.height; ++y) png_write_row(png, image.pixels.data() + stride * y);

@@ -16,7 +16,7 @@
 // one. Empty with the reason in error on failure.
 std::vector<uint8_t> encodeImageJpeg(const Image& image, int quality, std::string& error);
 
-// 8-bit RGB or grey PNG; false with the reason in error.
+// 8-bit grey, RGB or RGBA PNG; false with the reason in error.
 bool writePng(const std::filesystem::path& path, const Image& image, std::string& error);
 
 // Writes (or replaces) the whole file.

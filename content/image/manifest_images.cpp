@@ -346,12 +346,26 @@ bool writeManifestImages(const std::filesystem::path& dir, std::string& error) {
     return true;
 }
 
-// The mark alone on the night blue of the opening sky, with a warm halo: an
-// icon reads at small sizes where the word would not.
+// The mark alone on a disc of the night blue of the opening sky, with a warm
+// halo: an icon reads at small sizes where the word would not. Outside the
+// disc the icon is transparent, so it sits on any menu or dock; its edge is
+// antialiased by the share of each pixel the disc covers.
 Image paintIcon(int size) {
     const float s = static_cast<float>(size);
     Canvas c(size, size, {0.02f, 0.03f, 0.07f});
     addBlob(c, s / 2, s / 2, s * 0.5f, {0.5f, 0.24f, 0.06f}, 1.6f);
     paintMark(c, s / 2, s / 2, s * 0.34f);
-    return toImage(c, ImageKind::Colour);
+    const Image rgb = toImage(c, ImageKind::Colour);
+    const float discRadius = s * 0.48f;
+    Image icon{size, size, 4, {}};
+    icon.pixels.reserve(static_cast<size_t>(size) * size * 4);
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            const uint8_t* p = &rgb.pixels[(static_cast<size_t>(y) * size + x) * 3];
+            const float d = std::hypot(static_cast<float>(x) + 0.5f - s / 2, static_cast<float>(y) + 0.5f - s / 2);
+            const float coverage = std::clamp(discRadius - d + 0.5f, 0.0f, 1.0f);
+            icon.pixels.insert(icon.pixels.end(), {p[0], p[1], p[2], static_cast<uint8_t>(coverage * 255.0f + 0.5f)});
+        }
+    }
+    return icon;
 }

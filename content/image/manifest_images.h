@@ -30,5 +30,5 @@ std::vector<uint8_t> encodeManifestImage(const Image& image, std::string& error)
 // Paints, encodes and writes every manifest image into dir.
 bool writeManifestImages(const std::filesystem::path& dir, std::string& error);
 
-// The program's icon, size x size: the mark from the logo.
+// The program's icon, size x size, RGBA: the mark from the logo on a disc.
 Image paintIcon(int size);

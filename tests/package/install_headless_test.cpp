@@ -3,9 +3,6 @@
 // the build tree draws, and the files the user names land where the user is.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "support/png_read.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -16,11 +13,6 @@ namespace {
 
 const char* const kBuildDir = AFTERGLOW_DATA_DIR;
 constexpr const char* kShotMs = "60000";  // scene 3: images, shaders and models all show
-
-std::string fileBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 ProcessResult run(const std::vector<std::string>& argv, const fs::path& workingDir) {
     ProcessOptions options;
@@ -34,7 +26,7 @@ std::string referenceShot(const TempDir& scratch) {
     const fs::path file = scratch / "reference.png";
     const ProcessResult r = run({AFTERGLOW_BINARY, "--shot", kShotMs, file.string()}, kBuildDir);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    return fileBytes(file);
+    return fileContents(file);
 }
 
 // Runs program with a relative --shot file from a fresh, empty working
@@ -47,36 +39,52 @@ void expectSameShotFromElsewhere(const fs::path& program, const fs::path& dataDi
     EXPECT_NE(r.err.find("data from " + dataDir.string()), std::string::npos) << r.err;
     ASSERT_TRUE(fs::exists(elsewhere / "out.png"));
     TempDir scratch;
-    EXPECT_TRUE(fileBytes(elsewhere / "out.png") == referenceShot(scratch)) << "the picture differs from the build tree's";
+    EXPECT_TRUE(fileContents(elsewhere / "out.png") == referenceShot(scratch))
+        << "the picture differs from the build tree's";
 }
 
-TEST(Install, PrefixCopyRunsFromAnywhereAndDrawsWhatTheBuildDraws) {
+TEST(Install, PrefixCopyInTheGamesLayoutRunsFromAnywhereAndDrawsWhatTheBuildDraws) {
     TempDir prefix;
     const ProcessResult install = runProcess({AFTERGLOW_CMAKE, "--install", kBuildDir, "--prefix", prefix.path().string()});
     ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
 
     for (const char* part :
-         {"bin/afterglow", "bin/afterglow-inspect", "bin/afterglow-render-farm", "share/afterglow/demo.mp3",
-          "share/afterglow/Textures/logo.jpg", "share/afterglow/shaders/phong.ps", "share/afterglow/models/pallo.ASE",
-          "share/man/man6/afterglow.6"})
+         {"games/afterglow", "games/afterglow-inspect", "games/afterglow-render-farm",
+           "share/games/afterglow/demo.mp3",
+          "share/games/afterglow/Textures/logo.jpg", "share/games/afterglow/shaders/phong.ps",
+          "share/games/afterglow/models/pallo.ASE", "share/man/man6/afterglow.6.gz",
+          "share/man/man6/afterglow-inspect.6.gz",
+           "share/man/man6/afterglow-render-farm.6.gz", "share/metainfo/org.example.afterglow.metainfo.xml",
+          "share/bash-completion/completions/afterglow", "share/zsh/vendor-completions/_afterglow",
+          "share/doc/afterglow/copyright"})
         EXPECT_TRUE(fs::is_regular_file(prefix / part)) << part;
     // Only the data: nothing else the build leaves beside the executable.
-    EXPECT_FALSE(fs::exists(prefix / "share/afterglow/contact-sheet.png"));
-    EXPECT_FALSE(fs::exists(prefix / "bin/pass-bench"));
+    EXPECT_FALSE(fs::exists(prefix / "share/games/afterglow/contact-sheet.png"));
+    EXPECT_FALSE(fs::exists(prefix / "games/pass-bench"));
+    EXPECT_FALSE(fs::exists(prefix / "bin"));
 
-    // The desktop entry passes the freedesktop checks and its icon is there.
+    // The desktop entry passes the freedesktop checks and its icons are
+    // there at every size, round marks with a transparent surround.
     const fs::path entry = prefix / "share/applications/afterglow.desktop";
     const ProcessResult valid = runProcess({"/usr/bin/desktop-file-validate", entry.string()});
     EXPECT_EQ(valid.exitCode, 0) << valid.out << valid.err;
-    EXPECT_NE(fileBytes(entry).find("\nIcon=afterglow\n"), std::string::npos);
-    RgbImage icon;
-    std::string error;
-    ASSERT_TRUE(readPngRgb((prefix / "share/icons/hicolor/256x256/apps/afterglow.png").string(), icon, error)) << error;
-    EXPECT_EQ(icon.width, 256);
-    EXPECT_EQ(icon.height, 256);
-    EXPECT_GT(icon.maxInRows(120, 136), 200) << "the glowing core of the mark";
+    EXPECT_NE(fileContents(entry).find("\nIcon=afterglow\n"), std::string::npos);
+    for (int size : {48, 64, 128, 256}) {
+        const fs::path file = prefix / ("share/icons/hicolor/" + std::to_string(size) + "x" + std::to_string(size) +
+                                        "/apps/afterglow.png");
+        int width = 0, height = 0;
+        std::vector<uint8_t> alpha;
+        std::string error;
+        ASSERT_TRUE(readPngAlpha(file.string(), width, height, alpha, error)) << error;
+        EXPECT_EQ(width, size);
+        EXPECT_EQ(height, size);
+        EXPECT_EQ(alpha.front(), 0) << size << ": the corners are transparent";
+        EXPECT_EQ(alpha[static_cast<size_t>(size / 2) * size + size / 2], 255) << size << ": the mark is opaque";
+        const RgbImage icon = pngImage(file.string());
+        EXPECT_GT(icon.maxInRows(size * 15 / 32, size * 17 / 32), 200) << size << ": the glowing core of the mark";
+    }
 
-    expectSameShotFromElsewhere(prefix / "bin/afterglow", prefix / "share/afterglow");
+    expectSameShotFromElsewhere(prefix / "games/afterglow", prefix / "share/games/afterglow");
 }
 
 TEST(Package, PortableArchiveRunsInPlaceBesideItsData) {
@@ -94,7 +102,7 @@ TEST(Package, PortableArchiveRunsInPlaceBesideItsData) {
     const fs::path folder = unpacked / archive.filename().string().substr(0, archive.filename().string().size() - 7);
     ASSERT_TRUE(fs::is_directory(folder)) << folder;
     for (const char* part :
-         {"afterglow", "afterglow-inspect", "afterglow-render-farm", "demo.mp3", "Textures", "shaders", "models"})
+         {"afterglow", "afterglow-inspect", "afterglow-render-farm", "demo.mp3", "Textures", "shaders", "models", "README.md", "LICENSE"})
         EXPECT_TRUE(fs::exists(folder / part)) << part;
     EXPECT_FALSE(fs::exists(folder / "bin")) << "the portable folder keeps the program beside its data";
 

@@ -163,7 +163,10 @@ ProcessResult runOnFolder(const std::string& binary, const DataFolder& folder, R
     std::vector<std::string> argv = {binary, "512", "512", "--windowed"};
     ProcessOptions options;
     options.workingDir = folder.path().string();
-    options.setEnv = {"AFTERGLOW_GL_CHECKS=1", "AFTERGLOW_NO_MESSAGE_BOX=1", "SDL_AUDIODRIVER=dummy"};
+    // Named outright: a folder with a file missing is otherwise passed over
+    // for the whole copy beside the program.
+    options.setEnv = {"AFTERGLOW_GL_CHECKS=1", "AFTERGLOW_NO_MESSAGE_BOX=1", "SDL_AUDIODRIVER=dummy",
+                      "AFTERGLOW_DATA_DIR=" + folder.path().string()};
     switch (kind) {
         case RunKind::WholeShow:
             argv.insert(argv.end(), {"--benchmark", "--fps", "1"});

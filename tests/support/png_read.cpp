@@ -37,6 +37,31 @@ bool readPngRgb(const std::string& path, RgbImage& image, std::string& error) {
     return true;
 }
 
+bool readPngAlpha(const std::string& path, int& width, int& height, std::vector<uint8_t>& alpha, std::string& error) {
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&png, path.c_str())) {
+        error = png.message;
+        return false;
+    }
+    if (!(png.format & PNG_FORMAT_FLAG_ALPHA)) {
+        png_image_free(&png);
+        error = path + " has no alpha channel";
+        return false;
+    }
+    png.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(png));
+    if (!png_image_finish_read(&png, nullptr, rgba.data(), 0, nullptr)) {
+        error = png.message;
+        return false;
+    }
+    width = static_cast<int>(png.width);
+    height = static_cast<int>(png.height);
+    alpha.clear();
+    for (size_t k = 3; k < rgba.size(); k += 4) alpha.push_back(rgba[k]);
+    return true;
+}
+
 RgbImage pngImage(const std::string& path) {
     RgbImage image;
     std::string error;

@@ -1,4 +1,4 @@
-// Reads an 8-bit RGB PNG for pixel probes.
+// Reads an 8-bit RGB PNG for pixel probes, or a PNG's alpha channel.
 #pragma once
 
 #include <cstdint>
@@ -20,5 +20,8 @@ struct RgbImage {
 
 // Returns false with the reason in error when the file is not an RGB PNG.
 bool readPngRgb(const std::string& path, RgbImage& image, std::string& error);
+// The alpha channel, one byte a pixel, rows top first; false with the
+// reason in error when the file cannot be read or has no alpha channel.
+bool readPngAlpha(const std::string& path, int& width, int& height, std::vector<uint8_t>& alpha, std::string& error);
 // The same in a test: the picture, or an empty one and a failure that says why.
 RgbImage pngImage(const std::string& path);

@@ -55,14 +55,29 @@ inline std::string waitForFrameCount(Display* display, Window target,
     return title;
 }
 
-// Focuses target and presses and releases Esc.
-inline void pressEscape(Display* display, Window target) {
+// Focuses target and presses and releases key, with Shift held if asked.
+inline void press(Display* display, Window target, KeySym key, bool shift = false) {
     XSetInputFocus(display, target, RevertToParent, CurrentTime);
-    const KeyCode escape = XKeysymToKeycode(display, XK_Escape);
-    XTestFakeKeyEvent(display, escape, True, 0);
-    XTestFakeKeyEvent(display, escape, False, 0);
+    const KeyCode shiftKey = XKeysymToKeycode(display, XK_Shift_L);
+    const KeyCode code = XKeysymToKeycode(display, key);
+    if (shift) XTestFakeKeyEvent(display, shiftKey, True, 0);
+    XTestFakeKeyEvent(display, code, True, 0);
+    XTestFakeKeyEvent(display, code, False, 0);
+    if (shift) XTestFakeKeyEvent(display, shiftKey, False, 0);
     XFlush(display);
 }
+
+// Clicks mouse button (1 left, 3 right) over the program's window, which
+// the tests place at the screen's top left.
+inline void click(Display* display, unsigned int button) {
+    XTestFakeMotionEvent(display, -1, 100, 200, 0);
+    XTestFakeButtonEvent(display, button, True, 0);
+    XTestFakeButtonEvent(display, button, False, 0);
+    XFlush(display);
+}
+
+// Focuses target and presses and releases Esc.
+inline void pressEscape(Display* display, Window target) { press(display, target, XK_Escape); }
 
 // For runProcess: once the program's window is on screen (within a minute),
 // presses Esc in it.

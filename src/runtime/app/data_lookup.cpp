@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "data_set.h"
 #include "install_paths.h"
 #include "runtime/options/options.h"
 
@@ -39,27 +40,73 @@ void sayNothingFound(const std::vector<fs::path>& candidates) {
                  tried.c_str());
 }
 
+// "(no Textures/gradient.jpg)", "(no demo.mp3, Textures/cloud.jpg and 43
+// more)": enough to recognise the folder by, not a list to scroll through.
+void sayPassedOver(const fs::path& folder, bool workingDirectory, const std::vector<std::string>& missing) {
+    constexpr size_t kNamed = 2;
+    std::string named = missing[0];
+    for (size_t k = 1; k < std::min(missing.size(), kNamed); ++k) named += ", " + missing[k];
+    const std::string place = (workingDirectory ? "the working directory " : "") + shown(folder);
+    if (missing.size() > kNamed)
+        std::fprintf(stderr, "afterglow: %s holds only part of the data (no %s and %zu more); passed over\n",
+                     place.c_str(), named.c_str(), missing.size() - kNamed);
+    else
+        std::fprintf(stderr, "afterglow: %s holds only part of the data (no %s); passed over\n", place.c_str(),
+                     named.c_str());
+}
+
+// The first of places that holds the whole data set, naming each partial
+// one passed over on the way; when none does, the first that holds some of
+// it (its readers then name each file it lacks). Empty when none holds any.
+fs::path chooseDataFolder(const std::vector<fs::path>& places) {
+    std::vector<std::pair<size_t, std::vector<std::string>>> partial;
+    for (size_t k = 0; k < places.size(); ++k) {
+        if (!holdsData(places[k])) continue;
+        std::vector<std::string> missing = missingDataFiles(places[k]);
+        if (missing.empty()) {
+            for (const auto& [index, lacks] : partial) sayPassedOver(places[index], index == 0, lacks);
+            return places[k];
+        }
+        partial.emplace_back(k, std::move(missing));
+    }
+    return partial.empty() ? fs::path() : places[partial.front().first];
+}
+
 }  // namespace
 
 bool holdsData(const fs::path& folder) {
     std::error_code ec;
-    return fs::exists(folder / "demo.mp3", ec) || fs::is_directory(folder / "Textures", ec);
+    if (fs::exists(folder / "demo.mp3", ec)) return true;
+    for (const char* name : {"Textures", "shaders", "models"})
+        if (fs::is_directory(folder / name, ec)) return true;
+    return false;
+}
+
+std::vector<std::string> missingDataFiles(const fs::path& folder) {
+    std::vector<std::string> missing;
+    std::error_code ec;
+    for (const char* file : kDataSetFiles)
+        if (!fs::exists(folder / file, ec)) missing.push_back(file);
+    return missing;
 }
 
 // The build says where an installed copy lies: AFTERGLOW_DATA_FROM_BIN
 // relative to the installed executable's folder (so a copy installed under
 // any prefix finds its own), AFTERGLOW_INSTALLED_DATA_DIR under the prefix it
-// was configured for.
+// was configured for; the older layout's places follow each.
 std::vector<fs::path> dataFolderCandidates(const fs::path& executable) {
     std::vector<fs::path> candidates;
+    auto add = [&](const fs::path& folder) {
+        if (std::find(candidates.begin(), candidates.end(), folder) == candidates.end()) candidates.push_back(folder);
+    };
     if (!executable.empty()) {
         const fs::path bin = executable.parent_path();
-        candidates.push_back(bin);
-        candidates.push_back((bin / AFTERGLOW_DATA_FROM_BIN).lexically_normal());
+        add(bin);
+        add((bin / AFTERGLOW_DATA_FROM_BIN).lexically_normal());
+        add((bin / AFTERGLOW_OLD_DATA_FROM_BIN).lexically_normal());
     }
-    const fs::path configured = AFTERGLOW_INSTALLED_DATA_DIR;
-    if (std::none_of(candidates.begin(), candidates.end(), [&](const fs::path& c) { return c == configured; }))
-        candidates.push_back(configured);
+    add(AFTERGLOW_INSTALLED_DATA_DIR);
+    add(AFTERGLOW_OLD_INSTALLED_DATA_DIR);
     return candidates;
 }
 
@@ -76,16 +123,17 @@ bool enterDataFolder(Options& options) {
             return false;
         }
     } else {
-        // A working directory with the data keeps the old meaning, unasked.
-        if (holdsData(".")) return true;
         const std::vector<fs::path> candidates = dataFolderCandidates(executablePath());
-        const auto found = std::find_if(candidates.begin(), candidates.end(), holdsData);
-        if (found == candidates.end()) {
+        std::vector<fs::path> places = {start.empty() ? fs::path(".") : start};
+        for (const fs::path& c : candidates)
+            if (!sameFolder(c, places.front())) places.push_back(c);
+        folder = chooseDataFolder(places);
+        if (folder.empty()) {
             // Stay: what is missing is then reported by its usual names.
             sayNothingFound(candidates);
             return true;
         }
-        folder = *found;
+        if (folder == places.front()) return true;
     }
     if (!start.empty() && sameFolder(folder, start)) return true;
     anchorUserPaths(options, start);

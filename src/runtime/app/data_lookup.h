@@ -4,19 +4,31 @@
 //
 //   if (!enterDataFolder(options)) return 1;   // right after the command line
 //
-// The folder is the first that holds the data (a "demo.mp3" or a
-// "Textures/"): the working directory, the folder of the executable, the
-// installed copy beside the executable's bin/ folder, then the one under the
-// prefix the build was configured for. AFTERGLOW_DATA_DIR names it outright.
+// The places, in order: the working directory, the folder of the executable,
+// the installed copy beside the executable's games/ (or bin/) folder, then
+// the one under the prefix the build was configured for, each in the games
+// layout (share/games/afterglow) and then the older one (share/afterglow).
+// The first that holds the whole data set (the music and every file of the
+// folders, kDataSetFiles) is used; a folder passed over for holding only a
+// part of it is named on stderr, so a stray "Textures/" where the program is
+// started cannot hide a complete copy. When no place holds all of it, the
+// first that holds some is used, and its readers name what is missing.
+// AFTERGLOW_DATA_DIR names the folder outright.
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 struct Options;
 
-// True when folder holds a "demo.mp3" or a "Textures/" folder.
+// True when folder holds a "demo.mp3" or one of the data folders: part of
+// the data, at least.
 bool holdsData(const std::filesystem::path& folder);
+
+// The files of the data set that folder lacks ("demo.mp3",
+// "Textures/cloud.jpg"), in the data set's order; empty when it is whole.
+std::vector<std::string> missingDataFiles(const std::filesystem::path& folder);
 
 // The folders tried after the working directory, in order, for the program
 // at executable.

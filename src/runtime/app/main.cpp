@@ -14,6 +14,7 @@
 #include "runtime/app/run_modes.h"
 #include "runtime/audio/music.h"
 #include "runtime/audio/music_preload.h"
+#include "runtime/frame/clock_log.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/loading_bar.h"
 #include "runtime/frame/quit.h"
@@ -22,6 +23,7 @@
 #include "runtime/offline/offline_run.h"
 #include "runtime/options/options.h"
 #include "runtime/platform/huge_pages.h"
+#include "runtime/platform/quiet_stdout.h"
 #include "runtime/platform/quit_signals.h"
 #include "runtime/report/startup_report.h"
 
@@ -61,7 +63,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::printf("afterglow %s\n", AFTERGLOW_VERSION);
+        std::fputs(versionText(AFTERGLOW_VERSION).c_str(), stdout);
         return 0;
     }
     useHugePages();
@@ -73,6 +75,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
         return 1;
     }
+    // Opened here, while a relative name still means the starting folder.
+    if (!options.clockLogPath.empty() && !openClockLog(options.clockLogPath, outputError)) {
+        std::fprintf(stderr, "afterglow: %s\n", outputError.c_str());
+        return 1;
+    }
+    QuietStdout loadingLines(options.quiet);
     if (!enterDataFolder(options)) return 1;
     const RunMode& mode = chooseRunMode(options);
     if (!mode.drawsPictures) quitProgram(mode.run(options));
@@ -114,6 +122,7 @@ int main(int argc, char** argv) {
         startupLap(StartupStep::LoadingBar);
     });
     loadingBar.finish();
+    loadingLines.end();
     reshape(windowWidth, windowHeight);
     if (quitSignal()) quitProgram(0);  // asked during start-up: no music, no capture
     quitProgram(mode.run(options));

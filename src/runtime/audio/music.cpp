@@ -18,6 +18,22 @@
 namespace {
 
 constexpr int kBufferFrames = 1024;
+// What a callback hands over is heard about two buffers later: the device
+// still plays the one before while it takes the new one. Measured against a
+// PulseAudio sink (tools/clock-probe): 1.9 buffers from a callback to the
+// first of its samples playing.
+constexpr int kLatencyFrames = 2 * kBufferFrames;
+// A device takes its first buffer and then may wait a while before it plays
+// it: PulseAudio through SDL takes up to a second and more. It plays once
+// it asks for the next (a device that takes two at once is then a buffer
+// early at most). The first picture is shown then, with the first note
+// (the loading bar stays up meanwhile); a device that has not started
+// within kStartTimeoutSec is left for the steady clock.
+constexpr long long kPlayingFrames = kBufferFrames;
+constexpr double kStartTimeoutSec = 2.0;
+// No callback for this long while playing: the device has stopped (a sound
+// server that hangs). The clock slows down meanwhile, but keeps moving.
+constexpr double kStallSec = 0.5;
 
 double wallSeconds() {
     using namespace std::chrono;
@@ -32,7 +48,7 @@ struct AudioFeed {
     long long readFrame = 0;     // next frame the callback hands out
     long long queuedFrame = 0;   // readFrame as of the last callback (or seek)
     double queuedAtSec = 0.0;    // wall time of that callback (or seek)
-    bool started = false;        // a callback has run since the device opened
+    long long handed = 0;        // frames handed over in all
 };
 
 struct MusicState {
@@ -46,7 +62,11 @@ struct MusicState {
     double smoothedMs = 0.0;
     double lastUpdateSec = 0.0;
     double lastTargetMs = 0.0;
-    double openedAtSec = 0.0;
+    bool starting = false;  // opened, not playing yet: the clock holds its start
+    double unpausedAtSec = -1.0;  // when the device was let go; < 0 not yet
+    bool synced = false;  // a read has set the clock from the device's progress
+    // The device stopped answering: closing it would wait for it forever.
+    bool hung = false;
 
     // steady: position = steadyBaseMs + (now - steadyBaseSec)
     double steadyBaseMs = 0.0;
@@ -73,9 +93,9 @@ void audioCallback(void* userdata, Uint8* stream, int len) {
     // Past the end the device plays silence and time keeps going, so the
     // presentation still reaches its end with a short track.
     feed->readFrame += frames;
+    feed->handed += frames;
     feed->queuedFrame = feed->readFrame;
     feed->queuedAtSec = wallSeconds();
-    feed->started = true;
 }
 
 // Seeks stay inside the music, but never short of the end of the
@@ -94,6 +114,11 @@ void fallBackToSteady(const char* why) {
     std::fprintf(stderr, "afterglow: %s; the music clock continues silently\n", why);
     if (state.device) SDL_PauseAudioDevice(state.device, 1);
     enterSteady(state.smoothedMs);
+}
+
+void fallBackFromHungDevice(const char* why) {
+    state.hung = true;
+    fallBackToSteady(why);
 }
 
 // ALSA writes several lines of its own to stderr when there is no sound
@@ -143,31 +168,89 @@ bool openAudioDevice() {
 
 double steadyPositionMs() { return state.steadyBaseMs + (wallSeconds() - state.steadyBaseSec) * 1000.0; }
 
-double audioPositionMs() {
-    const double now = wallSeconds();
+void moveTo(double ms) {
+    if (state.paused) {
+        state.heldMs = ms;
+        return;
+    }
+    switch (state.mode) {
+    case ClockMode::Offline:
+        break;  // the caller's clock
+    case ClockMode::Steady:
+        enterSteady(ms);
+        break;
+    case ClockMode::Audio: {
+        const long long frame = static_cast<long long>(ms * state.music.sampleRate / 1000.0);
+        const double now = wallSeconds();
+        SDL_LockAudioDevice(state.device);
+        state.feed.readFrame = frame;
+        state.feed.queuedFrame = frame + kLatencyFrames;
+        state.feed.queuedAtSec = now;
+        SDL_UnlockAudioDevice(state.device);
+        state.smoothedMs = ms;
+        state.lastTargetMs = ms;
+        state.lastUpdateSec = now;
+        break;
+    }
+    }
+}
+
+AudioFeed readFeed() {
     SDL_LockAudioDevice(state.device);
     const AudioFeed feed = state.feed;
     SDL_UnlockAudioDevice(state.device);
+    return feed;
+}
+
+// Whether the device is still about to play: not let go yet, or it has not
+// asked for more than its first buffer, and is neither lost nor given up
+// (those fall back to the steady clock, from the start).
+bool deviceStarting(const AudioFeed& feed, double now) {
+    if (!state.starting) return false;
+    if (state.unpausedAtSec < 0.0) return true;
+    state.starting = false;
+    if (SDL_GetAudioDeviceStatus(state.device) == SDL_AUDIO_STOPPED) {
+        fallBackToSteady("lost the sound device");
+    } else if (feed.handed > kPlayingFrames) {
+        // The clock starts now: the wait counts neither as a step nor as a stall.
+        state.lastUpdateSec = now;
+    } else if (now - state.unpausedAtSec > kStartTimeoutSec) {
+        fallBackFromHungDevice("the sound device opened but never started playing");
+    } else {
+        state.starting = true;
+    }
+    return state.starting;
+}
+
+double audioPositionMs() {
+    const double now = wallSeconds();
+    const AudioFeed feed = readFeed();
+    if (deviceStarting(feed, now) || state.mode != ClockMode::Audio) return state.smoothedMs;
 
     const double stepMs = (now - state.lastUpdateSec) * 1000.0;
     state.lastUpdateSec = now;
-    if (!feed.started) {
-        // Some devices take a second or more to start: hold the clock.
-        if (now - state.openedAtSec > 2.0) fallBackToSteady("the audio device never started playing");
+    // SDL keeps calling back at about the right pace when the device is
+    // gone (a sound server killed), so only its status tells.
+    if (SDL_GetAudioDeviceStatus(state.device) == SDL_AUDIO_STOPPED) {
+        fallBackToSteady("lost the sound device");
         return state.smoothedMs;
     }
-    if (now - feed.queuedAtSec > 2.0) {
-        fallBackToSteady("the audio device stopped asking for samples");
+    if (now - feed.queuedAtSec > kStallSec) {
+        fallBackFromHungDevice("the sound device stopped taking samples");
         return state.smoothedMs;
     }
     const double target = clockmath::audioTargetMs(feed.queuedFrame, now - feed.queuedAtSec,
-                                                   state.music.sampleRate, kBufferFrames);
+                                                   state.music.sampleRate, kBufferFrames, kLatencyFrames);
     if (clockmath::audioRaced(state.lastTargetMs, target, stepMs)) {
         fallBackToSteady("the audio device plays faster than real time");
         return state.smoothedMs;
     }
     state.lastTargetMs = target;
-    state.smoothedMs = clockmath::smoothPosition(state.smoothedMs, target, stepMs);
+    // The first read: from the start straight to the device's position, not
+    // by a step of the wall clock since the device opened.
+    state.smoothedMs = state.synced ? clockmath::smoothPosition(state.smoothedMs, target, stepMs)
+                                    : std::max(state.smoothedMs, target);
+    state.synced = true;
     return state.smoothedMs;
 }
 
@@ -185,33 +268,6 @@ double currentPositionMs() {
         break;
     }
     return steadyPositionMs();
-}
-
-void moveTo(double ms) {
-    if (state.paused) {
-        state.heldMs = ms;
-        return;
-    }
-    switch (state.mode) {
-    case ClockMode::Offline:
-        break;  // the caller's clock
-    case ClockMode::Steady:
-        enterSteady(ms);
-        break;
-    case ClockMode::Audio: {
-        const long long frame = static_cast<long long>(ms * state.music.sampleRate / 1000.0);
-        const double now = wallSeconds();
-        SDL_LockAudioDevice(state.device);
-        state.feed.readFrame = frame;
-        state.feed.queuedFrame = frame + kBufferFrames;
-        state.feed.queuedAtSec = now;
-        SDL_UnlockAudioDevice(state.device);
-        state.smoothedMs = ms;
-        state.lastTargetMs = ms;
-        state.lastUpdateSec = now;
-        break;
-    }
-    }
 }
 
 }  // namespace
@@ -236,8 +292,9 @@ int startMusic(const MusicConfig& config) {
         state.feed.samples = state.music.samples.data();
         state.feed.frames = state.music.frames();
         moveTo(startMs);
-        state.openedAtSec = wallSeconds();
-        SDL_PauseAudioDevice(state.device, 0);
+        // The device stays paused until the first frame is drawn
+        // (waitForMusicToPlay): the first note then comes with it.
+        state.starting = true;
     } else if (state.mode == ClockMode::Steady) {
         enterSteady(startMs);
     }
@@ -284,10 +341,21 @@ void pauseMusic(bool paused) {
 
 bool musicPaused() { return state.paused; }
 
+void waitForMusicToPlay() {
+    if (state.mode != ClockMode::Audio || !state.starting) return;
+    if (state.unpausedAtSec < 0.0) {
+        state.unpausedAtSec = wallSeconds();
+        SDL_PauseAudioDevice(state.device, 0);
+    }
+    while (state.mode == ClockMode::Audio && deviceStarting(readFeed(), wallSeconds())) SDL_Delay(1);
+}
+
 void stopMusic() {
-    if (state.device) SDL_CloseAudioDevice(state.device);
+    if (state.device && !state.hung) SDL_CloseAudioDevice(state.device);
     state.device = 0;
 }
+
+long long musicFramesHanded() { return state.mode == ClockMode::Audio ? readFeed().handed : 0; }
 
 ClockMode musicClockMode() { return state.mode; }
 

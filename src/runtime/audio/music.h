@@ -2,6 +2,7 @@
 //
 //   startMusic();          // once, after all loading; the clock starts at 0
 //   updateMusicClock();    // first thing every frame, then refreshSpectrum()
+//   waitForMusicToPlay();  // before the first frame is shown
 //   seekMusic(+1000.0f);   // mouse seeks
 //   pauseMusic(true);      // the clock holds still until pauseMusic(false)
 //
@@ -47,9 +48,19 @@ void moveMusicTo(double ms);
 // both go on from there. Moves while paused change the held position.
 void pauseMusic(bool paused);
 bool musicPaused();
+// Lets the sound device go, which startMusic() opened paused, and returns
+// once it plays what it was handed, or has been given up for the steady
+// clock (within 2 s): a sound server may prebuffer for a second, and the
+// first frame, drawn by then, is shown with the first note. Until then the
+// clock holds its start. At once on other clocks, and later.
+void waitForMusicToPlay();
 // Silences the device before the process exits, so the audio thread never
 // reads the decoded music while exit tears it down.
 void stopMusic();
+
+// Sample frames the audio callback has handed to the device since it
+// opened, seeks or not; 0 while the clock is not the device's.
+long long musicFramesHanded();
 
 // What the clock is running on now (the audio mode can fall back to steady).
 ClockMode musicClockMode();

@@ -6,11 +6,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "assets/crt_random.h"
+#include "assets/vec_math.h"
 #include "gfx/engine.h"
+#include "gfx/gl_extensions.h"
 #include "gfx/gl_check.h"
 #include "gfx/gl_state.h"
 #include "gfx/picture_fit.h"
 #include "runtime/audio/music.h"
+#include "runtime/frame/clock_log.h"
 #include "runtime/frame/quit.h"
 #include "runtime/frame/window.h"
 #include "runtime/platform/quit_signals.h"
@@ -90,6 +94,7 @@ void restartPresentation() {
 }  // namespace
 
 void stepFrame() {
+    noteClockRead();
     if (offlineClockRunning())
         advanceOfflineClock();
     else
@@ -106,7 +111,11 @@ void displayFrame() {
     if (!drawFrame()) return;
     presentFrame();
     if (frameOverlay) frameOverlay();
+    // The first frame replaces the loading bar with the first note: the
+    // music starts once it is drawn.
+    waitForMusicToPlay();
     if (hasWindow()) glutSwapBuffers();
+    noteFrameShown();
 }
 
 bool drawFrame() {
@@ -174,6 +183,52 @@ void reshape(int width, int height) {
     gluPerspective(60.0, static_cast<double>(width) / height, static_cast<double>(0.1f), 2000.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+void warmUpFrames(double ms) {
+    const float clockMs = musicTimeMs;
+    const int scene = sceneIndex;
+    float* const bins = spectrumBins;
+    const uint32_t crtRandom = crtRandState();
+    const uint32_t random = randomState();
+    GLint framebuffer = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    for (const GLenum matrix : {GL_PROJECTION, GL_MODELVIEW, GL_TEXTURE}) {
+        glMatrixMode(matrix);
+        glPushMatrix();
+    }
+    // Before the music starts there is no spectrum yet: a silent one.
+    static float silence[kSpectrumSize] = {};
+    spectrumBins = silence;
+    // The driver prepares each draw as it would at any size; filling one
+    // pixel instead of the picture makes the frames nearly free.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+    const int first = sceneIndexAt(static_cast<float>(ms));
+    for (int k = 0; k < kSceneCount; ++k) {
+        placeClock(static_cast<float>(k == first ? ms : sceneStartMs[k]));
+        sceneIndex = k;
+        engine->shaders->unuse();
+        sceneTable[k].render();
+        drawLetterbox();
+    }
+    glFinish();
+    for (const GLenum matrix : {GL_TEXTURE, GL_MODELVIEW, GL_PROJECTION}) {
+        glMatrixMode(matrix);
+        glPopMatrix();
+    }
+    glPopAttrib();
+    glExtensions.bindFramebuffer(GL_FRAMEBUFFER_EXT, static_cast<unsigned int>(framebuffer));
+    engine->shaders->unuse();
+    // The funnel's copy went stale with the pop: as start-up leaves it.
+    forgetGlState();
+    setGlState({.depthTest = kOn});
+    spectrumBins = bins;
+    placeClock(clockMs);
+    sceneIndex = scene;
+    setCrtRandState(crtRandom);
+    seedRandom(random);
 }
 
 void enableLoop() { looping = true; }

@@ -34,6 +34,15 @@ void reshape(int width, int height);
 // an offline run has started it, the music's otherwise.
 void stepFrame();
 
+// Draws the frame at ms, and the opening of every other scene, once into
+// the window's back buffer without showing them, as start-up leaves the
+// scenes: the driver compiles the shader variants and uploads what their
+// first draws need here rather than in the first frames shown, which then
+// take no longer than any other. Leaves the scenes, both random sequences,
+// the clock's values, the GL state and the back buffer's purpose as it
+// found them: what the frames draw after it is what they draw without it.
+void warmUpFrames(double ms);
+
 // From now on the end of the music starts the presentation again from 0
 // instead of ending the program, with the state start-up left.
 void enableLoop();

@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
+#include "runtime/frame/clock_log.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/window.h"
 #include "runtime/platform/output_file.h"
@@ -92,6 +94,10 @@ bool offlineOutputsUsable(const Options& options, std::string& error) {
 }
 
 int runOffline(const OfflineSpan& span, OfflineRun& run) {
+    // Playback's unseen first frames, on request: they must change nothing,
+    // which a shot with them and one without show to the last bit.
+    if (const char* warmUp = std::getenv("AFTERGLOW_WARM_UP"); warmUp && std::string(warmUp) == "1")
+        warmUpFrames(span.fromMs);
     startOfflineClock(span.fromMs, span.fps);
     startupLap(StartupStep::MusicStart);
     if (hasWindow()) {
@@ -106,6 +112,7 @@ int runOffline(const OfflineSpan& span, OfflineRun& run) {
     for (long long i = 0; i < span.frames; ++i) {
         if (stopRequested()) return run.stopped(i, stopCause);
         if (!run.frame(i)) return 1;
+        noteFrameShown();
         if (run.showsProgress()) progress.show(i + 1);
     }
     return run.finish();

@@ -78,6 +78,12 @@ std::string setJson(const OptionSpec& option, const char* const* values, Options
     return o.benchmarkJsonPath.empty() ? missingValue(option) : std::string();
 }
 
+std::string setClockLog(const OptionSpec& option, const char* const* values, Options& o) {
+    if (!o.clockLogPath.empty()) return "--clock-log: only one log at a time";
+    o.clockLogPath = values[0];
+    return o.clockLogPath.empty() ? missingValue(option) : std::string();
+}
+
 // A whole number in low..high.
 template <int Options::*field, long low, long high>
 std::string setWholeNumber(const OptionSpec& option, const char* const* values, Options& o) {
@@ -163,6 +169,11 @@ constexpr OptionSpec kOptions[] = {
      "once the first frame is shown, print how long each step of the start-up took in milliseconds "
      "(--benchmark always does)",
      setFlag<&Options::startupReport>},
+    {"clock-log", 0, "FILE", "a file name",
+     "write a tab-separated line per drawn frame to FILE, after a header: CLOCK_MONOTONIC nanoseconds when "
+     "the frame read the music clock, musicTimeMs, frameDeltaMs, the audio frames handed to the sound device "
+     "so far (0 on the steady and the offline clocks), CLOCK_MONOTONIC nanoseconds right after the swap",
+     setClockLog},
     {"fps", 0, "N", "a number of frames per second",
      "frames per second of music for --frames, --capture (default 60) and --benchmark (default 10)",
      setWholeNumber<&Options::offlineFps, 1, kMaxOfflineFps>},
@@ -171,9 +182,13 @@ constexpr OptionSpec kOptions[] = {
      setMs<&Options::fromMs>},
     {"to", 0, "MS", "a time in milliseconds", "an offline run ends before MS (default 243200)",
      setMs<&Options::toMs>},
+    {"quiet", 'q', "", "",
+     "no loading lines on stdout (what --benchmark and --startup-report print still comes there); messages on "
+     "stderr stay",
+     setFlag<&Options::quiet>},
     {"help", 'h', "", "", "this text",
      setFlag<&Options::help>},
-    {"version", 'V', "", "", "the version",
+    {"version", 'V', "", "", "the version, the copyright and the licence",
      setFlag<&Options::version>},
 };
 
@@ -204,8 +219,10 @@ constexpr HelpItem kEnvironment[] = {
 
 constexpr HelpItem kFiles[] = {
     {"demo.mp3, Textures/, shaders/, models/",
-     "the data, read from the working directory when it holds demo.mp3 or Textures/; otherwise from the "
-     "folder of the program, then from the installed copy, share/afterglow beside the program's bin/ folder"},
+     "the data, read from the working directory when it holds all of it; otherwise from the folder of the "
+     "program, then from the installed copy, share/games/afterglow beside the program's games/ folder "
+     "(/usr/share/games/afterglow when installed as a package) or the older share/afterglow. A folder that "
+     "holds only part of the data is named on stderr and passed over."},
 };
 
 constexpr HelpSection kHelpSections[] = {
@@ -345,6 +362,14 @@ std::string refusal(std::string_view arg, int code) {
 std::span<const OptionSpec> optionTable() { return kOptions; }
 std::string_view programDescription() { return kDescription; }
 std::span<const HelpSection> helpSections() { return kHelpSections; }
+
+std::string versionText(std::string_view version) {
+    std::string text = "afterglow " + std::string(version) + "\n";
+    for (std::string_view line : {kCopyrightLine, kLicenceLine}) text += std::string(line) + "\n";
+    return text +
+           "This is free software: you are free to change and redistribute it.\n"
+           "There is NO WARRANTY, to the extent permitted by law.\n";
+}
 
 std::string usageText(const char* program) {
     std::string text =

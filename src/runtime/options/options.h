@@ -73,6 +73,8 @@ struct Options {
     bool loop = false;        // start again from 0 at the end of the music
     bool dev = false;         // playback with the keys of runtime/dev_mode.h
     bool startupReport = false;  // print the start-up step by step once the first frame is shown
+    bool quiet = false;          // no loading lines on stdout
+    std::string clockLogPath;    // a line per drawn frame: when it read the clock, what, when it was shown
     bool help = false;
     bool version = false;
 };
@@ -85,6 +87,13 @@ struct ParseResult {
 
 ParseResult parseOptions(int argc, const char* const* argv);
 std::string usageText(const char* program);
+
+// --version in the GNU form: the name and version, then the copyright and
+// the licence (the lines below, which the manual pages and the package's
+// copyright file say too).
+constexpr std::string_view kCopyrightLine = "Copyright 2026 The Afterglow developers";
+constexpr std::string_view kLicenceLine = "License MIT (Expat): <https://opensource.org/license/mit>";
+std::string versionText(std::string_view version);
 
 struct OptionSpec;
 

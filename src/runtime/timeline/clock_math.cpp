@@ -21,19 +21,29 @@ double clampSeekMs(double ms, double lengthMs) {
     return ms;
 }
 
-double audioTargetMs(int64_t framesQueued, double sinceCallbackSec, int sampleRate, int bufferFrames) {
+double audioTargetMs(int64_t framesQueued, double sinceCallbackSec, int sampleRate, int bufferFrames,
+                     int latencyFrames) {
     const double bufferSec = static_cast<double>(bufferFrames) / sampleRate;
     const double since = std::clamp(sinceCallbackSec, 0.0, bufferSec);
-    const double heardSec = static_cast<double>(framesQueued - bufferFrames) / sampleRate + since;
+    const double heardSec = static_cast<double>(framesQueued - latencyFrames) / sampleRate + since;
     return std::max(0.0, heardSec * 1000.0);
 }
+
+namespace {
+
+constexpr double kAheadMarginMs = 20.0;
+
+}  // namespace
 
 double smoothPosition(double posMs, double targetMs, double wallStepMs) {
     const double predicted = posMs + wallStepMs;
     const double error = targetMs - predicted;
     if (error > 100.0) return targetMs;
-    if (error < -100.0) return posMs;  // audio fell behind: wait for it
-    return std::max(posMs, predicted + 0.05 * error);
+    const double pull = 1.0 - std::pow(0.95, wallStepMs * (60.0 / 1000.0));
+    // The callbacks' own jitter stays well inside the margin; a device that
+    // falls behind (its thread starved of time) does not.
+    const double ceiling = targetMs + kAheadMarginMs;
+    return std::max(posMs + 0.5 * wallStepMs, std::min(predicted + pull * error, ceiling));
 }
 
 bool audioRaced(double previousTargetMs, double targetMs, double wallStepMs) {

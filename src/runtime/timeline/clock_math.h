@@ -14,15 +14,18 @@ float clampFrameDelta(float currentMs, float previousMs);
 double clampSeekMs(double ms, double lengthMs);
 
 // What the audio callback's bookkeeping says the listener hears now:
-// framesQueued is the read position after the last callback, one buffer of
-// which is still waiting in the device; sinceCallbackSec is the wall time
-// since that callback, counted up to one buffer at most.
-double audioTargetMs(int64_t framesQueued, double sinceCallbackSec, int sampleRate, int bufferFrames);
+// framesQueued is the read position after the last callback, latencyFrames
+// of which are still on their way through the device; sinceCallbackSec is
+// the wall time since that callback, counted up to one buffer at most.
+double audioTargetMs(int64_t framesQueued, double sinceCallbackSec, int sampleRate, int bufferFrames,
+                     int latencyFrames);
 
-// One smoothing step: advance by the wall step and pull 5 % of the way to
-// the audio's position. An error of over 100 ms snaps forward to the audio,
-// or holds the clock where it is while the audio catches up: the result
-// never goes below posMs.
+// One smoothing step: advance by the wall step and pull towards the audio's
+// position, 5 % of the way at 60 frames a second and more for longer steps,
+// so slow frames converge as fast in time. An error of over 100 ms snaps
+// forward to the audio. While the audio lags behind, the clock slows down,
+// running no more than 20 ms ahead of it, but at half the wall step at the
+// least: it never stands still and never steps back.
 double smoothPosition(double posMs, double targetMs, double wallStepMs);
 
 // True when the audio position jumped ahead of wall time by more than

@@ -36,17 +36,6 @@ void makeDataFolder(const fs::path& dir) {
     fs::copy(data / "shaders", dir / "shaders");
 }
 
-void press(Display* display, Window target, KeySym key, bool shift = false) {
-    XSetInputFocus(display, target, RevertToParent, CurrentTime);
-    const KeyCode shiftKey = XKeysymToKeycode(display, XK_Shift_L);
-    const KeyCode code = XKeysymToKeycode(display, key);
-    if (shift) XTestFakeKeyEvent(display, shiftKey, True, 0);
-    XTestFakeKeyEvent(display, code, True, 0);
-    XTestFakeKeyEvent(display, code, False, 0);
-    if (shift) XTestFakeKeyEvent(display, shiftKey, False, 0);
-    XFlush(display);
-}
-
 bool sameRows(const RgbImage& a, const RgbImage& b, int y0, int y1) {
     if (a.width != b.width || a.height != b.height) return false;
     return std::equal(a.at(0, y0), a.at(0, y1), b.at(0, y0));
@@ -182,10 +171,7 @@ void driveDevMode(int pid, void* data) {
     press(s.display, s.window, XK_Page_Up);
     press(s.display, s.window, XK_Home);
     ASSERT_TRUE(s.heard(kWhere, 9));
-    XTestFakeMotionEvent(s.display, -1, 100, 200, 0);  // over the window at (0, 0)
-    XTestFakeButtonEvent(s.display, 1, True, 0);
-    XTestFakeButtonEvent(s.display, 1, False, 0);
-    XFlush(s.display);
+    click(s.display, 1);
     ASSERT_TRUE(s.heard(kWhere, 10));
 }
 

@@ -43,10 +43,28 @@ TEST(CommandLine, BadArgumentsAreNamedWithExitCodeTwo) {
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--shot MS FILE"), std::string::npos);
     EXPECT_EQ(afterglow({"-h"}).out, help.out);
+    // GNU's form: the version, then the copyright and the licence.
     const ProcessResult version = afterglow({"--version"});
     EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out.rfind("afterglow ", 0), 0u);
+    EXPECT_EQ(version.out.rfind(
+                  "afterglow " AFTERGLOW_VERSION "\nCopyright 2026 The Afterglow developers\nLicense MIT (Expat)", 0),
+              0u)
+        << version.out;
     EXPECT_EQ(afterglow({"-V"}).out, version.out);
+}
+
+TEST(CommandLine, QuietLeavesOutTheLoadingLinesOnly) {
+    TempDir dir;
+    const ProcessResult loud = afterglow({"--shot", "1000", (dir / "loud.png").string()});
+    ASSERT_EQ(loud.exitCode, 0) << loud.err;
+    EXPECT_NE(loud.out.find("initialize()"), std::string::npos) << "the lines are printed by default";
+    EXPECT_NE(loud.out.find("Compiling shader"), std::string::npos);
+    for (const char* quiet : {"--quiet", "-q"}) {
+        const ProcessResult r = afterglow({quiet, "--shot", "1000", (dir / "quiet.png").string()});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, "") << quiet;
+        EXPECT_EQ(r.err, loud.err) << quiet << ": the messages on stderr stay";
+    }
 }
 
 }  // namespace

@@ -236,8 +236,9 @@ TEST(FullScreen, MessageBoxesAreShownWithTheWindowOutOfTheWay) {
         if (image.path().filename() != "ground.jpg")
             std::filesystem::create_symlink(image.path(), data / "Textures" / image.path().filename());
     Boxes missing{server.name()};
-    ProcessResult r = runProcess({AFTERGLOW_BINARY, "--silent"}, withBoxes(server, data.path().string()),
-                                 answerBoxesThenPressEscape, &missing);
+    ProcessOptions lacking = withBoxes(server, data.path().string());
+    lacking.setEnv.push_back("AFTERGLOW_DATA_DIR=" + data.path().string());  // not the whole copy beside the program
+    ProcessResult r = runProcess({AFTERGLOW_BINARY, "--silent"}, lacking, answerBoxesThenPressEscape, &missing);
     EXPECT_EQ(missing.seen, 1);
     EXPECT_TRUE(missing.windowHiddenEachTime) << "the box came up with the full-screen window over it";
     EXPECT_TRUE(missing.playedAfterwards) << "the window did not come back";

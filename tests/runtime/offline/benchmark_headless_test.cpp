@@ -40,11 +40,13 @@ std::vector<double> row(const std::string& table, const std::string& name) {
 TEST(Benchmark, ShortSpanAcrossASceneChangeReportsEveryField) {
     TempDir dir;
     const auto json = dir / "bench.json";
-    // Half a second either side of the change from scene 2 to 3 at 58300.
+    // Half a second either side of the change from scene 2 to 3 at 58300;
+    // quiet, so stdout holds the report alone.
     const ProcessResult r = afterglow({"800", "600", "--windowed", "--benchmark", "--from", "57800", "--to", "58800",
-                                       "--json", json.string()});
+                                       "--json", json.string(), "--quiet"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string& out = r.out;
+    EXPECT_EQ(out.rfind("\nafterglow benchmark\n", 0), 0u) << out;
     for (const char* field : {"start-up", "start-up, milliseconds", "music decode", "GL renderer  llvmpipe", "vsync",
                               "fill rate", "Mfragments/s", "scene  frames  mean fps  1% low fps  worst ms  Mfrag/frame  floor ms  frame/floor"})
         EXPECT_NE(out.find(field), std::string::npos) << field << " is missing from:\n" << out;

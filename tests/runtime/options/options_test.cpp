@@ -239,6 +239,14 @@ TEST(Options, ExtrasAndShots) {
     EXPECT_TRUE(r.warnings.empty()) << warnings(r);
     EXPECT_NE(warnings(parse({"--startup-report", "--shot", "1000", "x.png"})).find("--startup-report"), std::string::npos);
 
+    // A clock log goes with every run; one at a time, with a name.
+    r = parse({"--clock-log", "clock.tsv", "--windowed"});
+    EXPECT_EQ(r.options.clockLogPath, "clock.tsv");
+    EXPECT_TRUE(r.warnings.empty()) << warnings(r);
+    EXPECT_EQ(parse({"--benchmark", "--clock-log=c.tsv"}).options.clockLogPath, "c.tsv");
+    EXPECT_EQ(parse({"--clock-log", "a", "--clock-log", "b"}).error, "--clock-log: only one log at a time");
+    EXPECT_EQ(parse({"--clock-log="}).error, "--clock-log needs a file name");
+
     r = parse({"--loop", "--windowed"});
     EXPECT_TRUE(r.options.loop);
     EXPECT_TRUE(r.warnings.empty());

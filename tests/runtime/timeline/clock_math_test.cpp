@@ -24,14 +24,14 @@ TEST(ClockMath, SeeksStayInsideTheMusic) {
     EXPECT_EQ(clampSeekMs(9e6, 0.0), 9e6);  // no known end
 }
 
-TEST(ClockMath, AudioTargetSubtractsOneBufferAndAddsTimeSinceTheCallback) {
-    // 44100 frames queued = 1 s; one 1024-frame buffer still in the device.
-    const double base = (44100.0 - 1024.0) / 44.1;
-    EXPECT_NEAR(audioTargetMs(44100, 0.0, 44100, 1024), base, 1e-9);
-    EXPECT_NEAR(audioTargetMs(44100, 0.010, 44100, 1024), base + 10.0, 1e-9);
+TEST(ClockMath, AudioTargetSubtractsTheDevicesLatencyAndAddsTimeSinceTheCallback) {
+    // 44100 frames queued = 1 s; two 1024-frame buffers still in the device.
+    const double base = (44100.0 - 2048.0) / 44.1;
+    EXPECT_NEAR(audioTargetMs(44100, 0.0, 44100, 1024, 2048), base, 1e-9);
+    EXPECT_NEAR(audioTargetMs(44100, 0.010, 44100, 1024, 2048), base + 10.0, 1e-9);
     // Time since the callback counts up to one buffer, no more.
-    EXPECT_NEAR(audioTargetMs(44100, 5.0, 44100, 1024), base + 1024.0 / 44.1, 1e-9);
-    EXPECT_EQ(audioTargetMs(512, 0.0, 44100, 1024), 0.0);
+    EXPECT_NEAR(audioTargetMs(44100, 5.0, 44100, 1024, 2048), base + 1024.0 / 44.1, 1e-9);
+    EXPECT_EQ(audioTargetMs(1500, 0.0, 44100, 1024, 2048), 0.0);
 }
 
 TEST(ClockMath, SmoothingFollowsJitteryAudioSteadilyAndNeverStepsBack) {
@@ -52,10 +52,17 @@ TEST(ClockMath, SmoothingFollowsJitteryAudioSteadilyAndNeverStepsBack) {
     EXPECT_LT(worstStepError, 0.5);  // the ±4 ms jitter is damped twentyfold
 }
 
-TEST(ClockMath, SmoothingSnapsForwardOnBigErrorsAndHoldsWhenAudioLags) {
+TEST(ClockMath, SmoothingSnapsForwardOnBigErrorsAndSlowsDownWhenAudioLags) {
     EXPECT_EQ(smoothPosition(1000.0, 1500.0, 16.0), 1500.0);
-    EXPECT_NEAR(smoothPosition(1000.0, 1066.0, 16.0), 1016.0 + 0.05 * 50.0, 1e-9);
-    EXPECT_EQ(smoothPosition(1000.0, 700.0, 16.0), 1000.0);  // hold, don't rewind
+    EXPECT_NEAR(smoothPosition(1000.0, 1066.0 + 1000.0 / 60.0, 1000.0 / 60.0), 1000.0 + 1000.0 / 60.0 + 0.05 * 66.0,
+                1e-9);
+    // A slow frame pulls harder: a quarter second takes 1 - 0.95^15 of the error.
+    EXPECT_NEAR(smoothPosition(1000.0, 1300.0, 250.0), 1250.0 + (1.0 - std::pow(0.95, 15.0)) * 50.0, 1e-9);
+    // Audio behind: no more than 20 ms ahead of it, at half speed at the
+    // least, never a stand-still nor a step back.
+    EXPECT_EQ(smoothPosition(1000.0, 700.0, 16.0), 1008.0);
+    EXPECT_NEAR(smoothPosition(1000.0, 1200.0, 400.0), 1220.0, 1e-9);
+    EXPECT_NEAR(smoothPosition(1000.0, 1010.0, 16.0), 1016.0 - 0.048 * 6.0, 0.01);
     EXPECT_TRUE(audioRaced(1000.0, 1600.0, 16.0));
     EXPECT_FALSE(audioRaced(1000.0, 1400.0, 16.0));
 }
