@@ -1,6 +1,7 @@
 # Installing and packaging.
 #
-#   cmake --install build --prefix P   P/games/afterglow, P/share/games/afterglow/...,
+#   cmake --install build --prefix P   P/games/afterglow, P/games/afterglow-render-farm,
+#                                      P/share/games/afterglow/...,
 #                                      the manual pages, desktop entry, icons,
 #                                      AppStream metadata, completions, licence
 #   cd build && cpack                  afterglow_VERSION-1_ARCH.deb (that layout
@@ -41,6 +42,14 @@ foreach(page afterglow afterglow-inspect)
     VERBATIM)
   list(APPEND AFTERGLOW_MAN_PAGES ${man} ${man}.gz)
 endforeach()
+# The render farm's page is written by hand: it documents a script.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/afterglow-render-farm.6 ${CMAKE_BINARY_DIR}/afterglow-render-farm.6 @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/afterglow-render-farm.6.gz
+  COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/afterglow-render-farm.6
+  DEPENDS ${CMAKE_BINARY_DIR}/afterglow-render-farm.6
+  VERBATIM)
+list(APPEND AFTERGLOW_MAN_PAGES ${CMAKE_BINARY_DIR}/afterglow-render-farm.6.gz)
 add_custom_target(man-page ALL DEPENDS ${AFTERGLOW_MAN_PAGES})
 
 set(AFTERGLOW_COMPLETIONS ${CMAKE_BINARY_DIR}/completions/afterglow ${CMAKE_BINARY_DIR}/completions/_afterglow)
@@ -92,6 +101,7 @@ add_custom_target(changelogs ALL DEPENDS ${AFTERGLOW_DEBIAN_CHANGELOG} ${AFTERGL
 # DATA; ARGN: the component options.
 function(install_afterglow BIN DATA)
   install(TARGETS afterglow afterglow-inspect RUNTIME DESTINATION ${BIN} ${ARGN})
+  install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/render-farm DESTINATION ${BIN} RENAME afterglow-render-farm ${ARGN})
   install(FILES ${CMAKE_BINARY_DIR}/demo.mp3 DESTINATION ${DATA} ${ARGN})
   install(DIRECTORY ${CMAKE_BINARY_DIR}/Textures ${CMAKE_BINARY_DIR}/shaders ${CMAKE_BINARY_DIR}/models
     DESTINATION ${DATA} ${ARGN})
@@ -100,6 +110,7 @@ endfunction()
 set(SHARE ${CMAKE_INSTALL_DATADIR})
 install_afterglow(${AFTERGLOW_INSTALL_BINDIR} ${AFTERGLOW_INSTALL_DATADIR})
 install(FILES ${CMAKE_BINARY_DIR}/afterglow.6.gz ${CMAKE_BINARY_DIR}/afterglow-inspect.6.gz
+  ${CMAKE_BINARY_DIR}/afterglow-render-farm.6.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${CMAKE_SOURCE_DIR}/cmake/afterglow.desktop DESTINATION ${SHARE}/applications)
 install(FILES ${AFTERGLOW_METAINFO} DESTINATION ${SHARE}/metainfo)
@@ -140,7 +151,9 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${AFTERGLOW_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The libraries the programs link, as the packages that hold them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS ffmpeg)
+# Captures run ffmpeg; afterglow-render-farm runs GNU parallel (and rsync
+# to bring parts back from other machines).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ffmpeg, parallel, rsync")
 # Stripped as Debian's packaging does it (cmake/package_strip.cmake), not
 # by CPack's plain strip, which leaves the .comment and .note sections.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/package_strip.cmake)

@@ -49,10 +49,12 @@ TEST(Install, PrefixCopyInTheGamesLayoutRunsFromAnywhereAndDrawsWhatTheBuildDraw
     ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
 
     for (const char* part :
-         {"games/afterglow", "games/afterglow-inspect", "share/games/afterglow/demo.mp3",
+         {"games/afterglow", "games/afterglow-inspect", "games/afterglow-render-farm",
+           "share/games/afterglow/demo.mp3",
           "share/games/afterglow/Textures/logo.jpg", "share/games/afterglow/shaders/phong.ps",
           "share/games/afterglow/models/pallo.ASE", "share/man/man6/afterglow.6.gz",
-          "share/man/man6/afterglow-inspect.6.gz", "share/metainfo/org.example.afterglow.metainfo.xml",
+          "share/man/man6/afterglow-inspect.6.gz",
+           "share/man/man6/afterglow-render-farm.6.gz", "share/metainfo/org.example.afterglow.metainfo.xml",
           "share/bash-completion/completions/afterglow", "share/zsh/vendor-completions/_afterglow",
           "share/doc/afterglow/copyright"})
         EXPECT_TRUE(fs::is_regular_file(prefix / part)) << part;
@@ -100,7 +102,7 @@ TEST(Package, PortableArchiveRunsInPlaceBesideItsData) {
     const fs::path folder = unpacked / archive.filename().string().substr(0, archive.filename().string().size() - 7);
     ASSERT_TRUE(fs::is_directory(folder)) << folder;
     for (const char* part :
-         {"afterglow", "afterglow-inspect", "demo.mp3", "Textures", "shaders", "models", "README.md", "LICENSE"})
+         {"afterglow", "afterglow-inspect", "afterglow-render-farm", "demo.mp3", "Textures", "shaders", "models", "README.md", "LICENSE"})
         EXPECT_TRUE(fs::exists(folder / part)) << part;
     EXPECT_FALSE(fs::exists(folder / "bin")) << "the portable folder keeps the program beside its data";
 

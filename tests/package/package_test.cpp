@@ -54,7 +54,7 @@ std::string renderedPage(const std::string& page) {
     return shown.out;
 }
 
-TEST(ManPage, BothPagesLintCleanAndNameEveryOptionVerbAndVariable) {
+TEST(ManPage, PagesLintCleanAndNameEveryOptionVerbAndVariable) {
     const std::string page = renderedPage("afterglow.6");
     const std::string help = usageText("afterglow");
     std::vector<std::string> names = wordsStartingWith(help, "--");
@@ -65,6 +65,10 @@ TEST(ManPage, BothPagesLintCleanAndNameEveryOptionVerbAndVariable) {
     for (const std::string& name : names) EXPECT_NE(page.find(name), std::string::npos) << name;
     EXPECT_NE(page.find("\nOPTIONS\n"), std::string::npos);
     EXPECT_NE(page.find("afterglow-inspect(6)"), std::string::npos);
+
+    const std::string farm = renderedPage("afterglow-render-farm.6");
+    for (const char* option : {"--parts", "--jobs", "--sshlogin", "--program", "--keep-parts"})
+        EXPECT_NE(farm.find(option), std::string::npos) << option;
 
     const std::string inspect = renderedPage("afterglow-inspect.6");
     const ProcessResult usage = runProcess({AFTERGLOW_INSPECT_BINARY, "--help"});
@@ -107,10 +111,12 @@ TEST(Package, DebianPackageDeclaresTheLibrariesAndHoldsTheGamesLayout) {
     const ProcessResult contents = runProcess({"/usr/bin/dpkg-deb", "--contents", deb.string()});
     ASSERT_EQ(contents.exitCode, 0) << contents.err;
     for (const char* file :
-         {"./usr/games/afterglow", "./usr/games/afterglow-inspect", "./usr/share/games/afterglow/demo.mp3",
+         {"./usr/games/afterglow", "./usr/games/afterglow-inspect", "./usr/games/afterglow-render-farm",
+          "./usr/share/games/afterglow/demo.mp3",
           "./usr/share/games/afterglow/Textures/logo.jpg", "./usr/share/games/afterglow/shaders/phong.vs",
           "./usr/share/games/afterglow/models/city.ASE", "./usr/share/man/man6/afterglow.6.gz",
-          "./usr/share/man/man6/afterglow-inspect.6.gz", "./usr/share/applications/afterglow.desktop",
+          "./usr/share/man/man6/afterglow-inspect.6.gz",
+           "./usr/share/man/man6/afterglow-render-farm.6.gz", "./usr/share/applications/afterglow.desktop",
           "./usr/share/metainfo/org.example.afterglow.metainfo.xml",
           "./usr/share/icons/hicolor/48x48/apps/afterglow.png", "./usr/share/icons/hicolor/256x256/apps/afterglow.png",
           "./usr/share/bash-completion/completions/afterglow", "./usr/share/zsh/vendor-completions/_afterglow",

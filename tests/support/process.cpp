@@ -35,6 +35,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
     const pid_t pid = fork();
     if (pid < 0) return result;
     if (pid == 0) {
+        if (options.ownProcessGroup) setpgid(0, 0);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int in = open("/dev/null", O_RDONLY);
@@ -54,6 +55,7 @@ ProcessResult runProcess(const std::vector<std::string>& argv, const ProcessOpti
         _exit(127);
     }
 
+    if (options.ownProcessGroup) setpgid(pid, pid);  // as the child does: whichever runs first
     if (onRunning) onRunning(pid, data);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(options.timeoutSec);
     int status = 0;

@@ -18,6 +18,9 @@ struct ProcessOptions {
     std::vector<std::string> unsetEnv;    // variables removed for the child
     std::vector<std::string> setEnv;      // "NAME=value" added for the child
     double timeoutSec = 120.0;
+    // A process group of its own, as a terminal's foreground job has: a
+    // signal to the group (kill(-pid, ...)) is what Ctrl+C sends.
+    bool ownProcessGroup = false;
 };
 
 // Starts argv[0] with the rest as arguments. While it runs, onRunning (when

@@ -82,6 +82,8 @@ int main(int argc, char** argv) {
     }
     QuietStdout loadingLines(options.quiet);
     if (!enterDataFolder(options)) return 1;
+    const RunMode& mode = chooseRunMode(options);
+    if (!mode.drawsPictures) quitProgram(mode.run(options));
     // The music decodes on its own thread from here while the window opens
     // and everything else loads; startMusic() (or an offline run's clock)
     // waits for it. It reads "demo.mp3" from the data folder just entered.
@@ -89,7 +91,6 @@ int main(int argc, char** argv) {
 
     // Playback needs the window; an offline run draws without one where
     // there is no display to open, or when asked to.
-    const RunMode& mode = chooseRunMode(options);
     std::string noDisplay;
     Display* displayCheck = options.headless ? nullptr : openDisplayCheck(noDisplay);
     if (!displayCheck && !mode.offline) {

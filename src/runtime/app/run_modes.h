@@ -1,8 +1,10 @@
 // The ways the program runs, chosen in one place from the command line:
 // playback (with or without dev mode) against the music, or one of the
-// offline runs on the fixed frame clock (shot, frames, capture, benchmark).
+// offline runs on the fixed frame clock (shot, frames, capture, benchmark);
+// or the join of a split capture's parts, which draws nothing.
 //
 //   const RunMode& mode = chooseRunMode(options);
+//   if (!mode.drawsPictures) quitProgram(mode.run(options));  // no display, no GL
 //   ... open the window (or EGL when mode.offline allows), initialize() ...
 //   quitProgram(mode.run(options));
 //
@@ -18,6 +20,9 @@ struct RunMode {
     bool offline;
     // Nobody is there to click: message boxes only print.
     bool unattended;
+    // Needs the window or EGL, start-up and the scenes; false for the join,
+    // which runs before any of that.
+    bool drawsPictures;
     // Called before the GL context exists, where there is a display.
     void (*beforeContext)();
     // Runs after start-up; returns the exit code (playback never returns).

@@ -4,7 +4,6 @@
 #include <png.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "gfx/gl_extensions.h"
 #include "runtime/platform/output_file.h"
@@ -15,9 +14,16 @@ namespace {
 [[noreturn]] void pngFailed(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void pngWarning(png_structp, png_const_charp) {}
 
+// How the rows of a picture lie in memory: 3 or 4 bytes a pixel (the
+// fourth, alpha, is not written), top or bottom row first.
+struct RowLayout {
+    int bytesPerPixel;
+    bool bottomUp;
+};
+
 // False when libpng gave up, which it does on the first failed write (a
 // full disk, say); errno then tells why.
-bool encodePng(FILE* file, int width, int height, const std::vector<uint8_t>& rgb) {
+bool encodePng(FILE* file, int width, int height, const std::vector<uint8_t>& pixels, RowLayout layout) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngFailed, pngWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info || setjmp(png_jmpbuf(png))) {
@@ -28,39 +34,54 @@ bool encodePng(FILE* file, int width, int height, const std::vector<uint8_t>& rg
     png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(rgb.data() + static_cast<size_t>(y) * width * 3));
+    if (layout.bytesPerPixel == 4) png_set_filler(png, 0, PNG_FILLER_AFTER);
+    const size_t row = static_cast<size_t>(width) * layout.bytesPerPixel;
+    for (int y = 0; y < height; ++y) {
+        const int from = layout.bottomUp ? height - 1 - y : y;
+        png_write_row(png, const_cast<png_bytep>(pixels.data() + from * row));
+    }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
+}
+
+// The pixels must be width x height of the layout; a PNG file of them
+// replaces the one at path only once complete.
+bool writePng(const std::string& path, int width, int height, const std::vector<uint8_t>& pixels, RowLayout layout,
+              std::string& error) {
+    if (width <= 0 || height <= 0 || pixels.size() != static_cast<size_t>(width) * height * layout.bytesPerPixel) {
+        error = "bad image size";
+        return false;
+    }
+    return writeOutputStream(
+        path, [&](FILE* file) { return encodePng(file, width, height, pixels, layout); }, error);
 }
 
 }  // namespace
 
 bool writePngRgb(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
                  std::string& error) {
-    if (width <= 0 || height <= 0 || rgb.size() != static_cast<size_t>(width) * height * 3) {
-        error = "bad image size";
-        return false;
-    }
-    return writeOutputStream(path, [&](FILE* file) { return encodePng(file, width, height, rgb); }, error);
+    return writePng(path, width, height, rgb, {.bytesPerPixel = 3, .bottomUp = false}, error);
 }
 
-void readPictureRgb(int width, int height, std::vector<uint8_t>& rgb) {
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 3);
+bool writePngFromGlRows(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba,
+                        std::string& error) {
+    return writePng(path, width, height, rgba, {.bytesPerPixel = 4, .bottomUp = true}, error);
+}
+
+void selectPictureForReading() {
     bindWindowTarget();
     glReadBuffer(windowTargetIsOffscreen() ? GL_COLOR_ATTACHMENT0_EXT : GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    // GL rows run bottom-up; files want them top-down.
-    rgb.resize(pixels.size());
-    const size_t row = static_cast<size_t>(width) * 3;
-    for (int y = 0; y < height; ++y)
-        std::memcpy(rgb.data() + y * row, pixels.data() + (height - 1 - y) * row, row);
+}
+
+void readPictureRgba(int width, int height, std::vector<uint8_t>& rgba) {
+    rgba.resize(static_cast<size_t>(width) * height * 4);
+    selectPictureForReading();
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
 }
 
 bool saveBackBufferPng(const std::string& path, int width, int height, std::string& error) {
-    std::vector<uint8_t> rgb;
-    readPictureRgb(width, height, rgb);
-    return writePngRgb(path, width, height, rgb, error);
+    std::vector<uint8_t> rgba;
+    readPictureRgba(width, height, rgba);
+    return writePngFromGlRows(path, width, height, rgba, error);
 }

@@ -1,4 +1,11 @@
 // Reading the picture back and writing it as PNG.
+//
+// The picture travels as GL reads it fastest: RGBA, bottom row first ("GL
+// rows"); only the PNG writer turns it over and drops the alpha.
+//
+//   std::vector<uint8_t> rgba;
+//   readPictureRgba(displayWidth, displayHeight, rgba);
+//   writePngFromGlRows("shot.png", displayWidth, displayHeight, rgba, error);
 #pragma once
 
 #include <cstdint>
@@ -11,10 +18,17 @@
 bool writePngRgb(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb,
                  std::string& error);
 
-// Reads width x height of the picture just drawn (the back buffer, or the
-// off-screen window target while capturing) as RGB rows, top row first.
-// Leaves the window target bound and GL_PACK_ALIGNMENT 1.
-void readPictureRgb(int width, int height, std::vector<uint8_t>& rgb);
+// writePngRgb for GL rows: RGBA, bottom row first.
+bool writePngFromGlRows(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba,
+                        std::string& error);
+
+// Where the picture just drawn is: the back buffer, or the off-screen
+// window target (while capturing, or without a window). Binds the window
+// target and selects it for reading.
+void selectPictureForReading();
+
+// Reads width x height of the picture just drawn as GL rows.
+void readPictureRgba(int width, int height, std::vector<uint8_t>& rgba);
 
 // Reads width x height from the back buffer (bottom-left origin) and writes it.
 bool saveBackBufferPng(const std::string& path, int width, int height, std::string& error);

@@ -206,7 +206,7 @@ public:
     int stopped(long long, const char* cause) override {
         report_.stoppedEarly = true;
         report_.stopCause = cause;
-        std::fputc('\n', stderr);
+        endProgressLine();
         return finish();
     }
 

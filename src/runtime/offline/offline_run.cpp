@@ -1,6 +1,7 @@
 #include "runtime/offline/offline_run.h"
 
 #include <GL/freeglut.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,7 @@
 namespace {
 
 const char* stopCause = nullptr;
+bool progressLineOpen = false;
 bool windowShown = false;
 
 void offlineKeyboard(unsigned char key, int, int) {
@@ -70,6 +72,14 @@ bool offlineOutputsUsable(const Options& options, std::string& error) {
         return false;
     };
     if (options.shot && !usable(options.shotPath)) return false;
+    if (!options.joinPath.empty() && !usable(options.joinPath)) return false;
+    const long long frames = spanFrameCount(options.fromMs, options.toMs, options.offlineFps);
+    if (options.partCount > frames) {
+        error = "--part " + std::to_string(options.partIndex) + "/" + std::to_string(options.partCount) +
+                ": the span has " + std::to_string(frames) + " frames, too few for " +
+                std::to_string(options.partCount) + " parts";
+        return false;
+    }
     if (options.capture == Options::Capture::Video && !usable(options.capturePath)) return false;
     if (options.benchmark && !options.benchmarkJsonPath.empty() && !usable(options.benchmarkJsonPath)) return false;
     if (options.capture == Options::Capture::Frames) {
@@ -94,6 +104,10 @@ int runOffline(const OfflineSpan& span, OfflineRun& run) {
         takeOfflineInput(run.drawsIntoWindow());
         if (run.drawsIntoWindow()) waitUntilWindowShown();
     }
+    for (long long i = 0; i < span.skipped; ++i) {
+        if (stopRequested()) return run.stopped(0, stopCause);
+        stepFrame();
+    }
     Progress progress(span.frames);
     for (long long i = 0; i < span.frames; ++i) {
         if (stopRequested()) return run.stopped(i, stopCause);
@@ -104,17 +118,34 @@ int runOffline(const OfflineSpan& span, OfflineRun& run) {
     return run.finish();
 }
 
-Progress::Progress(long long total) : total_(total), start_(Clock::now()) {}
+Progress::Progress(long long total) : total_(total), terminal_(isatty(STDERR_FILENO)), start_(Clock::now()) {}
 
 void Progress::show(long long done) {
     const auto now = Clock::now();
-    // A terminal cannot keep up with hundreds of lines a second.
-    if (done < total_ && now - lastShown_ < std::chrono::milliseconds(250)) return;
+    const int tenths = static_cast<int>(done * 10 / total_);
+    if (terminal_) {
+        // A terminal cannot keep up with hundreds of lines a second.
+        if (done < total_ && now - lastShown_ < std::chrono::milliseconds(250)) return;
+    } else if (tenths == tenthsShown_) {
+        return;
+    }
     lastShown_ = now;
+    tenthsShown_ = tenths;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double fps = seconds > 0.0 ? done / seconds : 0.0;
     const double left = fps > 0.0 ? (total_ - done) / fps : 0.0;
-    std::fprintf(stderr, "\rafterglow: frame %lld/%lld  %.1f fps  %.0f s left   ", done, total_, fps, left);
-    if (done == total_) std::fputc('\n', stderr);
+    if (terminal_) {
+        std::fprintf(stderr, "\rafterglow: frame %lld/%lld  %.1f fps  %.0f s left   ", done, total_, fps, left);
+        progressLineOpen = done < total_;
+        if (!progressLineOpen) std::fputc('\n', stderr);
+    } else {
+        std::fprintf(stderr, "afterglow: %3d%%  frame %lld/%lld  %.1f fps  %.0f s left\n", tenths * 10, done, total_,
+                     fps, left);
+    }
     std::fflush(stderr);
+}
+
+void endProgressLine() {
+    if (progressLineOpen) std::fputc('\n', stderr);
+    progressLineOpen = false;
 }

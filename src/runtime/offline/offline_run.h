@@ -10,6 +10,10 @@
 // and the close button stop the run, the mouse does nothing: a seek would
 // break the fixed time step), draws the frames with a progress line on
 // stderr, and stops early on Esc, a closed window or a signal.
+//
+// Progress: on a terminal one line, rewritten in place; anywhere else (a
+// log file, a pipe, a render farm's job output) a plain line at every
+// tenth of the frames.
 #pragma once
 
 #include <chrono>
@@ -19,7 +23,8 @@
 #include "runtime/replay/replay.h"
 
 // Whether the files the run is to write (a shot, a video, a report, the
-// frames' folder) can be written, found out before any work is done: a
+// frames' folder, a joined video) can be written, and a split capture's
+// span has a frame for every part, found out before any work is done: a
 // benchmark that could not save its report would waste minutes. Leaves
 // nothing behind. False with a message that names the file.
 bool offlineOutputsUsable(const Options& options, std::string& error);
@@ -28,6 +33,9 @@ struct OfflineSpan {
     double fromMs = 0.0;  // the first frame's music time
     double fps = kShotFps;  // frames per second of music
     long long frames = 1;
+    // Frames of the run stepped (their state only) before the first drawn
+    // one: a part of a split capture draws what the whole run draws there.
+    long long skipped = 0;
 };
 
 // One kind of offline run: what it does with each frame and how it ends.
@@ -51,7 +59,8 @@ public:
 
 int runOffline(const OfflineSpan& span, OfflineRun& run);
 
-// One line on stderr, rewritten in place: frames done, speed, time left.
+// The progress of a run on stderr (see the top): frames done, speed, time
+// left, and where it is not rewritten the percentage.
 class Progress {
 public:
     explicit Progress(long long total);
@@ -60,6 +69,12 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     long long total_;
+    bool terminal_;
     Clock::time_point start_;
     Clock::time_point lastShown_{};
+    int tenthsShown_ = 0;
 };
+
+// Ends a rewritten progress line that is still open, so that the next
+// message starts on a line of its own. Nothing otherwise.
+void endProgressLine();

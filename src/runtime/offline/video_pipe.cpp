@@ -1,17 +1,7 @@
 #include "runtime/offline/video_pipe.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-
-extern char** environ;
 
 namespace {
 
@@ -21,109 +11,109 @@ std::string seconds(double ms) {
     return text;
 }
 
+std::string extensionOf(const std::string& path) { return std::filesystem::path(path).extension().string(); }
+
 // Containers that take H.264 and AAC; any other extension gets ffmpeg's own
 // choice of codecs for it.
 bool takesH264(const std::string& path) {
-    const std::string ext = std::filesystem::path(path).extension().string();
+    const std::string ext = extensionOf(path);
     return ext == ".mp4" || ext == ".m4v" || ext == ".mov" || ext == ".mkv";
+}
+
+// The ISO family, whose index (moov) ffmpeg writes last unless told to
+// move it to the front.
+bool isIsoMedia(const std::string& path) {
+    const std::string ext = extensionOf(path);
+    return ext == ".mp4" || ext == ".m4v" || ext == ".mov";
+}
+
+using Arguments = std::vector<std::string>;
+
+void append(Arguments& args, std::initializer_list<std::string> more) { args.insert(args.end(), more); }
+
+Arguments commonStart() { return {"ffmpeg", "-hide_banner", "-nostats", "-loglevel", "error", "-y"}; }
+
+// The span of the music as the second input: the same for a capture and a
+// join, so a joined video sounds as the capture in one piece would.
+void appendMusicInput(Arguments& args, const VideoSettings& settings) {
+    if (settings.audioPath.empty()) return;
+    append(args, {"-ss", seconds(settings.fromMs), "-t", seconds(settings.toMs - settings.fromMs), "-i",
+                  settings.audioPath, "-map", "0:v", "-map", "1:a"});
+}
+
+void appendMusicCodec(Arguments& args, const VideoSettings& settings) {
+    if (settings.audioPath.empty()) return;
+    // demo.mp3 is 44.1 kHz; video is 48 kHz, and SoX's resampler at 28 bits
+    // keeps the change below anything audible.
+    append(args, {"-af", "aresample=resampler=soxr:precision=28", "-ar", "48000"});
+    if (takesH264(settings.path)) append(args, {"-c:a", "aac", "-b:a", "256k"});
+}
+
+void appendContainer(Arguments& args, const VideoSettings& settings) {
+    if (isIsoMedia(settings.path)) append(args, {"-movflags", "+faststart"});
+    if (!settings.comment.empty()) append(args, {"-metadata", "comment=" + settings.comment});
+    args.push_back(settings.path);
+}
+
+// ffmpeg's concat list quotes a name in '...', with ' itself written '\''.
+std::string quotedForConcat(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 }  // namespace
 
 std::vector<std::string> ffmpegArguments(const VideoSettings& settings) {
-    std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
-                                     "-f", "rawvideo", "-pix_fmt", "rgb24",
-                                     "-s", std::to_string(settings.width) + "x" + std::to_string(settings.height),
-                                     "-r", std::to_string(settings.fps), "-i", "-"};
-    if (!settings.audioPath.empty()) {
-        args.insert(args.end(), {"-ss", seconds(settings.fromMs), "-t", seconds(settings.toMs - settings.fromMs), "-i",
-                                 settings.audioPath, "-map", "0:v", "-map", "1:a"});
-    }
+    Arguments args = commonStart();
+    append(args, {"-f", "rawvideo", "-pix_fmt", "rgba", "-s",
+                  std::to_string(settings.width) + "x" + std::to_string(settings.height), "-r",
+                  std::to_string(settings.fps), "-i", "-"});
+    appendMusicInput(args, settings);
+    // GL hands the rows over bottom row first; vflip only points ffmpeg at
+    // them the other way round, it copies nothing.
+    std::string filters = "vflip";
     if (takesH264(settings.path)) {
-        args.insert(args.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p"});
-        if (!settings.audioPath.empty()) args.insert(args.end(), {"-c:a", "aac"});
+        filters += ",scale=out_color_matrix=bt709:out_range=tv:flags=accurate_rnd,format=yuv420p";
+        append(args, {"-vf", filters, "-c:v", "libx264", "-crf", std::to_string(settings.crf)});
+        // Lossless coding is outside the High profile (x264 then writes
+        // High 4:4:4 Predictive, which every decoder of the other reads).
+        if (settings.crf > 0) append(args, {"-profile:v", "high"});
+        append(args,
+               {"-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv"});
+    } else {
+        append(args, {"-vf", filters});
     }
-    args.push_back(settings.path);
+    appendMusicCodec(args, settings);
+    appendContainer(args, settings);
     return args;
 }
 
-VideoPipe::~VideoPipe() {
-    if (pid_ >= 0) abandon();
+std::vector<std::string> joinArguments(const VideoSettings& settings) {
+    Arguments args = commonStart();
+    append(args, {"-f", "concat", "-safe", "0", "-protocol_whitelist", "file,pipe", "-i", "-"});
+    appendMusicInput(args, settings);
+    // The parts' own comments say "part K of N": not the joined video's.
+    append(args, {"-map_metadata", "-1", "-c:v", "copy"});
+    appendMusicCodec(args, settings);
+    appendContainer(args, settings);
+    return args;
+}
+
+std::string concatList(const std::vector<std::string>& absolutePaths) {
+    std::string list;
+    // "file:" keeps a name from reading as another protocol, and from being
+    // taken relative to the list, which is a pipe here.
+    for (const std::string& path : absolutePaths) list += "file " + quotedForConcat("file:" + path) + "\n";
+    return list;
 }
 
 bool VideoPipe::open(const VideoSettings& settings, std::string& error) {
-    // A dead ffmpeg must show up as a failed write, not end the program.
-    std::signal(SIGPIPE, SIG_IGN);
-    int ends[2];
-    if (pipe2(ends, O_CLOEXEC) != 0) {
-        error = std::string("cannot make a pipe: ") + std::strerror(errno);
-        return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, ends[0], STDIN_FILENO);  // dup2 clears close-on-exec
-    const std::vector<std::string> args = ffmpegArguments(settings);
-    std::vector<char*> argv;
-    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = -1;
-    const int failed = posix_spawnp(&pid, "ffmpeg", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(ends[0]);
-    if (failed != 0) {
-        ::close(ends[1]);
-        error = failed == ENOENT ? std::string("ffmpeg is not installed (not found on PATH)")
-                                 : std::string("cannot start ffmpeg: ") + std::strerror(failed);
-        return false;
-    }
-    pid_ = pid;
-    fd_ = ends[1];
-    return true;
+    return ffmpeg_.start(ffmpegArguments(settings), ChildProcess::kPipedInput, error);
 }
 
-bool VideoPipe::write(const std::vector<uint8_t>& rgb, std::string& error) {
-    const uint8_t* at = rgb.data();
-    size_t left = rgb.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd_, at, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int writeError = errno;
-            std::string status;
-            ::close(fd_);
-            fd_ = -1;
-            wait(status);
-            error = "ffmpeg stopped taking frames (" + std::string(std::strerror(writeError)) + ")" +
-                    (status.empty() ? "" : "; " + status);
-            return false;
-        }
-        at += n;
-        left -= static_cast<size_t>(n);
-    }
-    return true;
+bool VideoPipe::write(const std::vector<uint8_t>& pixels, std::string& error) {
+    return ffmpeg_.write(pixels.data(), pixels.size(), error);
 }
 
-bool VideoPipe::close(std::string& error) {
-    ::close(fd_);
-    fd_ = -1;
-    return wait(error);
-}
-
-void VideoPipe::abandon() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    kill(pid_, SIGTERM);
-    std::string ignored;
-    wait(ignored);
-}
-
-bool VideoPipe::wait(std::string& error) {
-    int status = 0;
-    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
-    pid_ = -1;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-    error = WIFEXITED(status) ? "ffmpeg failed with exit status " + std::to_string(WEXITSTATUS(status))
-                              : "ffmpeg was ended by signal " + std::to_string(WTERMSIG(status));
-    return false;
-}
+bool VideoPipe::close(std::string& error) { return ffmpeg_.wait(error); }

@@ -84,12 +84,34 @@ std::string setClockLog(const OptionSpec& option, const char* const* values, Opt
     return o.clockLogPath.empty() ? missingValue(option) : std::string();
 }
 
-std::string setFps(const OptionSpec&, const char* const* values, Options& o) {
-    long fps = 0;
-    if (!parseInt(values[0], fps) || fps < 1 || fps > kMaxOfflineFps)
-        return "--fps: '" + std::string(values[0]) + "' is not a whole number in 1.." + std::to_string(kMaxOfflineFps);
-    o.offlineFps = static_cast<int>(fps);
+// A whole number in low..high.
+template <int Options::*field, long low, long high>
+std::string setWholeNumber(const OptionSpec& option, const char* const* values, Options& o) {
+    long value = 0;
+    if (!parseInt(values[0], value) || value < low || value > high)
+        return dashed(option) + ": '" + values[0] + "' is not a whole number in " + std::to_string(low) + ".." +
+               std::to_string(high);
+    o.*field = static_cast<int>(value);
     return {};
+}
+
+std::string setPart(const OptionSpec&, const char* const* values, Options& o) {
+    const std::string_view text = values[0];
+    const size_t slash = text.find('/');
+    long k = 0, n = 0;
+    if (slash == std::string_view::npos || !parseInt(std::string(text.substr(0, slash)).c_str(), k) ||
+        !parseInt(std::string(text.substr(slash + 1)).c_str(), n) || k < 1 || k > n || n > kMaxParts)
+        return "--part: '" + std::string(text) +
+               "' is not K/N, part K of N with 1 <= K <= N <= " + std::to_string(kMaxParts);
+    o.partIndex = static_cast<int>(k);
+    o.partCount = static_cast<int>(n);
+    return {};
+}
+
+std::string setJoin(const OptionSpec& option, const char* const* values, Options& o) {
+    if (!o.joinPath.empty()) return "--join: only one joined video at a time";
+    o.joinPath = values[0];
+    return o.joinPath.empty() ? missingValue(option) : std::string();
 }
 
 // In --help's order. A new option is one entry here and its field in Options.
@@ -115,9 +137,22 @@ constexpr OptionSpec kOptions[] = {
      "made), then exit",
      setCapture<Options::Capture::Frames>},
     {"capture", 0, "FILE", "a video file name",
-     "render offline into a video with the music: raw frames go to ffmpeg (on PATH); .mp4 is H.264 yuv420p "
-     "with AAC sound (Esc stops it and removes the unfinished file)",
+     "render offline into a video with the music through ffmpeg (on PATH): .mp4, .mov and .mkv get what a video "
+     "site expects, H.264 High 4:2:0 in BT.709 with AAC at 48 kHz (Esc or Ctrl+C stops it and removes the "
+     "unfinished file)",
      setCapture<Options::Capture::Video>},
+    {"crf", 0, "N", "a quality number",
+     "the quality of --capture's video: x264's constant rate factor, 0 (lossless) to 51; lower is better and "
+     "larger (default 16, which looks the same as lossless)",
+     setWholeNumber<&Options::crf, 0, kMaxCrf>},
+    {"part", 0, "K/N", "a part number and a number of parts, such as 2/8",
+     "with --capture or --frames: only the K-th of N equal, consecutive slices of the span's frames, drawn as "
+     "in one run of the whole span; a video part has no sound (--join adds it)",
+     setPart},
+    {"join", 0, "OUT PART...", "the joined video's file name",
+     "join the video parts of a split capture (in any order) into OUT without encoding them again, and add "
+     "the music once; needs no display and no GL",
+     setJoin},
     {"benchmark", 0, "", "",
      "play offline as fast as the machine can, without waiting for vertical sync, and print the start-up "
      "time, the GL renderer, and per scene and in all: frames, mean fps, 1% low fps, worst frame, fragments "
@@ -141,7 +176,7 @@ constexpr OptionSpec kOptions[] = {
      setClockLog},
     {"fps", 0, "N", "a number of frames per second",
      "frames per second of music for --frames, --capture (default 60) and --benchmark (default 10)",
-     setFps},
+     setWholeNumber<&Options::offlineFps, 1, kMaxOfflineFps>},
     {"from", 0, "MS", "a time in milliseconds",
      "first frame of an offline run at MS (default 0); it starts from the start of its scene, as a shot does",
      setMs<&Options::fromMs>},
@@ -281,8 +316,11 @@ std::string shortOptions() {
     return letters;
 }
 
+bool takesOperands(const OptionSpec& spec) { return spec.arguments.ends_with("..."); }
+
 size_t valueCount(const OptionSpec& spec) {
-    return spec.arguments.empty() ? 0 : 1 + std::count(spec.arguments.begin(), spec.arguments.end(), ' ');
+    if (spec.arguments.empty()) return 0;
+    return 1 + std::count(spec.arguments.begin(), spec.arguments.end(), ' ') - (takesOperands(spec) ? 1 : 0);
 }
 
 // The option getopt returned code for: a long one by its place in the
@@ -353,7 +391,10 @@ std::string usageText(const char* program) {
 }
 
 void anchorUserPaths(Options& options, const std::filesystem::path& base) {
-    for (std::string* path : {&options.shotPath, &options.capturePath, &options.benchmarkJsonPath}) {
+    std::vector<std::string*> paths = {&options.shotPath, &options.capturePath, &options.benchmarkJsonPath,
+                                       &options.joinPath};
+    for (std::string& part : options.joinParts) paths.push_back(&part);
+    for (std::string* path : paths) {
         if (!path->empty() && std::filesystem::path(*path).is_relative()) *path = (base / *path).string();
     }
 }
@@ -427,6 +468,15 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     }
     // After "--": sizes only.
     for (int k = optind; k < count; ++k) sizes.push_back(args[k]);
+    const bool joining = !o.joinPath.empty();
+    if (joining) {
+        // The operands are the parts; a join has no picture size.
+        o.joinParts.assign(sizes.begin(), sizes.end());
+        sizes.clear();
+        if (o.joinParts.empty()) return fail("--join needs the part files after the output");
+        if (std::find(o.joinParts.begin(), o.joinParts.end(), std::string()) != o.joinParts.end())
+            return fail("--join: a part file name is empty");
+    }
 
     if (sizes.size() == 1) {
         warn("a size needs both width and height; '" + std::string(sizes[0]) + "' alone is ignored");
@@ -446,10 +496,16 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     }
     const bool capturing = o.capture != Options::Capture::Off;
     const bool spanGiven = wasGiven("fps") || wasGiven("from") || wasGiven("to");
+    if (joining && (o.shot || capturing || o.benchmark))
+        return fail("--join runs on its own, without --shot, a capture or --benchmark");
+    if (o.partCount && !capturing) return fail("--part is for --capture and --frames");
+    if (wasGiven("crf") && o.capture != Options::Capture::Video) warn("--crf only applies to --capture; ignored");
     if (o.benchmark && (o.shot || capturing)) return fail("--benchmark runs on its own, without --shot or a capture");
     if (o.shot && capturing) return fail("--shot and a capture cannot run together");
     if (o.loop && (o.shot || capturing || o.benchmark)) warn("--loop only applies to playback; ignored");
-    if (o.headless && !(o.shot || capturing || o.benchmark))
+    if (joining && spanGiven) warn("--fps, --from and --to of a join are the parts' own; ignored");
+    if (o.headless && joining) warn("--headless: a join draws nothing; ignored");
+    if (o.headless && !(o.shot || capturing || o.benchmark || joining))
         return fail("--headless is for --shot, --frames, --capture and --benchmark: playing needs a display");
     if (o.dev && (o.shot || capturing || o.benchmark)) warn("--dev only applies to playback; ignored");
     if (!o.benchmarkJsonPath.empty() && !o.benchmark) warn("--json only applies to --benchmark; ignored");
@@ -461,7 +517,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
             return fail("--from " + std::to_string(static_cast<long>(o.fromMs)) + " must come before --to " +
                         std::to_string(static_cast<long>(o.toMs)));
         if (capturing) o.windowed = true;  // the picture is drawn off-screen at exactly the requested size
-    } else if (spanGiven) {
+    } else if (spanGiven && !joining) {
         warn("--fps, --from and --to only apply to --frames, --capture and --benchmark; ignored");
     }
     if (o.shot) o.windowed = true;  // a shot is exactly the requested size

@@ -30,6 +30,11 @@ constexpr int kMaxSize = 16384;
 constexpr int kMaxOfflineFps = 1000;
 constexpr int kCaptureFps = 60;
 constexpr int kBenchmarkFps = 10;  // a whole run takes minutes on a software rasteriser
+// x264's quality scale: 0 is lossless, 51 the worst. 16 showed no
+// difference from lossless on any scene at 1920x1080 (README, "Capture").
+constexpr int kDefaultCrf = 16;
+constexpr int kMaxCrf = 51;
+constexpr int kMaxParts = 100000;
 
 struct Options {
     int width = 1024;
@@ -50,6 +55,14 @@ struct Options {
     int offlineFps = kCaptureFps;
     double fromMs = 0.0;
     double toMs = kPresentationEndMs;
+    int crf = kDefaultCrf;  // the video's quality: x264's constant rate factor
+    // --part K/N: only the K-th (from 1) of N consecutive slices of the
+    // span's frames, for a capture split over many machines. 0/0: all of it.
+    int partIndex = 0;
+    int partCount = 0;
+    // --join OUT PART...: the parts of a split capture joined into joinPath.
+    std::string joinPath;
+    std::vector<std::string> joinParts;
     // Offline run of the span at offlineFps timing every frame; the report
     // goes to stdout and, with a path, as JSON to benchmarkJsonPath.
     bool benchmark = false;
@@ -91,7 +104,10 @@ using OptionApply = std::string (*)(const OptionSpec& option, const char* const*
 struct OptionSpec {
     std::string_view name;       // the long name, without "--"
     char shortName;              // '\0': none
-    std::string_view arguments;  // the values' names as --help shows them: "", "MS", "MS FILE"
+    // The values' names as --help shows them: "", "MS", "MS FILE"; a last
+    // one ending in "..." ("PART...") stands for the operands, which the
+    // option then takes instead of the sizes.
+    std::string_view arguments;
     std::string_view needs;      // what a missing value is, in "--NAME needs ..."
     std::string_view help;       // one paragraph, wrapped where it is shown
     OptionApply apply;
@@ -120,6 +136,6 @@ std::string_view programDescription();
 std::span<const HelpSection> helpSections();
 
 // The files and folders the user names on the command line (--shot, --frames,
-// --capture, --json) mean what they meant where the program was started, even
+// --capture, --json, --join) mean what they meant where the program was started, even
 // after it has changed into its data folder: relative ones are taken from base.
 void anchorUserPaths(Options& options, const std::filesystem::path& base);

@@ -5,29 +5,86 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <vector>
+
+#include "runtime/platform/quit_signals.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Temporary files made and not yet renamed or removed. Every way out of
-// the program ends in exit(), which destroys this and with it the files.
+void removePendingFilesNow();
+
+// Temporary files made and not yet renamed or removed. Every orderly way
+// out of the program ends in exit(), which destroys this and with it the
+// files, once no child (ffmpeg) can write one any more. A second signal
+// ends the process at once, and its handler removes them through
+// removeNow(), which may only read a fixed table: a path is copied out and
+// used only if its slot did not change meanwhile (another thread may be
+// writing one while the handler runs).
 class PendingFiles {
 public:
+    PendingFiles() { setAbruptExitCleanup(removePendingFilesNow); }
     ~PendingFiles() {
-        for (const std::string& path : paths_) ::unlink(path.c_str());
+        killWatchedChildren();
+        removeNow();
+        for (const std::string& path : overflow_) ::unlink(path.c_str());
     }
-    void add(const std::string& path) { paths_.push_back(path); }
-    void drop(const std::string& path) { paths_.erase(std::remove(paths_.begin(), paths_.end(), path), paths_.end()); }
+
+    void add(const std::string& path) {
+        std::lock_guard lock(mutex_);
+        for (Slot& slot : slots_) {
+            if (slot.state.load() != kFree || path.size() >= sizeof slot.path) continue;
+            slot.state = kChanging;
+            slot.generation.fetch_add(1);
+            std::memcpy(slot.path, path.c_str(), path.size() + 1);
+            slot.state = kHeld;
+            return;
+        }
+        overflow_.push_back(path);  // many at once: removed at exit only
+    }
+
+    void drop(const std::string& path) {
+        std::lock_guard lock(mutex_);
+        for (Slot& slot : slots_) {
+            if (slot.state.load() == kHeld && path == slot.path) {
+                slot.state = kFree;
+                return;
+            }
+        }
+        overflow_.erase(std::remove(overflow_.begin(), overflow_.end(), path), overflow_.end());
+    }
+
+    // Async-signal-safe, but for the overflow, which exit() alone removes.
+    void removeNow() {
+        for (Slot& slot : slots_) {
+            const unsigned generation = slot.generation.load();
+            if (slot.state.load() != kHeld) continue;
+            char path[sizeof slot.path];
+            std::memcpy(path, slot.path, sizeof path);
+            path[sizeof path - 1] = '\0';
+            if (slot.state.load() == kHeld && slot.generation.load() == generation) ::unlink(path);
+        }
+    }
 
 private:
-    std::vector<std::string> paths_;
+    enum : int { kFree, kChanging, kHeld };
+    struct Slot {
+        std::atomic<int> state{kFree};
+        std::atomic<unsigned> generation{0};
+        char path[PATH_MAX] = {};
+    };
+    Slot slots_[8];
+    std::mutex mutex_;
+    std::vector<std::string> overflow_;
 };
 
 PendingFiles& pendingFiles() {
@@ -35,12 +92,14 @@ PendingFiles& pendingFiles() {
     return files;
 }
 
+void removePendingFilesNow() { pendingFiles().removeNow(); }
+
 // A new, empty file beside `beside` whose name ends in the target's name,
 // so that its extension still says what it holds (ffmpeg picks the
 // container by it). Hidden, and marked as ours should a killed run leave it.
 // Returns the descriptor, or -1 with errno set.
 int makeTemporary(const fs::path& beside, std::string& made) {
-    static unsigned serial = 0;
+    static std::atomic<unsigned> serial{0};  // the capture's PNG files are made on a worker thread
     fs::path dir = beside.parent_path();
     if (dir.empty()) dir = ".";  // "./" too keeps a name with a colon from reading as an ffmpeg protocol
     std::string tail = beside.filename().string();
@@ -118,6 +177,13 @@ bool OutputFile::commit(std::string& error) {
     pendingFiles().drop(path_);
     temporary_ = false;
     return true;
+}
+
+std::string OutputFile::targetNamed(std::string text) const {
+    if (!temporary_ || path_.empty()) return text;
+    for (size_t at = 0; (at = text.find(path_, at)) != std::string::npos; at += target_.size())
+        text.replace(at, path_.size(), target_);
+    return text;
 }
 
 void OutputFile::discard() {

@@ -36,6 +36,10 @@ public:
     const std::string& path() const { return path_; }
     // Puts the finished file in the target's place.
     bool commit(std::string& error);
+    // text with the temporary file's name replaced by the target's wherever
+    // it appears (a helper program's messages name the file it was given):
+    // the hidden name means nothing to the user.
+    std::string targetNamed(std::string text) const;
 
 private:
     void discard();

@@ -2,8 +2,11 @@
 
 #include <SDL.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -11,6 +14,11 @@ namespace {
 volatile sig_atomic_t pendingSignal = 0;
 
 constexpr int kQuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+// Read by the handler: plain atomics, no locks. A handful is plenty (ffmpeg,
+// ffprobe); a child beyond them is only not stopped early.
+std::atomic<int> watchedChildren[4] = {};
+std::atomic<void (*)()> abruptExitCleanup{nullptr};
 
 void noteSignal(int signal) {
     if (pendingSignal == 0) {
@@ -22,6 +30,8 @@ void noteSignal(int signal) {
     static const char message[] = "\nafterglow: asked twice to stop; stopping at once\n";
     const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
     (void)ignored;
+    killWatchedChildren();
+    if (void (*cleanup)() = abruptExitCleanup.load()) cleanup();
     _exit(signalExitCode(pendingSignal));
 }
 
@@ -44,6 +54,13 @@ void installQuitSignals() {
 
 int quitSignal() { return pendingSignal; }
 
+void blockQuitSignalsInThisThread() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (const int signal : kQuitSignals) sigaddset(&signals, signal);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
+
 int signalExitCode(int signal) { return 128 + signal; }
 
 const char* signalName(int signal) {
@@ -54,3 +71,31 @@ const char* signalName(int signal) {
     default: return "a signal";
     }
 }
+
+void watchChildProcess(int pid) {
+    for (std::atomic<int>& slot : watchedChildren) {
+        int free = 0;
+        if (slot.compare_exchange_strong(free, pid)) return;
+    }
+}
+
+void forgetChildProcess(int pid) {
+    for (std::atomic<int>& slot : watchedChildren) {
+        int watched = pid;
+        slot.compare_exchange_strong(watched, 0);
+    }
+}
+
+void killWatchedChildren() {
+    for (std::atomic<int>& slot : watchedChildren) {
+        const int pid = slot.exchange(0);
+        if (pid <= 0) continue;
+        kill(-pid, SIGKILL);  // its own group, should it have started others
+        kill(pid, SIGKILL);
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }
+}
+
+void setAbruptExitCleanup(void (*cleanup)()) { abruptExitCleanup = cleanup; }

@@ -31,7 +31,7 @@ std::set<std::string> listedOptions(std::istream& lines) {
             if (last) w.pop_back();
             if (w.rfind("-", 0) == 0)
                 form = w;
-            else if (!form.empty() && w.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos)
+            else if (!form.empty() && w.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ/.") == std::string::npos)
                 form += " " + w;
             else
                 break;
@@ -119,10 +119,55 @@ TEST(Options, RejectsWhatCannotBeUsedAndNamesIt) {
              // Outputs are named once: a second one would be dropped.
              {{"--shot", "1000", "a.png", "--shot", "2000", "b.png"}, "only one shot"},
              {{"--benchmark", "--json", "a.json", "--json", "b.json"}, "--json"},
+             // The quality, the parts of a split capture and the join.
+             {{"--capture", "v.mp4", "--crf", "52"}, "'52'"},
+             {{"--capture", "v.mp4", "--crf", "-1"}, "'-1'"},
+             {{"--capture", "v.mp4", "--part", "3/2"}, "'3/2'"},
+             {{"--capture", "v.mp4", "--part", "0/2"}, "'0/2'"},
+             {{"--capture", "v.mp4", "--part", "2"}, "'2'"},
+             {{"--capture", "v.mp4", "--part", "1/x"}, "'1/x'"},
+             {{"--part", "1/2"}, "--part is for --capture"},
+             {{"--join", "all.mp4"}, "--join needs the part files"},
+             {{"--join", "", "a.mp4"}, "--join needs the joined video's file name"},
+             {{"--join", "all.mp4", "a.mp4", "--capture", "v.mp4"}, "--join runs on its own"},
+             {{"--join", "all.mp4", "a.mp4", "--join", "b.mp4"}, "only one joined video"},
          }) {
         const auto r = parse(args);
         EXPECT_NE(r.error.find(named), std::string::npos) << "error was: " << r.error;
     }
+}
+
+TEST(Options, QualityPartsAndJoin) {
+    auto r = parse({"1920", "1080", "--capture", "v.mkv", "--crf", "0", "--part", "3/8"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_TRUE(r.warnings.empty()) << warnings(r);
+    EXPECT_EQ(r.options.crf, 0);
+    EXPECT_EQ(r.options.partIndex, 3);
+    EXPECT_EQ(r.options.partCount, 8);
+    EXPECT_EQ(r.options.width, 1920);
+
+    r = parse({"--capture", "v.mp4"});  // the whole of it, at the quality --help names
+    EXPECT_EQ(r.options.crf, kDefaultCrf);
+    EXPECT_EQ(r.options.partCount, 0);
+    for (const OptionSpec& option : optionTable()) {
+        if (option.name == "crf") {
+            EXPECT_NE(option.help.find("default " + std::to_string(kDefaultCrf)), std::string::npos);
+        }
+    }
+    r = parse({"--frames", "d", "--part", "1/1"});
+    EXPECT_TRUE(r.error.empty()) << r.error;
+    EXPECT_NE(warnings(parse({"--frames", "d", "--crf", "20"})).find("--crf"), std::string::npos);
+
+    // Every operand after the output is a part; there is no size.
+    r = parse({"--join", "all.mp4", "p2.mp4", "p1.mp4", "--", "800"});
+    ASSERT_TRUE(r.error.empty()) << r.error;
+    EXPECT_EQ(r.options.joinPath, "all.mp4");
+    EXPECT_EQ(r.options.joinParts, (std::vector<std::string>{"p2.mp4", "p1.mp4", "800"}));
+    EXPECT_EQ(r.options.width, 1024);
+    EXPECT_NE(warnings(parse({"--join", "all.mp4", "p1.mp4", "--from", "1000"})).find("the parts' own"),
+              std::string::npos);
+    EXPECT_NE(warnings(parse({"--join", "all.mp4", "p1.mp4", "--headless"})).find("a join draws nothing"),
+              std::string::npos);
 }
 
 TEST(Options, ExtrasAndShots) {
@@ -345,6 +390,11 @@ TEST(Options, PathsTheUserNamesKeepTheirMeaningAwayFromTheStartDirectory) {
     r = parse({"--frames", "/tmp/frames"});
     anchorUserPaths(r.options, "/home/viewer");
     EXPECT_EQ(r.options.capturePath, "/tmp/frames");
+
+    r = parse({"--join", "all.mp4", "parts/1.mp4", "/farm/2.mp4"});
+    anchorUserPaths(r.options, "/home/viewer");
+    EXPECT_EQ(r.options.joinPath, "/home/viewer/all.mp4");
+    EXPECT_EQ(r.options.joinParts, (std::vector<std::string>{"/home/viewer/parts/1.mp4", "/farm/2.mp4"}));
 }
 
 // README's list of options is written by hand, --help's from the table:
