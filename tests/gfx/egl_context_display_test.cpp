@@ -9,6 +9,7 @@
 
 #include "support/png_read.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -19,11 +20,6 @@ ProcessOptions options(std::vector<std::string> env = {}) {
     o.workingDir = AFTERGLOW_DATA_DIR;
     o.setEnv = std::move(env);
     return o;
-}
-
-ProcessResult afterglow(std::vector<std::string> args, const ProcessOptions& o) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    return runProcess(args, o);
 }
 
 // The largest difference of any channel, and the mean over all of them.

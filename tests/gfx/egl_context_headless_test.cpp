@@ -9,6 +9,7 @@
 
 #include "support/png_read.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -25,11 +26,6 @@ ProcessOptions withoutDisplay() {
     ProcessOptions o = options();
     o.unsetEnv = {"DISPLAY"};
     return o;
-}
-
-ProcessResult afterglow(std::vector<std::string> args, const ProcessOptions& o) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    return runProcess(args, o);
 }
 
 TEST(Headless, SaysOnceWhatDrawsAndWhyThereIsNoWindow) {

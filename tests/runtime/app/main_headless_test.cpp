@@ -5,21 +5,10 @@
 #include <cstdlib>
 
 #include "support/process.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-ProcessOptions within(double seconds, const std::string& workingDir = AFTERGLOW_DATA_DIR) {
-    ProcessOptions options;
-    options.timeoutSec = seconds;
-    options.workingDir = workingDir;
-    return options;
-}
-
-ProcessResult afterglow(std::vector<std::string> args, ProcessOptions options = within(120)) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    return runProcess(args, options);
-}
 
 TEST(CommandLine, NoDisplayIsExplained) {
     ProcessOptions noDisplay = within(30);

@@ -9,20 +9,11 @@
 #include "support/window_keys.h"
 #include "support/fixture_shaders.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "support/report_rows.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-ProcessResult afterglow(std::vector<std::string> args, const std::string& workingDir = AFTERGLOW_DATA_DIR,
-                        std::vector<std::string> setEnv = {}) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    ProcessOptions options;
-    options.timeoutSec = 90;
-    options.workingDir = workingDir;
-    options.setEnv = std::move(setEnv);
-    return runProcess(args, options);
-}
 
 TEST(StartupMusic, LeavingBeforeTheMusicStartsEndsCleanlyWhileItDecodes) {
     // Beside the build's music, which takes a while to decode: the exits
@@ -34,8 +25,8 @@ TEST(StartupMusic, LeavingBeforeTheMusicStartsEndsCleanlyWhileItDecodes) {
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_EQ(r.err.find("terminate"), std::string::npos) << r.err;
 
-    const ProcessResult noFramebuffers = afterglow({"--shot", "1000", "/dev/null"}, AFTERGLOW_DATA_DIR,
-                                                   {"AFTERGLOW_HIDE_GL_EXTENSIONS=EXT_framebuffer_object"});
+    const ProcessResult noFramebuffers = afterglow({"--shot", "1000", "/dev/null"},
+                                                   within(90, AFTERGLOW_DATA_DIR, {"AFTERGLOW_HIDE_GL_EXTENSIONS=EXT_framebuffer_object"}));
     EXPECT_EQ(noFramebuffers.exitCode, 255) << noFramebuffers.err;
     EXPECT_EQ(noFramebuffers.err.find("terminate"), std::string::npos) << noFramebuffers.err;
 }

@@ -10,18 +10,11 @@
 #include <thread>
 
 #include "support/process.h"
+#include "support/program.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-ProcessResult afterglow(std::vector<std::string> args, void (*onRunning)(int, void*), void* data) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    ProcessOptions options;
-    options.timeoutSec = 120;
-    options.workingDir = AFTERGLOW_DATA_DIR;
-    return runProcess(args, options, onRunning, data);
-}
 
 // How to end the program once its window is there: by signal (0: by the
 // window manager's close), once it plays or at once; and whether it then
@@ -62,13 +55,13 @@ const std::vector<std::string> kBenchmark = {"--windowed", "--benchmark"};
 
 TEST(WaysOut, ClosingTheWindowEndsAsEscDoes) {
     Ending close;
-    ProcessResult r = afterglow(kPlayback, endOnceRunning, &close);
+    ProcessResult r = afterglow(kPlayback, within(120), endOnceRunning, &close);
     EXPECT_TRUE(close.endedPromptly);
     EXPECT_EQ(r.exitCode, 0) << r.err;
 
     // An offline run stops and still reports: no bare exit from the toolkit.
     Ending closeBenchmark;
-    r = afterglow(kBenchmark, endOnceRunning, &closeBenchmark);
+    r = afterglow(kBenchmark, within(120), endOnceRunning, &closeBenchmark);
     EXPECT_TRUE(closeBenchmark.endedPromptly);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("stopped early by closing the window"), std::string::npos) << r.out;
@@ -84,7 +77,7 @@ TEST(WaysOut, SignalsEndPlaybackOfflineRunsAndStartUpWithTheirCodes) {
                    Case{kBenchmark, {SIGINT}, 130}, Case{kPlayback, {SIGTERM, false}, 143}}) {
         SCOPED_TRACE(std::string(sigabbrev_np(c.ending.signal)) + (c.args == kBenchmark ? " benchmark" : "") +
                      (c.ending.waitUntilPlaying ? "" : " during start-up"));
-        const ProcessResult r = afterglow(c.args, endOnceRunning, &c.ending);
+        const ProcessResult r = afterglow(c.args, within(120), endOnceRunning, &c.ending);
         if (c.ending.waitUntilPlaying) {
             EXPECT_TRUE(c.ending.endedPromptly);
         }

@@ -8,20 +8,13 @@
 
 #include "support/window_keys.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-ProcessResult afterglow(std::vector<std::string> args, void (*onRunning)(int, void*) = nullptr) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    ProcessOptions options;
-    options.timeoutSec = 120;
-    options.workingDir = AFTERGLOW_DATA_DIR;
-    return runProcess(args, options, onRunning);
-}
-
 TEST(Benchmark, EscapeEndsTheRunWithTheFramesSoFar) {
-    const ProcessResult r = afterglow({"--windowed", "--benchmark"}, pressEscapeOnceShown);
+    const ProcessResult r = afterglow({"--windowed", "--benchmark"}, within(120), pressEscapeOnceShown);
     EXPECT_FALSE(r.timedOut) << "Esc did not stop the benchmark";
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("stopped early by Esc"), std::string::npos) << r.out;

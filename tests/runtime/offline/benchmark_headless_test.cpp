@@ -9,17 +9,10 @@
 
 #include "support/window_keys.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-ProcessResult afterglow(std::vector<std::string> args, void (*onRunning)(int, void*) = nullptr) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    ProcessOptions options;
-    options.timeoutSec = 120;
-    options.workingDir = AFTERGLOW_DATA_DIR;
-    return runProcess(args, options, onRunning);
-}
 
 std::string fileText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

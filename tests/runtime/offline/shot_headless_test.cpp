@@ -10,21 +10,10 @@
 #include "support/window_keys.h"
 #include "support/png_read.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-ProcessOptions within(double seconds, const std::string& workingDir = AFTERGLOW_DATA_DIR) {
-    ProcessOptions options;
-    options.timeoutSec = seconds;
-    options.workingDir = workingDir;
-    return options;
-}
-
-ProcessResult afterglow(std::vector<std::string> args, ProcessOptions options = within(120)) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    return runProcess(args, options);
-}
 
 std::string fileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);

@@ -10,20 +10,12 @@
 #include <iterator>
 
 #include "support/process.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-ProcessResult afterglow(std::vector<std::string> args, std::vector<std::string> env = {}) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    ProcessOptions options;
-    options.timeoutSec = 120;
-    options.workingDir = AFTERGLOW_DATA_DIR;
-    options.setEnv = std::move(env);
-    return runProcess(args, options);
-}
 
 enum class WhenTooLarge { Killed, WriteFails };
 
@@ -101,7 +93,7 @@ TEST(OutputFiles, AFailedRunRemovesNothingButItsOwnUnfinishedFile) {
 
     const fs::path video = dir / "earlier.mp4";
     putFile(video, "an earlier video");
-    r = afterglow({"--capture", video.string(), "--from", "0", "--to", "100"}, {"PATH=" + (dir / "empty").string()});
+    r = afterglow({"--capture", video.string(), "--from", "0", "--to", "100"}, within(120, AFTERGLOW_DATA_DIR, {"PATH=" + (dir / "empty").string()}));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("ffmpeg is not installed"), std::string::npos) << r.err;
     EXPECT_EQ(fileContents(video), "an earlier video");

@@ -9,20 +9,11 @@
 #include "support/window_keys.h"
 #include "support/fixture_shaders.h"
 #include "support/process.h"
+#include "support/program.h"
 #include "support/report_rows.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-ProcessResult afterglow(std::vector<std::string> args, const std::string& workingDir = AFTERGLOW_DATA_DIR,
-                        std::vector<std::string> setEnv = {}) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    ProcessOptions options;
-    options.timeoutSec = 90;
-    options.workingDir = workingDir;
-    options.setEnv = std::move(setEnv);
-    return runProcess(args, options);
-}
 
 TEST(StartupReportRun, PlaybackPrintsEveryStepOnceAfterTheUsualConsoleOutput) {
     const ProcessResult r = afterglow({"--windowed", "--silent", "--start", "243000", "--startup-report"});
