@@ -399,23 +399,26 @@ void anchorUserPaths(Options& options, const std::filesystem::path& base) {
     }
 }
 
-ParseResult parseOptions(int argc, const char* const* argv) {
-    ParseResult result;
-    Options& o = result.options;
-    std::vector<const char*> sizes;
-    std::vector<bool> given(std::size(kOptions));
+namespace {
 
-    auto warn = [&](const std::string& message) { result.warnings.push_back(message); };
-    auto fail = [&](const std::string& message) {
-        result.error = message;
-        return result;
-    };
-    auto wasGiven = [&](std::string_view name) {
+// What the command line held besides the options' values, and which options
+// it named.
+struct CommandLine {
+    std::vector<const char*> operands;  // the size, or the parts of a join
+    std::vector<bool> given = std::vector<bool>(std::size(kOptions));
+
+    bool named(std::string_view name) const {
         for (size_t k = 0; k < given.size(); ++k)
-            if (kOptions[k].name == name) return bool(given[k]);
+            if (kOptions[k].name == name) return given[k];
         return false;
-    };
+    }
+};
 
+// The options, applied to o in the order given; the rest of the arguments
+// go to line.operands. Returns what was wrong, if anything.
+std::string readOptions(int argc, const char* const* argv, Options& o, CommandLine& line,
+                        std::vector<std::string>& warnings) {
+    std::vector<const char*>& operands = line.operands;
     // getopt takes the array as its own to reorder; the strings stay as
     // they are. The first argument cannot be an option's value, so a
     // negative size there is taken now: the call that resets glibc's parser
@@ -424,7 +427,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     for (int k = 0; k < argc; ++k) args.push_back(const_cast<char*>(argv[k]));
     if (args.empty()) args.push_back(const_cast<char*>("afterglow"));
     while (args.size() > 1 && isNegativeNumber(args[1])) {
-        sizes.push_back(args[1]);
+        operands.push_back(args[1]);
         args.erase(args.begin() + 1);
     }
     const int count = static_cast<int>(args.size());
@@ -435,7 +438,7 @@ ParseResult parseOptions(int argc, const char* const* argv) {
     optind = 0;
     for (;;) {
         if (optind > 0 && optind < count && isNegativeNumber(args[optind])) {
-            sizes.push_back(args[optind++]);
+            operands.push_back(args[optind++]);
             continue;
         }
         // The argument getopt goes on with (after a reset, the first), for
@@ -444,82 +447,106 @@ ParseResult parseOptions(int argc, const char* const* argv) {
         const int code = getopt_long(count, args.data(), shorts.c_str(), longs.data(), nullptr);
         if (code == -1) break;
         if (code == 1) {
-            sizes.push_back(optarg);
+            operands.push_back(optarg);
             continue;
         }
         const OptionSpec* spec = specFor(code == ':' ? optopt : code);
-        if (code == '?' || !spec) return fail(refusal(arg, optopt));
-        if (code == ':') return fail(missingValue(*spec));
+        if (code == '?' || !spec) return refusal(arg, optopt);
+        if (code == ':') return missingValue(*spec);
         std::vector<const char*> values;
         if (!spec->arguments.empty()) values.push_back(optarg);
         // getopt hands over one value; "--shot MS FILE" takes the next too.
         while (values.size() < valueCount(*spec)) {
-            if (optind >= count) return fail(missingValue(*spec));
+            if (optind >= count) return missingValue(*spec);
             values.push_back(args[optind++]);
         }
-        if (std::string error = spec->apply(*spec, values.data(), o); !error.empty()) return fail(error);
+        if (std::string error = spec->apply(*spec, values.data(), o); !error.empty()) return error;
         const size_t index = static_cast<size_t>(spec - kOptions);
         // The last value counts, as in most programs, but a repeat is often
         // a mistake in a long command line. (An output given twice has
         // failed above.)
-        if (given[index] && !values.empty())
-            warn(dashed(*spec) + " is given more than once; the last (" + values[0] + ") counts");
-        given[index] = true;
+        if (line.given[index] && !values.empty())
+            warnings.push_back(dashed(*spec) + " is given more than once; the last (" + values[0] + ") counts");
+        line.given[index] = true;
     }
-    // After "--": sizes only.
-    for (int k = optind; k < count; ++k) sizes.push_back(args[k]);
-    const bool joining = !o.joinPath.empty();
-    if (joining) {
-        // The operands are the parts; a join has no picture size.
-        o.joinParts.assign(sizes.begin(), sizes.end());
-        sizes.clear();
-        if (o.joinParts.empty()) return fail("--join needs the part files after the output");
-        if (std::find(o.joinParts.begin(), o.joinParts.end(), std::string()) != o.joinParts.end())
-            return fail("--join: a part file name is empty");
-    }
+    // After "--": operands only.
+    for (int k = optind; k < count; ++k) operands.push_back(args[k]);
+    return {};
+}
 
-    if (sizes.size() == 1) {
-        warn("a size needs both width and height; '" + std::string(sizes[0]) + "' alone is ignored");
-    } else if (sizes.size() >= 2) {
-        long w = 0, h = 0;
-        if (!parseInt(sizes[0], w)) return fail("width '" + std::string(sizes[0]) + "' is not a number");
-        if (!parseInt(sizes[1], h)) return fail("height '" + std::string(sizes[1]) + "' is not a number");
-        if (w < kMinSize || h < kMinSize)
-            return fail("size " + std::to_string(w) + "x" + std::to_string(h) + " is too small: at least " +
-                        std::to_string(kMinSize) + " each way");
-        if (w > kMaxSize || h > kMaxSize)
-            return fail("size " + std::to_string(w) + "x" + std::to_string(h) + " is too large: at most " +
-                        std::to_string(kMaxSize) + " each way");
-        o.width = static_cast<int>(w);
-        o.height = static_cast<int>(h);
-        for (size_t k = 2; k < sizes.size(); ++k) warn("extra argument '" + std::string(sizes[k]) + "' is ignored");
+// The operands: a join's parts, or the picture's width and height.
+std::string takeOperands(const std::vector<const char*>& operands, Options& o, std::vector<std::string>& warnings) {
+    if (!o.joinPath.empty()) {
+        // A join has no picture size.
+        o.joinParts.assign(operands.begin(), operands.end());
+        if (o.joinParts.empty()) return "--join needs the part files after the output";
+        if (std::find(o.joinParts.begin(), o.joinParts.end(), std::string()) != o.joinParts.end())
+            return "--join: a part file name is empty";
+        return {};
     }
+    if (operands.size() == 1) {
+        warnings.push_back("a size needs both width and height; '" + std::string(operands[0]) + "' alone is ignored");
+        return {};
+    }
+    if (operands.empty()) return {};
+    long w = 0, h = 0;
+    if (!parseInt(operands[0], w)) return "width '" + std::string(operands[0]) + "' is not a number";
+    if (!parseInt(operands[1], h)) return "height '" + std::string(operands[1]) + "' is not a number";
+    if (w < kMinSize || h < kMinSize)
+        return "size " + std::to_string(w) + "x" + std::to_string(h) + " is too small: at least " +
+               std::to_string(kMinSize) + " each way";
+    if (w > kMaxSize || h > kMaxSize)
+        return "size " + std::to_string(w) + "x" + std::to_string(h) + " is too large: at most " +
+               std::to_string(kMaxSize) + " each way";
+    o.width = static_cast<int>(w);
+    o.height = static_cast<int>(h);
+    for (size_t k = 2; k < operands.size(); ++k)
+        warnings.push_back("extra argument '" + std::string(operands[k]) + "' is ignored");
+    return {};
+}
+
+// The run mode the options make together: what cannot go together fails,
+// what does not apply is said and ignored, and the span gets its defaults.
+std::string settleRunMode(const CommandLine& line, Options& o, std::vector<std::string>& warnings) {
+    auto warn = [&](const std::string& message) { warnings.push_back(message); };
+    const bool joining = !o.joinPath.empty();
     const bool capturing = o.capture != Options::Capture::Off;
-    const bool spanGiven = wasGiven("fps") || wasGiven("from") || wasGiven("to");
+    const bool spanGiven = line.named("fps") || line.named("from") || line.named("to");
     if (joining && (o.shot || capturing || o.benchmark))
-        return fail("--join runs on its own, without --shot, a capture or --benchmark");
-    if (o.partCount && !capturing) return fail("--part is for --capture and --frames");
-    if (wasGiven("crf") && o.capture != Options::Capture::Video) warn("--crf only applies to --capture; ignored");
-    if (o.benchmark && (o.shot || capturing)) return fail("--benchmark runs on its own, without --shot or a capture");
-    if (o.shot && capturing) return fail("--shot and a capture cannot run together");
+        return "--join runs on its own, without --shot, a capture or --benchmark";
+    if (o.partCount && !capturing) return "--part is for --capture and --frames";
+    if (line.named("crf") && o.capture != Options::Capture::Video) warn("--crf only applies to --capture; ignored");
+    if (o.benchmark && (o.shot || capturing)) return "--benchmark runs on its own, without --shot or a capture";
+    if (o.shot && capturing) return "--shot and a capture cannot run together";
     if (o.loop && (o.shot || capturing || o.benchmark)) warn("--loop only applies to playback; ignored");
     if (joining && spanGiven) warn("--fps, --from and --to of a join are the parts' own; ignored");
     if (o.headless && joining) warn("--headless: a join draws nothing; ignored");
     if (o.headless && !(o.shot || capturing || o.benchmark || joining))
-        return fail("--headless is for --shot, --frames, --capture and --benchmark: playing needs a display");
+        return "--headless is for --shot, --frames, --capture and --benchmark: playing needs a display";
     if (o.dev && (o.shot || capturing || o.benchmark)) warn("--dev only applies to playback; ignored");
     if (!o.benchmarkJsonPath.empty() && !o.benchmark) warn("--json only applies to --benchmark; ignored");
     if (o.startupReport && (o.shot || capturing))
         warn("--startup-report only applies to playback and --benchmark; ignored");
     if (capturing || o.benchmark) {
-        if (!wasGiven("fps")) o.offlineFps = o.benchmark ? kBenchmarkFps : kCaptureFps;
+        if (!line.named("fps")) o.offlineFps = o.benchmark ? kBenchmarkFps : kCaptureFps;
         if (o.fromMs >= o.toMs)
-            return fail("--from " + std::to_string(static_cast<long>(o.fromMs)) + " must come before --to " +
-                        std::to_string(static_cast<long>(o.toMs)));
+            return "--from " + std::to_string(static_cast<long>(o.fromMs)) + " must come before --to " +
+                   std::to_string(static_cast<long>(o.toMs));
         if (capturing) o.windowed = true;  // the picture is drawn off-screen at exactly the requested size
     } else if (spanGiven && !joining) {
         warn("--fps, --from and --to only apply to --frames, --capture and --benchmark; ignored");
     }
     if (o.shot) o.windowed = true;  // a shot is exactly the requested size
+    return {};
+}
+
+}  // namespace
+
+ParseResult parseOptions(int argc, const char* const* argv) {
+    ParseResult result;
+    CommandLine line;
+    result.error = readOptions(argc, argv, result.options, line, result.warnings);
+    if (result.error.empty()) result.error = takeOperands(line.operands, result.options, result.warnings);
+    if (result.error.empty()) result.error = settleRunMode(line, result.options, result.warnings);
     return result;
 }
