@@ -17,6 +17,7 @@
 #include "runtime/frame/clock_log.h"
 #include "runtime/frame/quit.h"
 #include "runtime/frame/window.h"
+#include "runtime/platform/huge_pages.h"
 #include "runtime/platform/quit_signals.h"
 #include "runtime/replay/replay.h"
 #include "runtime/timeline/timeline.h"
@@ -175,6 +176,7 @@ bool drawPicture() {
     }
     drawLetterbox();
     checkGlErrorsInDebug("the letterbox bars");
+    endHugePages();  // start-up ends with the first frame (a no-op after it)
     return true;
 }
 

@@ -15,6 +15,9 @@
 namespace {
 
 constexpr uintptr_t kHugePage = kHugePageBytes;
+// The advised part of the reserve; empty when there is none.
+uintptr_t advisedBegin = 0;
+uintptr_t advisedEnd = 0;
 constexpr std::string_view kTunable = "glibc.malloc.hugetlb=";
 // Start-up's heap use is about 300 MB; what grows past the reserve simply
 // comes in ordinary pages.
@@ -55,5 +58,15 @@ void useHugePages() {
     const uintptr_t end = reinterpret_cast<uintptr_t>(sbrk(0));
     const uintptr_t begin = (before + kHugePage - 1) & ~(kHugePage - 1);
     // Only advice: where the kernel keeps small pages, nothing changes.
-    if (before != uintptr_t(-1) && end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    if (before != uintptr_t(-1) && end > begin && madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE) == 0) {
+        advisedBegin = begin;
+        advisedEnd = end;
+    }
+}
+
+void endHugePages() {
+    if (advisedEnd <= advisedBegin) return;
+    // Huge pages already there stay; only new faults come in small pages.
+    madvise(reinterpret_cast<void*>(advisedBegin), advisedEnd - advisedBegin, MADV_NOHUGEPAGE);
+    advisedBegin = advisedEnd = 0;
 }

@@ -3,6 +3,8 @@
 //   int main(int argc, char** argv) {
 //       ... options parsed, nothing else allocated in earnest yet ...
 //       useHugePages();
+//       ... start-up, the first frame ...
+//       endHugePages();
 //
 // Start-up touches a few hundred megabytes of fresh memory (the decoded
 // music, the images, the driver's textures, buffers and compiled shaders).
@@ -21,3 +23,10 @@
 #pragma once
 
 void useHugePages();
+
+// Once the first frame is drawn: the rest of the reserve comes in ordinary
+// pages. After start-up the heap grows only slowly (the GL driver's vertex
+// and command buffers, a megabyte at a time), and a huge page faulted in
+// then zeroes 2 MB in the middle of a frame: 20 to 30 ms every few frames
+// on the no-op driver, where ordinary pages cost a frame 1 or 2.
+void endHugePages();
