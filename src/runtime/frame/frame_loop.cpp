@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "assets/crt_random.h"
 #include "assets/vec_math.h"
@@ -125,6 +127,10 @@ void displayFrame() {
     waitForMusicToPlay();
     if (hasWindow()) glutSwapBuffers();
     noteFrameShown();
+    // The other scenes' shader variants, a scene every third of a second
+    // or so: the stall of one (tens of milliseconds on a software driver)
+    // in the first seconds, instead of at every scene's first frame.
+    warmUpLaterScenes(20);
 }
 
 bool drawFrame() {
@@ -199,7 +205,15 @@ void reshape(int width, int height) {
     glLoadIdentity();
 }
 
-void warmUpFrames(double ms) {
+namespace {
+
+bool sceneWarm[kSceneCount] = {};
+int framesSinceWarmUp = 0;
+
+// Draws the frame of scene k at ms, unseen (see warmUpFrames), for each k of
+// scenes, and leaves everything as it found it, the GL switches aside: their
+// copy in the funnel is dropped.
+void drawUnseen(const std::vector<std::pair<int, double>>& scenes) {
     const float clockMs = musicTimeMs;
     const int scene = sceneIndex;
     float* const bins = spectrumBins;
@@ -212,20 +226,20 @@ void warmUpFrames(double ms) {
         glMatrixMode(matrix);
         glPushMatrix();
     }
-    // Before the music starts there is no spectrum yet: a silent one.
+    // Unheard: a silent spectrum.
     static float silence[kSpectrumSize] = {};
     spectrumBins = silence;
     // The driver prepares each draw as it would at any size; filling one
     // pixel instead of the picture makes the frames nearly free.
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, 0, 1, 1);
-    const int first = sceneIndexAt(static_cast<float>(ms));
-    for (int k = 0; k < kSceneCount; ++k) {
-        placeClock(static_cast<float>(k == first ? ms : sceneStartMs[k]));
+    for (const auto& [k, ms] : scenes) {
+        placeClock(static_cast<float>(ms));
         sceneIndex = k;
         engine->shaders->unuse();
         sceneTable[k].render();
         drawLetterbox();
+        sceneWarm[k] = true;
     }
     glFinish();
     for (const GLenum matrix : {GL_TEXTURE, GL_MODELVIEW, GL_PROJECTION}) {
@@ -235,14 +249,29 @@ void warmUpFrames(double ms) {
     glPopAttrib();
     glExtensions.bindFramebuffer(GL_FRAMEBUFFER_EXT, static_cast<unsigned int>(framebuffer));
     engine->shaders->unuse();
-    // The funnel's copy went stale with the pop: as start-up leaves it.
-    forgetGlState();
-    setGlState({.depthTest = kOn});
+    forgetGlState();  // the pop put back what the funnel did not set
     spectrumBins = bins;
     placeClock(clockMs);
     sceneIndex = scene;
     setCrtRandState(crtRandom);
     seedRandom(random);
+}
+
+}  // namespace
+
+void warmUpFrames(double ms) {
+    drawUnseen({{sceneIndexAt(static_cast<float>(ms)), ms}});
+    setGlState({.depthTest = kOn});  // as start-up leaves it
+}
+
+void warmUpLaterScenes(int framesApart) {
+    if (++framesSinceWarmUp < framesApart) return;
+    for (int k = 0; k < kSceneCount; ++k) {
+        if (sceneWarm[k]) continue;
+        framesSinceWarmUp = 0;
+        drawUnseen({{k, static_cast<double>(sceneStartMs[k])}});
+        return;
+    }
 }
 
 void enableLoop() { looping = true; }

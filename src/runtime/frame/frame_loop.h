@@ -40,14 +40,18 @@ void updateFrame();
 // A frame without drawing: beginFrame(), then updateFrame().
 void stepFrame();
 
-// Draws the frame at ms, and the opening of every other scene, once into
-// the window's back buffer without showing them, as start-up leaves the
-// scenes: the driver compiles the shader variants and uploads what their
-// first draws need here rather than in the first frames shown, which then
-// take no longer than any other. Leaves the scenes, both random sequences,
-// the clock's values, the GL state and the back buffer's purpose as it
-// found them: what the frames draw after it is what they draw without it.
+// Draws the frame at ms once into the window's back buffer without showing
+// it, as start-up leaves the scenes: the driver compiles the shader
+// variants and uploads what the first draws need here rather than in the
+// first frame shown, which then comes with the first note. Leaves the
+// scenes, both random sequences, the clock's values, the GL state and the
+// back buffer's purpose as it found them: what the frames draw after it is
+// what they draw without it.
 void warmUpFrames(double ms);
+// The same for the other scenes' openings, called after each frame shown:
+// every framesApart-th call draws one more scene's, until each scene has
+// had one (those warmUpFrames drew included).
+void warmUpLaterScenes(int framesApart);
 
 // From now on the end of the music starts the presentation again from 0
 // instead of ending the program, with the state start-up left.

@@ -96,8 +96,9 @@ bool offlineOutputsUsable(const Options& options, std::string& error) {
 int runOffline(const OfflineSpan& span, OfflineRun& run) {
     // Playback's unseen first frames, on request: they must change nothing,
     // which a shot with them and one without show to the last bit.
-    if (const char* warmUp = std::getenv("AFTERGLOW_WARM_UP"); warmUp && std::string(warmUp) == "1")
-        warmUpFrames(span.fromMs);
+    const char* warmUp = std::getenv("AFTERGLOW_WARM_UP");
+    const bool warmingUp = warmUp && std::string(warmUp) == "1";
+    if (warmingUp) warmUpFrames(span.fromMs);
     startOfflineClock(span.fromMs, span.fps);
     startupLap(StartupStep::MusicStart);
     if (hasWindow()) {
@@ -113,6 +114,7 @@ int runOffline(const OfflineSpan& span, OfflineRun& run) {
         if (stopRequested()) return run.stopped(i, stopCause);
         if (!run.frame(i)) return 1;
         noteFrameShown();
+        if (warmingUp) warmUpLaterScenes(1);
         if (run.showsProgress()) progress.show(i + 1);
     }
     return run.finish();

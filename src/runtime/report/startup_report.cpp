@@ -112,7 +112,7 @@ std::string startupTable(const StartupReport& r) {
     for (size_t k = 0; k < w.scenes.size(); ++k)
         out += formatText("    scene %-16zu%7.0f%7.0f\n", k, w.scenes[k], k < c.scenes.size() ? c.scenes[k] : 0.0);
     out += row("loading bar", w.loadingBar, c.loadingBar);
-    out += row("warm-up", w.warmUp, c.warmUp, "the first frames drawn unseen: the driver's shader variants");
+    out += row("warm-up", w.warmUp, c.warmUp, "the first frame drawn unseen: the driver's shader variants");
     out += row("music start", w.musicStart, c.musicStart,
                formatText("%.0f of it waiting for the music decode", r.decodeWaitMs));
     out += row("first frame", w.firstFrame, c.firstFrame, "drawn and shown");

@@ -1,7 +1,9 @@
-// The unseen frames playback draws before the music starts (warmUpFrames,
-// which the offline runs draw too with AFTERGLOW_WARM_UP=1) change nothing
-// the frames after them show: the same frames to the last bit, across a
-// scene change and in a scene full of particles, and no GL error.
+// The unseen frames playback draws, before the music starts and between
+// the first frames shown (warmUpFrames and warmUpLaterScenes, which the
+// offline runs draw too with AFTERGLOW_WARM_UP=1: before the first frame
+// and after each) change nothing the frames after them show: the same
+// frames to the last bit, across a scene change and in a scene full of
+// particles, and no GL error.
 #include <gtest/gtest.h>
 
 #include <filesystem>
