@@ -14,13 +14,7 @@
 
 namespace {
 
-ProcessOptions options(std::vector<std::string> env = {}) {
-    ProcessOptions o;
-    o.timeoutSec = 120;
-    o.workingDir = AFTERGLOW_DATA_DIR;
-    o.setEnv = std::move(env);
-    return o;
-}
+ProcessOptions options(std::vector<std::string> env = {}) { return within(120, AFTERGLOW_DATA_DIR, std::move(env)); }
 
 // The largest difference of any channel, and the mean over all of them.
 struct Difference {

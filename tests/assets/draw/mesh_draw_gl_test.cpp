@@ -17,6 +17,7 @@
 #include "gfx/gl_state.h"
 #include "gfx/texture_manager.h"
 #include "support/ase_files.h"
+#include "support/gl/gfx_fixture.h"
 #include "support/gl_context.h"
 #include "support/temp_dir.h"
 
@@ -270,18 +271,6 @@ TEST_F(AssetDraw, TrailSamplesTheLastEightUnitsWithTheirDepth) {
     glLoadIdentity();
 }
 
-GLuint primitivesDrawing(const std::function<void()>& draw) {
-    GLuint query = 0;
-    glGenQueries(1, &query);
-    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-    draw();
-    glEndQuery(GL_PRIMITIVES_GENERATED);
-    GLuint count = 0;
-    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
-    glDeleteQueries(1, &query);
-    return count;
-}
-
 // A model's triangles that the GL would throw away are not sent: with face
 // culling on, those wound away from the eye; always, those wholly outside
 // the view. What is left current afterwards is the last corner's normal, as
@@ -305,9 +294,9 @@ TEST_F(AssetDraw, ModelsLeaveOutTrianglesTheGlWouldDiscard) {
     glLoadIdentity();
     glTranslatef(0, 0, -1);
     setGlState({.cullFace = kOff, .texture2D = kOff, .lighting = kOff});
-    EXPECT_EQ(primitivesDrawing([&] { model.draw(); }), 2u) << "only the far-off one left out";
+    EXPECT_EQ(primitivesDrawn([&] { model.draw(); }), 2u) << "only the far-off one left out";
     setGlState({.cullFace = kOn});
-    EXPECT_EQ(primitivesDrawing([&] { model.draw(); }), 1u) << "the back face is still sent";
+    EXPECT_EQ(primitivesDrawn([&] { model.draw(); }), 1u) << "the back face is still sent";
     float normal[4];
     glGetFloatv(GL_CURRENT_NORMAL, normal);
     EXPECT_EQ(normal[1], 1.0f) << "the last corner's normal is not current";

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "support/process.h"
+#include "support/program.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -12,12 +13,7 @@ const fs::path kBuildDir = AFTERGLOW_DATA_DIR;
 
 ProcessResult afterglowIn(const fs::path& workingDir, std::vector<std::string> args,
                           std::vector<std::string> env = {}) {
-    args.insert(args.begin(), AFTERGLOW_BINARY);
-    ProcessOptions options;
-    options.workingDir = workingDir.string();
-    options.timeoutSec = 120;
-    options.setEnv = std::move(env);
-    return runProcess(args, options);
+    return afterglow(std::move(args), within(120, workingDir.string(), std::move(env)));
 }
 
 TEST(DataFolder, OneThatIsNotThereIsAnErrorBeforeAnythingStarts) {

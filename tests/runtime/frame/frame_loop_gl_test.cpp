@@ -15,24 +15,13 @@
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
 #include "scenes/scenes.h"
+#include "support/gl/gfx_fixture.h"
 #include "support/gl/scene_harness.h"
 #include "support/gl_context.h"
 
 namespace {
 
 constexpr double kFps = kShotFps;
-
-GLuint primitivesOf(void (*draw)()) {
-    GLuint query = 0;
-    glGenQueries(1, &query);
-    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
-    draw();
-    glEndQuery(GL_PRIMITIVES_GENERATED);
-    GLuint count = 0;
-    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
-    glDeleteQueries(1, &query);
-    return count;
-}
 
 void startRunAt(double ms) {
     restoreStartOfShow();
@@ -58,11 +47,11 @@ Draws drawsAt(double ms) {
     startRunAt(ms);
     beginFrame();
     EXPECT_EQ(musicTimeMs, static_cast<float>(ms));
-    d.beforeUpdate = primitivesOf(renderScene);
+    d.beforeUpdate = primitivesDrawn(renderScene);
     updateFrame();
-    d.afterUpdate = primitivesOf(renderScene);
+    d.afterUpdate = primitivesDrawn(renderScene);
     startRunAt(ms);
-    d.frame = primitivesOf(drawWholeFrame);
+    d.frame = primitivesDrawn(drawWholeFrame);
     return d;
 }
 

@@ -80,3 +80,15 @@ TextureImage readBuffer(int index) {
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, image.rgb.data());
     return image;
 }
+
+GLuint primitivesDrawn(const std::function<void()>& draw) {
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_PRIMITIVES_GENERATED, query);
+    draw();
+    glEndQuery(GL_PRIMITIVES_GENERATED);
+    GLuint count = 0;
+    glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
+    glDeleteQueries(1, &query);
+    return count;
+}

@@ -24,6 +24,10 @@ void fillPicture(const std::function<Rgb(int x, int row)>& colour);
 // A TextureManager entry.
 void fillBuffer(int index, int size, const std::function<Rgb(int x, int row)>& colour);
 
+// The primitives the GL was sent while draw ran (a GL_PRIMITIVES_GENERATED
+// query): what a draw call left out does not count.
+GLuint primitivesDrawn(const std::function<void()>& draw);
+
 // The window's back buffer (1024x768), rows top first.
 struct WindowImage {
     int width = 0, height = 0;
