@@ -6,6 +6,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "assets/data_file.h"
 
@@ -39,6 +42,103 @@ std::string seconds(long long frames, long rate) {
     return text;
 }
 
+// The decoder on an open file, asked for float samples at any rate it
+// knows, mono or stereo. Without a handle, error says why.
+struct OpenedStream {
+    std::unique_ptr<mpg123_handle, HandleCloser> handle;
+    long rate = 0;
+    int channels = 0;
+};
+
+OpenedStream openStream(int fd, std::string& error) {
+    OpenedStream stream;
+    int err = MPG123_OK;
+    std::unique_ptr<mpg123_handle, HandleCloser> handle(mpg123_new(nullptr, &err));
+    if (!handle) {
+        error = mpg123_plain_strerror(err);
+        return stream;
+    }
+    mpg123_handle* mh = handle.get();
+    mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
+    mpg123_format_none(mh);
+    const long* rates = nullptr;
+    size_t rateCount = 0;
+    mpg123_rates(&rates, &rateCount);
+    for (size_t i = 0; i < rateCount; ++i)
+        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
+
+    if (mpg123_open_fd(mh, fd) != MPG123_OK) {
+        error = mpg123_strerror(mh);
+        return stream;
+    }
+    int encoding = 0;
+    if (mpg123_getformat(mh, &stream.rate, &stream.channels, &encoding) != MPG123_OK) {
+        error = std::string("not an MP3 stream (") + mpg123_strerror(mh) + ")";
+        return stream;
+    }
+    stream.handle = std::move(handle);
+    return stream;
+}
+
+// Where the decoded samples land, as stereo: when the file says its length,
+// in music.samples reserved for all of it, published to a reader as they
+// come. Past the reserve they go to a buffer of their own, since the
+// published one must never move, and finish() joins the two.
+class SampleSink {
+public:
+    SampleSink(DecodedMusic& music, off_t expected, long rate, DecodeProgress* progress)
+        : music_(music), progress_(progress) {
+        if (expected <= 0 || expected > kMaxFrames) return;
+        music_.samples.reserve((static_cast<size_t>(expected) + kLengthSlackFrames) * 2);
+        if (!progress_) return;
+        progress_->sampleRate.store(static_cast<int>(rate));
+        progress_->base.store(music_.samples.data(), std::memory_order_release);
+        published_ = true;
+    }
+
+    // count floats of channels interleaved channels; mono is doubled.
+    void append(const float* values, size_t count, int channels) {
+        const size_t adding = channels == 2 ? count : 2 * count;
+        if (published_ && music_.samples.size() + adding > music_.samples.capacity()) diverted_ = true;
+        FloatBuffer& target = diverted_ ? rest_ : music_.samples;
+        if (channels == 2) {
+            target.insert(target.end(), values, values + count);
+        } else {
+            for (size_t i = 0; i < count; ++i) {
+                target.push_back(values[i]);
+                target.push_back(values[i]);
+            }
+        }
+        if (published_ && !diverted_ && !formatChanged_)
+            progress_->frames.store(music_.frames(), std::memory_order_release);
+    }
+
+    // What is published so far was read at the old format: it stops growing.
+    void formatChanged() { formatChanged_ = true; }
+
+    long long frames() const { return music_.frames() + static_cast<long long>(rest_.size() / 2); }
+
+    void finish() {
+        if (rest_.empty()) return;
+        // Outgrown: the whole in a buffer of its own, the published one kept
+        // for whoever still reads it.
+        FloatBuffer whole;
+        whole.reserve(music_.samples.size() + rest_.size());
+        whole.insert(whole.end(), music_.samples.begin(), music_.samples.end());
+        whole.insert(whole.end(), rest_.begin(), rest_.end());
+        if (progress_) progress_->outgrown = std::move(music_.samples);
+        music_.samples = std::move(whole);
+    }
+
+private:
+    DecodedMusic& music_;
+    DecodeProgress* progress_;
+    FloatBuffer rest_;
+    bool published_ = false;  // a reader may hold music.samples' buffer
+    bool diverted_ = false;   // the reserve is full: the rest goes to rest_
+    bool formatChanged_ = false;
+};
+
 }  // namespace
 
 DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop, DecodeProgress* progress) {
@@ -55,46 +155,11 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop, D
     }
     ::lseek(file.fd, 0, SEEK_SET);
 
-    int err = MPG123_OK;
-    std::unique_ptr<mpg123_handle, HandleCloser> handle(mpg123_new(nullptr, &err));
-    if (!handle) {
-        music.error = mpg123_plain_strerror(err);
-        return music;
-    }
-    mpg123_handle* mh = handle.get();
-    mpg123_param(mh, MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0.0);
-    mpg123_format_none(mh);
-    const long* rates = nullptr;
-    size_t rateCount = 0;
-    mpg123_rates(&rates, &rateCount);
-    for (size_t i = 0; i < rateCount; ++i)
-        mpg123_format(mh, rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
-
-    if (mpg123_open_fd(mh, file.fd) != MPG123_OK) {
-        music.error = mpg123_strerror(mh);
-        return music;
-    }
-    long rate = 0;
-    int channels = 0, encoding = 0;
-    if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK) {
-        music.error = std::string("not an MP3 stream (") + mpg123_strerror(mh) + ")";
-        return music;
-    }
+    OpenedStream stream = openStream(file.fd, music.error);
+    if (!stream.handle) return music;
+    mpg123_handle* mh = stream.handle.get();
     const off_t expected = mpg123_length(mh);
-    // Decoding past the reserve while a reader streams from it goes on in
-    // rest instead: the published buffer must never move.
-    FloatBuffer rest;
-    bool published = false;  // a reader may hold music.samples' buffer
-    bool diverted = false;   // the reserve is full: the rest goes to rest
-    bool formatChanged = false;
-    if (expected > 0 && expected <= kMaxFrames) {
-        music.samples.reserve((static_cast<size_t>(expected) + kLengthSlackFrames) * 2);
-        if (progress) {
-            progress->sampleRate.store(static_cast<int>(rate));
-            progress->base.store(music.samples.data(), std::memory_order_release);
-            published = true;
-        }
-    }
+    SampleSink sink(music, expected, stream.rate, progress);
 
     std::vector<float> chunk(16384);
     for (;;) {
@@ -105,28 +170,17 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop, D
         }
         size_t bytes = 0;
         const int rc = mpg123_read(mh, reinterpret_cast<unsigned char*>(chunk.data()), chunk.size() * sizeof(float), &bytes);
-        const size_t values = bytes / sizeof(float);
-        const size_t adding = channels == 2 ? values : 2 * values;  // floats, once mono is doubled
-        if (published && music.samples.size() + adding > music.samples.capacity()) diverted = true;
-        FloatBuffer& target = diverted ? rest : music.samples;
-        if (channels == 2) {
-            target.insert(target.end(), chunk.begin(), chunk.begin() + values);
-        } else {
-            for (size_t i = 0; i < values; ++i) {
-                target.push_back(chunk[i]);
-                target.push_back(chunk[i]);
-            }
-        }
-        if (published && !diverted && !formatChanged) progress->frames.store(music.frames(), std::memory_order_release);
-        if (music.frames() + static_cast<long long>(rest.size() / 2) > kMaxFrames) {
+        sink.append(chunk.data(), bytes / sizeof(float), stream.channels);
+        if (sink.frames() > kMaxFrames) {
             music.samples.clear();
             music.error = "longer than 30 minutes; refusing to decode it";
             return music;
         }
         if (rc == MPG123_DONE) break;
         if (rc == MPG123_NEW_FORMAT) {
-            mpg123_getformat(mh, &rate, &channels, &encoding);
-            formatChanged = true;  // what is published was read at the old rate
+            int encoding = 0;
+            mpg123_getformat(mh, &stream.rate, &stream.channels, &encoding);
+            sink.formatChanged();
             continue;
         }
         if (rc != MPG123_OK) {
@@ -135,29 +189,20 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop, D
                 music.error = mpg123_strerror(mh);
                 return music;
             }
-            const long long decoded = music.frames() + static_cast<long long>(rest.size() / 2);
-            music.warning = std::string("damaged after ") + seconds(decoded, rate) + " (" + mpg123_strerror(mh) +
-                            "); the rest is silent";
+            music.warning = std::string("damaged after ") + seconds(sink.frames(), stream.rate) + " (" +
+                            mpg123_strerror(mh) + "); the rest is silent";
             break;
         }
     }
-    if (!rest.empty()) {
-        // Outgrown: the whole in a buffer of its own, the published one kept
-        // for whoever still reads it.
-        FloatBuffer whole;
-        whole.reserve(music.samples.size() + rest.size());
-        whole.insert(whole.end(), music.samples.begin(), music.samples.end());
-        whole.insert(whole.end(), rest.begin(), rest.end());
-        if (progress) progress->outgrown = std::move(music.samples);
-        music.samples = std::move(whole);
-    }
+    sink.finish();
     if (music.samples.empty()) {
         music.error = "no audio frames in the file";
         return music;
     }
-    music.sampleRate = static_cast<int>(rate);
+    music.sampleRate = static_cast<int>(stream.rate);
     if (music.warning.empty() && expected > 0 && music.frames() + kLengthSlackFrames < expected)
-        music.warning = "the music ends after " + seconds(music.frames(), rate) + " of the " + seconds(expected, rate) +
+        music.warning = "the music ends after " + seconds(music.frames(), stream.rate) + " of the " +
+                        seconds(expected, stream.rate) +
                         " its header announces (the file is cut short, or its header wrong); the rest is silent";
     return music;
 }
