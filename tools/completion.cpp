@@ -15,7 +15,7 @@
 
 namespace {
 
-std::vector<std::string_view> valueNames(const OptionSpec& option) {
+std::vector<std::string_view> valueNames(const OptionEntry& option) {
     std::vector<std::string_view> names;
     std::string_view rest = option.arguments;
     while (!rest.empty()) {
@@ -26,7 +26,7 @@ std::vector<std::string_view> valueNames(const OptionSpec& option) {
     return names;
 }
 
-std::string dashed(const OptionSpec& option) { return "--" + std::string(option.name); }
+std::string dashed(const OptionEntry& option) { return "--" + std::string(option.name); }
 
 // The first clause of an option's words: enough for a menu line.
 std::string_view summary(std::string_view help) {
@@ -48,7 +48,7 @@ std::string singleQuoted(std::string_view text) {
 std::string bashScript() {
     std::string byDistance[3];  // case arms: the option 1 or 2 words before the one completed
     std::string words;
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionEntry& option : optionTable()) {
         words += (words.empty() ? "" : " ") + dashed(option);
         if (option.shortName) words += std::string(" -") + option.shortName;
         const std::vector<std::string_view> values = valueNames(option);
@@ -84,31 +84,31 @@ std::string bashScript() {
     return out;
 }
 
-// zsh: one _arguments spec an option, its words as the description.
+// zsh: one _arguments argument an option, its words as the description.
 std::string zshScript() {
     std::string out =
         "#compdef afterglow\n"
         "# zsh completion for afterglow. Written by the build from the program's table of\n"
         "# options (tools/completion.cpp).\n\n"
         "_arguments -s -S \\\n";
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionEntry& option : optionTable()) {
         std::string description = "[";
         for (char c : singleQuoted(summary(option.help)))
             description += c == ']' ? std::string("\\]") : std::string(1, c);
         description += "]";
         const std::vector<std::string_view> values = valueNames(option);
-        std::string spec;
+        std::string argument;
         if (option.shortName) {
             const std::string both = std::string("-") + option.shortName + " " + dashed(option);
-            spec = "'(" + both + ")'{-" + option.shortName + "," + dashed(option) + "}'" + description;
+            argument = "'(" + both + ")'{-" + option.shortName + "," + dashed(option) + "}'" + description;
         } else {
-            spec = "'" + dashed(option) + (values.size() == 1 ? "=" : "") + description;
+            argument = "'" + dashed(option) + (values.size() == 1 ? "=" : "") + description;
         }
         for (const std::string_view value : values) {
             const std::string action = value == "FILE" ? "_files" : value == "DIR" ? "_files -/" : " ";
-            spec += ":" + std::string(value) + ":" + action;
+            argument += ":" + std::string(value) + ":" + action;
         }
-        out += "  " + spec + "' \\\n";
+        out += "  " + argument + "' \\\n";
     }
     out += "  '1:width: ' \\\n  '2:height: '\n";
     return out;

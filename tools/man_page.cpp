@@ -83,7 +83,7 @@ std::string italicWords(std::string_view values) {
 
 // "-h, --help", "--shot MS FILE": what is typed in bold, the values'
 // names in italics.
-std::string optionTag(const OptionSpec& option) {
+std::string optionTag(const OptionEntry& option) {
     std::string tag;
     if (option.shortName) tag = bold(std::string{'-', option.shortName}) + ", ";
     return tag + bold("--" + std::string(option.name)) + italicWords(option.arguments);
@@ -159,7 +159,7 @@ Page programPage() {
               {}};
     page.sections.push_back(section("DESCRIPTION", std::string(programDescription())));
     Section options = section("OPTIONS", "");
-    for (const OptionSpec& option : optionTable())
+    for (const OptionEntry& option : optionTable())
         options.items.push_back({optionTag(option), std::string(option.help)});
     page.sections.push_back(options);
     for (const HelpSection& help : helpSections())

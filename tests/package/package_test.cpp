@@ -60,7 +60,7 @@ TEST(ManPage, PagesLintCleanAndNameEveryOptionVerbAndVariable) {
     std::vector<std::string> names = wordsStartingWith(help, "--");
     for (const std::string& v : wordsStartingWith(help, "AFTERGLOW_")) names.push_back(v);
     ASSERT_GE(names.size(), 15u);
-    for (const OptionSpec& option : optionTable())
+    for (const OptionEntry& option : optionTable())
         if (option.shortName) names.push_back(std::string{'-', option.shortName} + ", --" + std::string(option.name));
     for (const std::string& name : names) EXPECT_NE(page.find(name), std::string::npos) << name;
     EXPECT_NE(page.find("\nOPTIONS\n"), std::string::npos);

@@ -53,7 +53,7 @@ TEST(Completion, BashOffersTheTablesOptionsAndFilesOrFoldersWhereAValueIsOne) {
     fs::create_directory(here / "frames");
 
     std::set<std::string> every;
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionEntry& option : optionTable()) {
         every.insert("--" + std::string(option.name));
         if (option.shortName) every.insert(std::string{'-', option.shortName});
     }
@@ -74,7 +74,7 @@ TEST(Completion, ZshReadsItsFunctionWithEveryOption) {
     const ProcessResult syntax = runProcess({"/usr/bin/zsh", "-n", file.string()});
     EXPECT_EQ(syntax.exitCode, 0) << syntax.err;
     EXPECT_EQ(syntax.err, "");
-    for (const OptionSpec& option : optionTable())
+    for (const OptionEntry& option : optionTable())
         EXPECT_NE(text.find("--" + std::string(option.name)), std::string::npos) << option.name;
 }
 

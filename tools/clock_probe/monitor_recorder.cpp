@@ -97,28 +97,28 @@ void writeSilence(pa_stream* stream, size_t bytes, void*) {
 // up to seconds: a stream that arrives meanwhile waits for the next one,
 // which a sound card's interrupts never make it do. A stream of silence
 // asking for 10 ms keeps the sink rendering like a card from the start.
-void keepSinkRunning(MonitorRecorder::State& state, pa_context* context, const pa_sample_spec& spec) {
-    state.silence = pa_stream_new(context, "clock-probe pace", &spec, nullptr);
+void keepSinkRunning(MonitorRecorder::State& state, pa_context* context, const pa_sample_spec& format) {
+    state.silence = pa_stream_new(context, "clock-probe pace", &format, nullptr);
     pa_stream_set_write_callback(state.silence, writeSilence, nullptr);
     pa_buffer_attr attr{};
     attr.maxlength = attr.prebuf = attr.minreq = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(10000, &spec));
+    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(10000, &format));
     pa_stream_connect_playback(state.silence, SoundServer::kSink, &attr, PA_STREAM_ADJUST_LATENCY, nullptr, nullptr);
 }
 
 void onContextState(pa_context* context, void* data) {
     auto* state = static_cast<MonitorRecorder::State*>(data);
     if (pa_context_get_state(context) == PA_CONTEXT_READY && !state->stream) {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(state->recording.rate), kChannels};
-        keepSinkRunning(*state, context, spec);
-        state->stream = pa_stream_new(context, "clock-probe monitor", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, static_cast<uint32_t>(state->recording.rate), kChannels};
+        keepSinkRunning(*state, context, format);
+        state->stream = pa_stream_new(context, "clock-probe monitor", &format, nullptr);
         pa_stream_set_state_callback(state->stream, onStreamState, state);
         pa_stream_set_read_callback(state->stream, onReadable, state);
         pa_stream_set_latency_update_callback(state->stream, onTimingUpdated, state);
         // Small fragments: each block's stamp is then close to its samples.
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<uint32_t>(-1);
-        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(5000, &spec));
+        attr.fragsize = static_cast<uint32_t>(pa_usec_to_bytes(5000, &format));
         const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
         pa_stream_connect_record(state->stream, state->source.c_str(), &attr, flags);
     }

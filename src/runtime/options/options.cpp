@@ -36,25 +36,25 @@ bool isNegativeNumber(const char* arg) {
     return arg[0] == '-' && arg[1] != '\0' && parseInt(arg, ignored);
 }
 
-std::string dashed(const OptionSpec& option) { return "--" + std::string(option.name); }
+std::string dashed(const OptionEntry& option) { return "--" + std::string(option.name); }
 
-std::string missingValue(const OptionSpec& option) { return dashed(option) + " needs " + std::string(option.needs); }
+std::string missingValue(const OptionEntry& option) { return dashed(option) + " needs " + std::string(option.needs); }
 
 // The ways an option sets its field, for the table below.
 
 template <bool Options::*flag>
-std::string setFlag(const OptionSpec&, const char* const*, Options& o) {
+std::string setFlag(const OptionEntry&, const char* const*, Options& o) {
     o.*flag = true;
     return {};
 }
 
 template <double Options::*field>
-std::string setMs(const OptionSpec& option, const char* const* values, Options& o) {
+std::string setMs(const OptionEntry& option, const char* const* values, Options& o) {
     if (parseMs(values[0], o.*field)) return {};
     return dashed(option) + ": '" + values[0] + "' is not a time in " + msRange() + " ms";
 }
 
-std::string setShot(const OptionSpec& option, const char* const* values, Options& o) {
+std::string setShot(const OptionEntry& option, const char* const* values, Options& o) {
     // Two shots cannot both be written: one run renders one frame.
     if (o.shot) return "--shot: only one shot at a time";
     if (std::string error = setMs<&Options::shotMs>(option, values, o); !error.empty()) return error;
@@ -65,20 +65,20 @@ std::string setShot(const OptionSpec& option, const char* const* values, Options
 }
 
 template <Options::Capture kind>
-std::string setCapture(const OptionSpec& option, const char* const* values, Options& o) {
+std::string setCapture(const OptionEntry& option, const char* const* values, Options& o) {
     if (o.capture != Options::Capture::Off) return dashed(option) + ": only one capture at a time";
     o.capture = kind;
     o.capturePath = values[0];
     return o.capturePath.empty() ? missingValue(option) : std::string();
 }
 
-std::string setJson(const OptionSpec& option, const char* const* values, Options& o) {
+std::string setJson(const OptionEntry& option, const char* const* values, Options& o) {
     if (!o.benchmarkJsonPath.empty()) return "--json: only one report file at a time";
     o.benchmarkJsonPath = values[0];
     return o.benchmarkJsonPath.empty() ? missingValue(option) : std::string();
 }
 
-std::string setClockLog(const OptionSpec& option, const char* const* values, Options& o) {
+std::string setClockLog(const OptionEntry& option, const char* const* values, Options& o) {
     if (!o.clockLogPath.empty()) return "--clock-log: only one log at a time";
     o.clockLogPath = values[0];
     return o.clockLogPath.empty() ? missingValue(option) : std::string();
@@ -86,7 +86,7 @@ std::string setClockLog(const OptionSpec& option, const char* const* values, Opt
 
 // A whole number in low..high.
 template <int Options::*field, long low, long high>
-std::string setWholeNumber(const OptionSpec& option, const char* const* values, Options& o) {
+std::string setWholeNumber(const OptionEntry& option, const char* const* values, Options& o) {
     long value = 0;
     if (!parseInt(values[0], value) || value < low || value > high)
         return dashed(option) + ": '" + values[0] + "' is not a whole number in " + std::to_string(low) + ".." +
@@ -95,7 +95,7 @@ std::string setWholeNumber(const OptionSpec& option, const char* const* values, 
     return {};
 }
 
-std::string setPart(const OptionSpec&, const char* const* values, Options& o) {
+std::string setPart(const OptionEntry&, const char* const* values, Options& o) {
     const std::string_view text = values[0];
     const size_t slash = text.find('/');
     long k = 0, n = 0;
@@ -108,7 +108,7 @@ std::string setPart(const OptionSpec&, const char* const* values, Options& o) {
     return {};
 }
 
-std::string setJoin(const OptionSpec& option, const char* const* values, Options& o) {
+std::string setJoin(const OptionEntry& option, const char* const* values, Options& o) {
     if (!o.joinPath.empty()) return "--join: only one joined video at a time";
     o.joinPath = values[0];
     return o.joinPath.empty() ? missingValue(option) : std::string();
@@ -116,7 +116,7 @@ std::string setJoin(const OptionSpec& option, const char* const* values, Options
 
 // In --help's order. A new option is one entry here and its field in Options.
 // clang-format off
-constexpr OptionSpec kOptions[] = {
+constexpr OptionEntry kOptions[] = {
     {"windowed", 0, "", "", "a normal window of the given size instead of full screen",
      setFlag<&Options::windowed>},
     {"start", 0, "MS", "a time in milliseconds", "begin at MS milliseconds of music",
@@ -295,8 +295,8 @@ constexpr int kFirstLongCode = 256;
 
 std::vector<option> longOptions() {
     std::vector<option> options;
-    for (const OptionSpec& spec : kOptions)
-        options.push_back({spec.name.data(), spec.arguments.empty() ? no_argument : required_argument, nullptr,
+    for (const OptionEntry& entry : kOptions)
+        options.push_back({entry.name.data(), entry.arguments.empty() ? no_argument : required_argument, nullptr,
                            kFirstLongCode + static_cast<int>(options.size())});
     options.push_back({});
     return options;
@@ -308,27 +308,27 @@ std::vector<option> longOptions() {
 // prints nothing of its own.
 std::string shortOptions() {
     std::string letters = "-:";
-    for (const OptionSpec& spec : kOptions) {
-        if (!spec.shortName) continue;
-        letters += spec.shortName;
-        if (!spec.arguments.empty()) letters += ':';
+    for (const OptionEntry& entry : kOptions) {
+        if (!entry.shortName) continue;
+        letters += entry.shortName;
+        if (!entry.arguments.empty()) letters += ':';
     }
     return letters;
 }
 
-bool takesOperands(const OptionSpec& spec) { return spec.arguments.ends_with("..."); }
+bool takesOperands(const OptionEntry& entry) { return entry.arguments.ends_with("..."); }
 
-size_t valueCount(const OptionSpec& spec) {
-    if (spec.arguments.empty()) return 0;
-    return 1 + std::count(spec.arguments.begin(), spec.arguments.end(), ' ') - (takesOperands(spec) ? 1 : 0);
+size_t valueCount(const OptionEntry& entry) {
+    if (entry.arguments.empty()) return 0;
+    return 1 + std::count(entry.arguments.begin(), entry.arguments.end(), ' ') - (takesOperands(entry) ? 1 : 0);
 }
 
 // The option getopt returned code for: a long one by its place in the
 // table, a short one by its letter.
-const OptionSpec* specFor(int code) {
+const OptionEntry* entryFor(int code) {
     if (code >= kFirstLongCode) return &kOptions[code - kFirstLongCode];
-    for (const OptionSpec& spec : kOptions)
-        if (code != 0 && spec.shortName == code) return &spec;
+    for (const OptionEntry& entry : kOptions)
+        if (code != 0 && entry.shortName == code) return &entry;
     return nullptr;
 }
 
@@ -345,8 +345,8 @@ std::string refusal(std::string_view arg, int code) {
     if (arg.starts_with("--")) {
         const std::string_view name = arg.substr(2, arg.find('=') - 2);
         std::vector<std::string> candidates;
-        for (const OptionSpec& spec : kOptions)
-            if (!name.empty() && spec.name.starts_with(name)) candidates.push_back(dashed(spec));
+        for (const OptionEntry& entry : kOptions)
+            if (!name.empty() && entry.name.starts_with(name)) candidates.push_back(dashed(entry));
         if (candidates.size() > 1) {
             std::string list = candidates[0];
             for (size_t k = 1; k < candidates.size(); ++k)
@@ -359,7 +359,7 @@ std::string refusal(std::string_view arg, int code) {
 
 }  // namespace
 
-std::span<const OptionSpec> optionTable() { return kOptions; }
+std::span<const OptionEntry> optionTable() { return kOptions; }
 std::string_view programDescription() { return kDescription; }
 std::span<const HelpSection> helpSections() { return kHelpSections; }
 
@@ -376,11 +376,11 @@ std::string usageText(const char* program) {
         "usage: " + std::string(program ? program : "afterglow") + " " + std::string(kSynopsisArguments) + "\n\n";
     appendFilled(text, "", kDescription, 0);
     text += "\noptions:\n";
-    for (const OptionSpec& spec : kOptions) {
-        std::string tag = spec.shortName ? std::string{'-', spec.shortName, ',', ' '} : "";
-        tag += dashed(spec);
-        if (!spec.arguments.empty()) tag += " " + std::string(spec.arguments);
-        appendItem(text, tag, spec.help);
+    for (const OptionEntry& entry : kOptions) {
+        std::string tag = entry.shortName ? std::string{'-', entry.shortName, ',', ' '} : "";
+        tag += dashed(entry);
+        if (!entry.arguments.empty()) tag += " " + std::string(entry.arguments);
+        appendItem(text, tag, entry.help);
     }
     for (const HelpSection& section : kHelpSections) {
         text += "\n" + std::string(section.heading) + ":\n";
@@ -450,23 +450,23 @@ std::string readOptions(int argc, const char* const* argv, Options& o, CommandLi
             operands.push_back(optarg);
             continue;
         }
-        const OptionSpec* spec = specFor(code == ':' ? optopt : code);
-        if (code == '?' || !spec) return refusal(arg, optopt);
-        if (code == ':') return missingValue(*spec);
+        const OptionEntry* entry = entryFor(code == ':' ? optopt : code);
+        if (code == '?' || !entry) return refusal(arg, optopt);
+        if (code == ':') return missingValue(*entry);
         std::vector<const char*> values;
-        if (!spec->arguments.empty()) values.push_back(optarg);
+        if (!entry->arguments.empty()) values.push_back(optarg);
         // getopt hands over one value; "--shot MS FILE" takes the next too.
-        while (values.size() < valueCount(*spec)) {
-            if (optind >= count) return missingValue(*spec);
+        while (values.size() < valueCount(*entry)) {
+            if (optind >= count) return missingValue(*entry);
             values.push_back(args[optind++]);
         }
-        if (std::string error = spec->apply(*spec, values.data(), o); !error.empty()) return error;
-        const size_t index = static_cast<size_t>(spec - kOptions);
+        if (std::string error = entry->apply(*entry, values.data(), o); !error.empty()) return error;
+        const size_t index = static_cast<size_t>(entry - kOptions);
         // The last value counts, as in most programs, but a repeat is often
         // a mistake in a long command line. (An output given twice has
         // failed above.)
         if (line.given[index] && !values.empty())
-            warnings.push_back(dashed(*spec) + " is given more than once; the last (" + values[0] + ") counts");
+            warnings.push_back(dashed(*entry) + " is given more than once; the last (" + values[0] + ") counts");
         line.given[index] = true;
     }
     // After "--": operands only.

@@ -11,7 +11,7 @@
 //
 //   ParseResult r = parseOptions(argc, argv);
 //   if (!r.error.empty()) { print r.error; exit 2; }
-//   for (const OptionSpec& o : optionTable()) say("--" + std::string(o.name));
+//   for (const OptionEntry& o : optionTable()) say("--" + std::string(o.name));
 //
 // An option that names an output may be given once; a repeated value
 // option keeps its last value, with a warning.
@@ -95,13 +95,13 @@ constexpr std::string_view kCopyrightLine = "Copyright 2026 The Afterglow develo
 constexpr std::string_view kLicenceLine = "License MIT (Expat): <https://opensource.org/license/mit>";
 std::string versionText(std::string_view version);
 
-struct OptionSpec;
+struct OptionEntry;
 
 // Sets what an option means in o from its values (as many as its arguments
 // name). Returns the error for the command line, or "" when they are usable.
-using OptionApply = std::string (*)(const OptionSpec& option, const char* const* values, Options& o);
+using OptionApply = std::string (*)(const OptionEntry& option, const char* const* values, Options& o);
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;       // the long name, without "--"
     char shortName;              // '\0': none
     // The values' names as --help shows them: "", "MS", "MS FILE"; a last
@@ -113,7 +113,7 @@ struct OptionSpec {
     OptionApply apply;
 };
 
-std::span<const OptionSpec> optionTable();
+std::span<const OptionEntry> optionTable();
 
 // The other lists of --help and the manual page, after the options: the
 // keys, the environment and the files. Their texts may hold '\n' where

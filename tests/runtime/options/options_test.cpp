@@ -45,7 +45,7 @@ std::set<std::string> listedOptions(std::istream& lines) {
 // What the table says an option list must name.
 std::set<std::string> tableOptions() {
     std::set<std::string> options;
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionEntry& option : optionTable()) {
         std::string form = "--" + std::string(option.name);
         if (!option.arguments.empty()) form += " " + std::string(option.arguments);
         options.insert(form);
@@ -149,7 +149,7 @@ TEST(Options, QualityPartsAndJoin) {
     r = parse({"--capture", "v.mp4"});  // the whole of it, at the quality --help names
     EXPECT_EQ(r.options.crf, kDefaultCrf);
     EXPECT_EQ(r.options.partCount, 0);
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionEntry& option : optionTable()) {
         if (option.name == "crf") {
             EXPECT_NE(option.help.find("default " + std::to_string(kDefaultCrf)), std::string::npos);
         }
@@ -361,7 +361,7 @@ TEST(Options, HelpKeepsEveryWordWithinEightyColumns) {
         for (std::string w; words >> w;) out += w + " ";
         return out;
     };
-    for (const OptionSpec& option : optionTable()) {
+    for (const OptionEntry& option : optionTable()) {
         std::string entry = "--" + std::string(option.name) + " " + std::string(option.arguments) + " ";
         EXPECT_NE(flowing.find(collapsed(entry) + collapsed(option.help)), std::string::npos) << option.name;
     }
