@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "assets/crt_random.h"
 #include "assets/vec_math.h"
@@ -208,12 +206,13 @@ void reshape(int width, int height) {
 namespace {
 
 bool sceneWarm[kSceneCount] = {};
+int coldScene = 0;  // no scene before it is still to be warmed
 int framesSinceWarmUp = 0;
 
-// Draws the frame of scene k at ms, unseen (see warmUpFrames), for each k of
-// scenes, and leaves everything as it found it, the GL switches aside: their
-// copy in the funnel is dropped.
-void drawUnseen(const std::vector<std::pair<int, double>>& scenes) {
+// Draws the frame of scene k at ms, unseen (see warmUpFrames), and leaves
+// everything as it found it, the GL switches aside: their copy in the
+// funnel is dropped.
+void drawUnseen(int k, double ms) {
     const float clockMs = musicTimeMs;
     const int scene = sceneIndex;
     float* const bins = spectrumBins;
@@ -233,14 +232,12 @@ void drawUnseen(const std::vector<std::pair<int, double>>& scenes) {
     // pixel instead of the picture makes the frames nearly free.
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, 0, 1, 1);
-    for (const auto& [k, ms] : scenes) {
-        placeClock(static_cast<float>(ms));
-        sceneIndex = k;
-        engine->shaders->unuse();
-        sceneTable[k].render();
-        drawLetterbox();
-        sceneWarm[k] = true;
-    }
+    placeClock(static_cast<float>(ms));
+    sceneIndex = k;
+    engine->shaders->unuse();
+    sceneTable[k].render();
+    drawLetterbox();
+    sceneWarm[k] = true;
     glFinish();
     for (const GLenum matrix : {GL_TEXTURE, GL_MODELVIEW, GL_PROJECTION}) {
         glMatrixMode(matrix);
@@ -260,18 +257,16 @@ void drawUnseen(const std::vector<std::pair<int, double>>& scenes) {
 }  // namespace
 
 void warmUpFrames(double ms) {
-    drawUnseen({{sceneIndexAt(static_cast<float>(ms)), ms}});
+    drawUnseen(sceneIndexAt(static_cast<float>(ms)), ms);
     setGlState({.depthTest = kOn});  // as start-up leaves it
 }
 
 void warmUpLaterScenes(int framesApart) {
     if (++framesSinceWarmUp < framesApart) return;
-    for (int k = 0; k < kSceneCount; ++k) {
-        if (sceneWarm[k]) continue;
-        framesSinceWarmUp = 0;
-        drawUnseen({{k, static_cast<double>(sceneStartMs[k])}});
-        return;
-    }
+    while (coldScene < kSceneCount && sceneWarm[coldScene]) ++coldScene;
+    if (coldScene == kSceneCount) return;
+    framesSinceWarmUp = 0;
+    drawUnseen(coldScene, sceneStartMs[coldScene]);
 }
 
 void enableLoop() { looping = true; }
