@@ -46,8 +46,6 @@ int runPlayback(const Options& options) {
     MusicConfig music;
     music.mode = options.silent ? ClockMode::Steady : ClockMode::Audio;
     music.startMs = options.startMs;
-    warmUpFrames(music.startMs);
-    startupLap(StartupStep::WarmUp);
     startMusic(music);
     startupLap(StartupStep::MusicStart);
     if (options.dev) enableDevMode(music.startMs);

@@ -262,6 +262,8 @@ void warmUpFrames(double ms) {
 }
 
 void warmUpLaterScenes(int framesApart) {
+    // A scene drawn for real has had its variants made.
+    if (validScene()) sceneWarm[sceneIndex] = true;
     if (++framesSinceWarmUp < framesApart) return;
     while (coldScene < kSceneCount && sceneWarm[coldScene]) ++coldScene;
     if (coldScene == kSceneCount) return;

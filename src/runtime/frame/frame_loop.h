@@ -42,15 +42,17 @@ void stepFrame();
 
 // Draws the frame at ms once into the window's back buffer without showing
 // it, as start-up leaves the scenes: the driver compiles the shader
-// variants and uploads what the first draws need here rather than in the
-// first frame shown, which then comes with the first note. Leaves the
+// variants and uploads what those draws need here rather than in a frame
+// shown. Playback's first frame does without: it is drawn before the music
+// starts anyway, so its own variants cost it nothing in the sync, and a
+// warm-up before it was only more work. Leaves the
 // scenes, both random sequences, the clock's values, the GL state and the
 // back buffer's purpose as it found them: what the frames draw after it is
 // what they draw without it.
 void warmUpFrames(double ms);
 // The same for the other scenes' openings, called after each frame shown:
 // every framesApart-th call draws one more scene's, until each scene has
-// had one (those warmUpFrames drew included).
+// had one (those warmUpFrames drew, and those drawn for real, included).
 void warmUpLaterScenes(int framesApart);
 
 // From now on the end of the music starts the presentation again from 0

@@ -41,7 +41,6 @@ void charge(StartupTimes& times, StartupStep step, double ms) {
     case StartupStep::Passes: times.passes += ms; break;
     case StartupStep::Scene: times.scenes.push_back(ms); break;
     case StartupStep::LoadingBar: times.loadingBar += ms; break;
-    case StartupStep::WarmUp: times.warmUp += ms; break;
     case StartupStep::MusicStart: times.musicStart += ms; break;
     case StartupStep::FirstFrame: times.firstFrame += ms; break;
     }
@@ -61,7 +60,7 @@ std::string jsonTimes(const StartupTimes& t, const std::string& indent) {
            "\"shaders\": " + jsonNumber(t.shaders) + ", \"textures\": " + jsonNumber(t.textures) +
            ", \"passes\": " + jsonNumber(t.passes) + ", \"models\": " + jsonNumber(t.models()) + next +
            "\"scenes\": [" + scenes + "]" + next + "\"loadingBar\": " + jsonNumber(t.loadingBar) +
-           ", \"warmUp\": " + jsonNumber(t.warmUp) + ", \"musicStart\": " + jsonNumber(t.musicStart) + ", \"firstFrame\": " + jsonNumber(t.firstFrame) +
+           ", \"musicStart\": " + jsonNumber(t.musicStart) + ", \"firstFrame\": " + jsonNumber(t.firstFrame) +
            ", \"total\": " + jsonNumber(t.total()) + ", \"own\": " + jsonNumber(t.own()) + "}";
 }
 
@@ -71,7 +70,7 @@ double StartupTimes::models() const { return std::accumulate(scenes.begin(), sce
 
 double StartupTimes::total() const {
     return programLoad + context + firstSwap + glChecks + shaders + textures + passes + models() + loadingBar +
-           warmUp + musicStart + firstFrame;
+           musicStart + firstFrame;
 }
 
 double StartupTimes::own() const { return total() - context; }
@@ -112,7 +111,6 @@ std::string startupTable(const StartupReport& r) {
     for (size_t k = 0; k < w.scenes.size(); ++k)
         out += formatText("    scene %-16zu%7.0f%7.0f\n", k, w.scenes[k], k < c.scenes.size() ? c.scenes[k] : 0.0);
     out += row("loading bar", w.loadingBar, c.loadingBar);
-    out += row("warm-up", w.warmUp, c.warmUp, "the first frame drawn unseen: the driver's shader variants");
     out += row("music start", w.musicStart, c.musicStart,
                formatText("%.0f of it waiting for the music decode", r.decodeWaitMs));
     out += row("first frame", w.firstFrame, c.firstFrame, "drawn and shown");

@@ -25,7 +25,6 @@ enum class StartupStep {
     Passes,       // extension checks, the render target, the pass buffers
     Scene,        // one scene loader (its models and paths)
     LoadingBar,   // drawing and showing the progress bar
-    WarmUp,       // playback: the first frames drawn unseen, for the driver's shader variants
     MusicStart,   // the clock started: waiting for the decode, opening the device
     FirstFrame,   // drawing and showing the first frame
 };
@@ -41,7 +40,6 @@ struct StartupTimes {
     double passes = 0.0;
     std::vector<double> scenes;  // one per scene loader, in order
     double loadingBar = 0.0;
-    double warmUp = 0.0;
     double musicStart = 0.0;
     double firstFrame = 0.0;
 

@@ -29,7 +29,7 @@ TEST(StartupReportRun, PlaybackPrintsEveryStepOnceAfterTheUsualConsoleOutput) {
     const std::string table = out.substr(report);
     double parts = 0.0;
     for (const char* name : {"program load", "GL context and driver", "first swap", "GL checks", "shaders", "textures",
-                             "render target, passes", "models", "loading bar", "warm-up", "music start", "first frame"}) {
+                             "render target, passes", "models", "loading bar", "music start", "first frame"}) {
         const double ms = reportNumber(table, name);
         EXPECT_GE(ms, 0.0) << name << " is missing from:\n" << table;
         parts += ms;
