@@ -23,6 +23,13 @@ void translatedColumn(const float (&m)[16], const Vec3& p, float (&out)[4]) {
     out[3] = m[3] * p.x + m[7] * p.y + m[11] * p.z + m[15];
 }
 
+void translatedMatrix(const float (&m)[16], const Vec3& p, float (&out)[16]) {
+    float column[4];
+    translatedColumn(m, p, column);
+    for (int i = 0; i < 12; ++i) out[i] = m[i];
+    for (int row = 0; row < 4; ++row) out[12 + row] = column[row];
+}
+
 ViewVolume::ViewVolume() : projection_(), combined_(), magnitude_() {
     glGetFloatv(GL_PROJECTION_MATRIX, projection_);
     const unsigned int current = currentProgram();

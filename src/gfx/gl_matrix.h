@@ -21,6 +21,9 @@
 // the same floats as reading the matrix back after the call (a GL test
 // holds the driver to it).
 void translatedColumn(const float (&m)[16], const Vec3& p, float (&out)[4]);
+// The whole of what glTranslatef(p.x, p.y, p.z) makes of m: m with that
+// column in its last.
+void translatedMatrix(const float (&m)[16], const Vec3& p, float (&out)[16]);
 
 // A point in clip space, worked in double, with the magnitudes of the terms
 // of each coordinate: the scale of the rounding the driver's float

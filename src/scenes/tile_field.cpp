@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 
 #include "assets/crt_random.h"
 #include "gfx/engine.h"
@@ -204,10 +203,7 @@ void drawTileField(int count) {
             const Vec3 at = {px, faces.height, tileFieldPosition(z, count)};
             // A tile the view volume clips away whole is not sent.
             float tile[16];
-            float column[4];
-            translatedColumn(camera, at, column);
-            std::copy(std::begin(camera), std::end(camera), std::begin(tile));
-            std::copy(std::begin(column), std::end(column), tile + 12);
+            translatedMatrix(camera, at, tile);
             Vec3 corners[5 * 4];
             for (int q = 0; q < faces.count; ++q)
                 for (int k = 0; k < 4; ++k) corners[q * 4 + k] = faces.quads[q][k].position;

@@ -26,12 +26,9 @@ Vec3 randomInBox(float sx, float sy, float sz) {
 // The camera matrix translated to p, its rotation and scale dropped: what
 // follows is drawn in eye units facing the eye.
 void facingAt(const float (&camera)[16], const Vec3& p, float (&m)[16]) {
-    float column[4];
-    translatedColumn(camera, p, column);
-    for (int i = 0; i < 16; ++i) m[i] = camera[i];
+    translatedMatrix(camera, p, m);
     for (int c = 0; c < 3; ++c)
         for (int row = 0; row < 3; ++row) m[c * 4 + row] = c == row ? 1.0f : 0.0f;
-    for (int row = 0; row < 4; ++row) m[12 + row] = column[row];
 }
 
 void quad(float s) {
