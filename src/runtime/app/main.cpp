@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     }
 
     if (mode.unattended || !displayCheck) setMessageBoxesEnabled(false);
-    if (displayCheck) mode.beforeContext();
+    if (displayCheck && mode.beforeContext) mode.beforeContext();
     windowWidth = displayWidth = options.width;
     windowHeight = displayHeight = options.height;
     if (!displayCheck) {
