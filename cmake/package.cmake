@@ -4,7 +4,7 @@
 #                                      P/share/games/afterglow/...,
 #                                      the manual pages, desktop entry, icons,
 #                                      AppStream metadata, completions, licence
-#                                      (README.md lists them)
+#                                      (docs/install.md lists them)
 #   cd build && cpack                  afterglow_VERSION-1_ARCH.deb (that layout
 #                                      under /usr, and the component debian) and
 #                                      a portable .tar.gz whose folder holds the
@@ -134,6 +134,7 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/lintian-overrides DESTINATION ${S
 install_afterglow(. . COMPONENT portable EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/CHANGELOG.md
   DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 
 set(CPACK_PACKAGE_NAME afterglow)
 set(CPACK_PACKAGE_VENDOR "The Afterglow developers")

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "assets/ase_text.h"
-#include "assets/data_files.h"
+#include "assets/data_folders.h"
 
 namespace {
 

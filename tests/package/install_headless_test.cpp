@@ -49,15 +49,17 @@ TEST(Install, PrefixCopyInTheGamesLayoutRunsFromAnywhereAndDrawsWhatTheBuildDraw
     const ProcessResult install = runProcess({AFTERGLOW_CMAKE, "--install", kBuildDir, "--prefix", prefix.path().string()});
     ASSERT_EQ(install.exitCode, 0) << install.out << install.err;
 
-    // What README says is installed, and nothing else: not the package's
+    // What docs/install.md says is installed, and nothing else: not the package's
     // own files (lintian's overrides), nor the tools and benchmarks.
     std::vector<std::string> installed;
     for (const auto& entry : fs::recursive_directory_iterator(prefix.path()))
         if (!entry.is_directory()) installed.push_back(fs::relative(entry.path(), prefix.path()).string());
-    const InstallList readme = readmeInstallList();
-    ASSERT_GE(readme.patterns.size(), 10u) << "README's list of installed files is not found";
-    EXPECT_EQ(readme.unclaimed(installed), std::vector<std::string>{}) << "installed, but not in README's list";
-    EXPECT_EQ(readme.missing(installed), std::vector<std::string>{}) << "in README's list, but not installed";
+    const InstallList documented = documentedInstallList();
+    ASSERT_GE(documented.patterns.size(), 10u) << "docs/install.md's list of installed files is not found";
+    EXPECT_EQ(documented.unclaimed(installed), std::vector<std::string>{})
+        << "installed, but not in docs/install.md's list";
+    EXPECT_EQ(documented.missing(installed), std::vector<std::string>{})
+        << "in docs/install.md's list, but not installed";
     for (const char* part : {"share/games/afterglow/demo.mp3", "share/games/afterglow/Textures/logo.jpg",
                              "share/games/afterglow/shaders/phong.ps", "share/games/afterglow/models/pallo.ASE"})
         EXPECT_TRUE(fs::is_regular_file(prefix / part)) << part;
@@ -102,8 +104,8 @@ TEST(Package, PortableArchiveRunsInPlaceBesideItsData) {
     ASSERT_EQ(untar.exitCode, 0) << untar.err;
     const fs::path folder = unpacked / archive.filename().string().substr(0, archive.filename().string().size() - 7);
     ASSERT_TRUE(fs::is_directory(folder)) << folder;
-    for (const char* part :
-         {"afterglow", "afterglow-inspect", "afterglow-render-farm", "demo.mp3", "Textures", "shaders", "models", "README.md", "LICENSE"})
+    for (const char* part : {"afterglow", "afterglow-inspect", "afterglow-render-farm", "demo.mp3", "Textures",
+                             "shaders", "models", "README.md", "LICENSE", "docs/manual.md"})
         EXPECT_TRUE(fs::exists(folder / part)) << part;
     EXPECT_FALSE(fs::exists(folder / "bin")) << "the portable folder keeps the program beside its data";
 

@@ -111,7 +111,7 @@ TEST(Package, DebianPackageDeclaresTheLibrariesAndHoldsTheGamesLayout) {
                                 "libpng16-16", "libgl1", "libc6"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " in: " << depends;
 
-    // README's list of what an install puts under a prefix, under /usr, and
+    // docs/install.md's list of what an install puts under a prefix, under /usr, and
     // what only a package carries; nothing else (not the portable layout).
     const ProcessResult contents = runProcess({"/usr/bin/dpkg-deb", "--contents", deb.string()});
     ASSERT_EQ(contents.exitCode, 0) << contents.err;
@@ -122,12 +122,14 @@ TEST(Package, DebianPackageDeclaresTheLibrariesAndHoldsTheGamesLayout) {
             files.push_back(line.substr(line.find(" ./usr/") + 7));
         else if (line.starts_with("-"))
             ADD_FAILURE() << "outside /usr: " << line;
-    InstallList claimed = readmeInstallList();
-    ASSERT_GE(claimed.patterns.size(), 10u) << "README's list of installed files is not found";
+    InstallList claimed = documentedInstallList();
+    ASSERT_GE(claimed.patterns.size(), 10u) << "docs/install.md's list of installed files is not found";
     claimed.patterns.push_back("share/doc/afterglow/changelog.Debian.gz");
     claimed.patterns.push_back("share/lintian/overrides/afterglow");
-    EXPECT_EQ(claimed.unclaimed(files), std::vector<std::string>{}) << "in the package, but not in README's list";
-    EXPECT_EQ(claimed.missing(files), std::vector<std::string>{}) << "in README's list, but not in the package";
+    EXPECT_EQ(claimed.unclaimed(files), std::vector<std::string>{})
+        << "in the package, but not in docs/install.md's list";
+    EXPECT_EQ(claimed.missing(files), std::vector<std::string>{})
+        << "in docs/install.md's list, but not in the package";
     EXPECT_NE(std::find(files.begin(), files.end(), "share/games/afterglow/models/city.ASE"), files.end());
 }
 

@@ -1,10 +1,10 @@
-// What README.md says an install puts where: the block of paths under
+// What docs/install.md says an install puts where: the block of paths under
 // "`cmake --install build --prefix P` installs", held against the files
 // really installed.
 //
-//   const InstallList claimed = readmeInstallList();     // "games/afterglow", "share/icons/hicolor/*/apps/..."
-//   EXPECT_EQ(claimed.unclaimed(installedFiles), ...);   // installed, not in README
-//   EXPECT_EQ(claimed.missing(installedFiles), ...);     // in README, not installed
+//   const InstallList claimed = documentedInstallList();  // "games/afterglow", "share/icons/hicolor/*/apps/..."
+//   EXPECT_EQ(claimed.unclaimed(installedFiles), ...);    // installed, not in docs/install.md
+//   EXPECT_EQ(claimed.missing(installedFiles), ...);      // in docs/install.md, not installed
 #pragma once
 
 #include <fnmatch.h>
@@ -44,13 +44,13 @@ private:
     }
 };
 
-// The paths of the README's block (the lines starting "P/"), without the
+// The paths of the page's block (the lines starting "P/"), without the
 // "P/"; none when the block is not found.
-inline InstallList readmeInstallList(const std::string& readmePath = AFTERGLOW_README) {
-    std::ifstream readme(readmePath);
+inline InstallList documentedInstallList(const std::string& page = AFTERGLOW_SOURCE_DIR "/docs/install.md") {
+    std::ifstream in(page);
     InstallList list;
     bool found = false, inBlock = false;
-    for (std::string line; std::getline(readme, line);) {
+    for (std::string line; std::getline(in, line);) {
         const std::string text = line.substr(std::min(line.find_first_not_of(' '), line.size()));
         if (!found) {
             found = text.find("`cmake --install build --prefix P` installs") != std::string::npos;

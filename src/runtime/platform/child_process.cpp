@@ -12,10 +12,10 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
+#include "runtime/environment/environment.h"
 #include "runtime/platform/quit_signals.h"
 
 extern char** environ;
@@ -67,8 +67,8 @@ bool helperProgramFound(const std::string& name, std::string& error) {
     }
     // As posix_spawnp() searches: PATH, or the system's default path when
     // it is unset; an empty entry is the working directory.
-    const char* path = std::getenv("PATH");
-    std::string folders = path ? path : "/bin:/usr/bin";
+    const char* path = environmentValue(EnvVar::Path);
+    const std::string folders = path ? path : "/bin:/usr/bin";
     for (size_t at = 0;;) {
         const size_t end = std::min(folders.find(':', at), folders.size());
         const std::string folder = folders.substr(at, end - at);

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "assets/byte_buffer.h"
+#include "runtime/environment/environment.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ bool hugePagesAvailable() {
 }  // namespace
 
 void useHugePages() {
-    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    const char* tunables = environmentValue(EnvVar::GlibcTunables);
     const std::string_view named = tunables ? tunables : "";
     if (const size_t at = named.find(kTunable); at != std::string_view::npos) {
         if (named.substr(at + kTunable.size(), 1) == "0") setBufferHugePages(false);
