@@ -58,7 +58,13 @@ export function launchBrowser() {
     args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--disable-sync',
       '--no-first-run', '--disable-quic', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
   }).then((browser) => {
-    browser.on('disconnected', () => fs.rmSync(profile, { recursive: true, force: true }));
+    // Chromium may still be writing its profile as it goes; what is left
+    // behind is only a temporary folder.
+    browser.on('disconnected', () => {
+      try {
+        fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 100 });
+      } catch {}
+    });
     return browser;
   });
 }

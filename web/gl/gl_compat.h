@@ -16,8 +16,8 @@
 //   framebuffer...). Without a program they are taken to eye space as they
 //   are sent, so a new modelview matrix between two glBegin ends no draw:
 //   thousands of particles are one draw. Quads become two triangles each,
-//   split as Mesa splits them, (0, 1, 3) and (1, 2, 3), so colours
-//   interpolate the same way.
+//   (0, 1, 2) and (0, 2, 3), the split the native pictures show, so colours
+//   and coordinates interpolate the same way.
 // - The matrix stacks, glOrtho, gluPerspective, gluLookAt: Mesa's and
 //   libGLU's arithmetic, in the same order, so the matrices the program
 //   reads back (glGetFloatv) are the native ones.

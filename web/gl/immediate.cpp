@@ -91,9 +91,10 @@ void vertex(float x, float y, float z, float w) {
             break;
         case GL_QUADS:
             if (s.cornerCount < 4) return;
-            // Mesa's split: the last corner closes both triangles.
-            send(c[0]), send(c[1]), send(c[3]);
-            send(c[1]), send(c[2]), send(c[3]);
+            // Split at the first corner, as the native pictures are: a
+            // quad's colours and coordinates interpolate the same way.
+            send(c[0]), send(c[1]), send(c[2]);
+            send(c[0]), send(c[2]), send(c[3]);
             break;
         case GL_LINES:
             if (s.cornerCount < 2) return;
