@@ -21,8 +21,6 @@ struct PageMusic {
     // steady: position = baseMs + (now - baseSec)
     double baseMs = 0.0;
     double baseSec = 0.0;
-    bool paused = false;
-    double heldMs = 0.0;
 } music;
 
 float spectrumStorage[kSpectrumSize];
@@ -38,12 +36,9 @@ double clampSeek(double ms) {
 }
 
 void moveTo(double ms) {
-    if (music.paused) {
-        music.heldMs = ms;
-    } else if (music.mode == ClockMode::Steady) {
-        music.baseMs = ms;
-        music.baseSec = wallSeconds();
-    }
+    if (music.mode != ClockMode::Steady) return;  // offline: the replay moves the clock
+    music.baseMs = ms;
+    music.baseSec = wallSeconds();
 }
 
 }  // namespace
@@ -57,21 +52,21 @@ void setPageMusic(float* samples, long long frames, int sampleRate) {
 int startMusic(const MusicConfig& config) {
     spectrumBins = spectrumStorage;
     std::fill(std::begin(spectrumStorage), std::end(spectrumStorage), 0.0f);
-    if (!music.samples) std::fprintf(stderr, "afterglow: no playable %s; the presentation runs silently\n", config.path.c_str());
+    if (!music.samples)
+        std::fprintf(stderr, "afterglow: no playable %s; the presentation runs silently\n", config.path.c_str());
     music.mode = config.mode;
     if (music.mode == ClockMode::Audio) {
         std::fprintf(stderr, "afterglow: the page plays no sound yet; the music clock runs silently\n");
         music.mode = ClockMode::Steady;
     }
     const double startMs = clampSeek(config.startMs);
-    music.paused = false;
     moveTo(startMs);
     placeClock(static_cast<float>(startMs));
     return 1;
 }
 
 void updateMusicClock() {
-    const float now = static_cast<float>(music.paused ? music.heldMs : steadyPositionMs());
+    const float now = static_cast<float>(steadyPositionMs());
     advanceClock(now, clockmath::clampFrameDelta(now, musicTimeMs));
 }
 
@@ -87,24 +82,11 @@ void seekMusic(float deltaMs) {
     moveTo(static_cast<double>(static_cast<long long>(target)));
 }
 
-void moveMusicTo(double ms) { moveTo(clampSeek(ms)); }
-
-void pauseMusic(bool paused) {
-    if (paused == music.paused || music.mode == ClockMode::Offline) return;
-    if (paused) {
-        music.heldMs = musicTimeMs;
-        music.paused = true;
-    } else {
-        music.paused = false;
-        moveTo(music.heldMs);
-    }
-}
-
-bool musicPaused() { return music.paused; }
+// Nothing in the page pauses the clock yet.
+bool musicPaused() { return false; }
 void waitForMusicToPlay() {}
 void stopMusic() {}
 long long musicFramesHanded() { return 0; }
-ClockMode musicClockMode() { return music.mode; }
 
 double musicLengthMs() {
     return music.sampleRate ? static_cast<double>(music.frames) * 1000.0 / music.sampleRate : 0.0;

@@ -41,7 +41,8 @@ public:
     void request(double ms) {
         if (!(ms >= 0.0 && ms <= kPresentationEndMs)) {
             pageSetTitle(("shot failed: " + std::to_string(ms) + " is not a time of the show (0.." +
-                          std::to_string(kPresentationEndMs) + " ms)").c_str());
+                          std::to_string(kPresentationEndMs) + " ms)")
+                             .c_str());
             return;
         }
         pageSetTitle("shot pending");
@@ -57,7 +58,10 @@ ShotRun* shotRun = nullptr;
 class BenchmarkRun : public PageRun {
 public:
     explicit BenchmarkRun(const Options& o)
-        : fromMs_(o.fromMs), toMs_(o.toMs), fps_(o.offlineFps), frames_(spanFrameCount(o.fromMs, o.toMs, o.offlineFps)) {}
+        : fromMs_(o.fromMs),
+          toMs_(o.toMs),
+          fps_(o.offlineFps),
+          frames_(spanFrameCount(o.fromMs, o.toMs, o.offlineFps)) {}
 
     void start() override { startOfflineClock(fromMs_, fps_); }
 

@@ -76,9 +76,9 @@ struct Attribs {
     bool lighting = false;
     bool light0 = false;
     bool lineSmooth = false;
-    bool fog = false;            // never drawn with: noted once
-    bool alphaTest = false;      // likewise
-    bool colourMaterial = false; // likewise
+    bool fog = false;             // never drawn with: noted once
+    bool alphaTest = false;       // likewise
+    bool colourMaterial = false;  // likewise
     bool normalize = false;
     // GL_COLOR_BUFFER_BIT
     GLenum blendSource = GL_ONE;
@@ -152,8 +152,8 @@ struct State {
     GLenum primitive = 0;  // 0 outside
     Vertex corners[4];
     int cornerCount = 0;
-    Matrix eyeMatrix;        // modelview while Batch::Eye vertices are sent
-    float normalMatrix[9];   // its normal matrix, for lighting
+    Matrix eyeMatrix;       // modelview while Batch::Eye vertices are sent
+    float normalMatrix[9];  // its normal matrix, for lighting
     bool lightingThisBegin = false;
 
     std::vector<Vertex> batch;
@@ -163,7 +163,7 @@ struct State {
     GLuint userProgram = 0;   // what the program made current
     GLuint boundProgram = 0;  // what WebGL has bound
     std::unordered_map<GLuint, ProgramInfo> programs;
-    std::unordered_map<uint32_t, GLuint> fixedPrograms;  // by variant bits
+    std::unordered_map<uint32_t, GLuint> fixedPrograms;     // by variant bits
     std::unordered_map<GLuint, std::string> shaderSources;  // as the program gave them
 
     std::unordered_map<GLuint, TextureInfo> textures;

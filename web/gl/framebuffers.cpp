@@ -85,7 +85,8 @@ void* glCompatEntryPoint(const char* name) {
         {"glFramebufferTexture2DEXT", reinterpret_cast<void*>(&glFramebufferTexture2DEXT)},
         {"glFramebufferTexture3DEXT", reinterpret_cast<void*>(&glFramebufferTexture3DEXT)},
         {"glFramebufferRenderbufferEXT", reinterpret_cast<void*>(&glFramebufferRenderbufferEXT)},
-        {"glGetFramebufferAttachmentParameterivEXT", reinterpret_cast<void*>(&glGetFramebufferAttachmentParameterivEXT)},
+        {"glGetFramebufferAttachmentParameterivEXT",
+         reinterpret_cast<void*>(&glGetFramebufferAttachmentParameterivEXT)},
         {"glGenerateMipmapEXT", reinterpret_cast<void*>(&glGenerateMipmapEXT)},
     };
     for (const Entry& e : kEntries)

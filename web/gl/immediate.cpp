@@ -85,27 +85,26 @@ void vertex(float x, float y, float z, float w) {
 
     const Vertex* c = s.corners;
     switch (s.primitive) {
-        case GL_TRIANGLES:
-            if (s.cornerCount < 3) return;
-            send(c[0]), send(c[1]), send(c[2]);
-            break;
-        case GL_QUADS:
-            if (s.cornerCount < 4) return;
-            // Split at the first corner, as the native pictures are: a
-            // quad's colours and coordinates interpolate the same way.
-            send(c[0]), send(c[1]), send(c[2]);
-            send(c[0]), send(c[2]), send(c[3]);
-            break;
-        case GL_LINES:
-            if (s.cornerCount < 2) return;
-            if (s.batchKind == Batch::Clip) {
-                sendLineQuad(c[0], c[1]);
-            } else {
-                send(c[0]), send(c[1]);
-            }
-            break;
-        default:
-            break;
+    case GL_TRIANGLES:
+        if (s.cornerCount < 3) return;
+        send(c[0]), send(c[1]), send(c[2]);
+        break;
+    case GL_QUADS:
+        if (s.cornerCount < 4) return;
+        // Split at the first corner, as the native pictures are: a
+        // quad's colours and coordinates interpolate the same way.
+        send(c[0]), send(c[1]), send(c[2]);
+        send(c[0]), send(c[2]), send(c[3]);
+        break;
+    case GL_LINES:
+        if (s.cornerCount < 2) return;
+        if (s.batchKind == Batch::Clip) {
+            sendLineQuad(c[0], c[1]);
+        } else {
+            send(c[0]), send(c[1]);
+        }
+        break;
+    default: break;
     }
     s.cornerCount = 0;
 }
@@ -152,7 +151,9 @@ void glBegin(GLenum mode) {
     if (s.primitive) return setError(GL_INVALID_OPERATION);
     if (mode != GL_TRIANGLES && mode != GL_QUADS && mode != GL_LINES) {
         static bool told = false;
-        if (!told) std::fprintf(stderr, "afterglow: the web build draws triangles, quads and lines only (glBegin %#x)\n", mode);
+        if (!told)
+            std::fprintf(stderr, "afterglow: the web build draws triangles, quads and lines only (glBegin %#x)\n",
+                         mode);
         told = true;
         return setError(GL_INVALID_ENUM);
     }

@@ -35,8 +35,8 @@ void normalMatrixOf(const Matrix& m, float (&out)[9]) {
     const double s = det != 0.0 ? 1.0 / det : 0.0;
     // The inverse's transpose is the cofactor matrix over the determinant;
     // cof holds it row by row, out column by column.
-    const double cof[9] = {A, B, C, -(b * k - c * h), a * k - c * g, -(a * h - b * g), b * f - c * e,
-                           -(a * f - c * d), a * e - b * d};
+    const double cof[9] = {
+        A, B, C, -(b * k - c * h), a * k - c * g, -(a * h - b * g), b * f - c * e, -(a * f - c * d), a * e - b * d};
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col) out[col * 3 + row] = static_cast<float>(cof[row * 3 + col] * s);
 }
@@ -49,12 +49,9 @@ namespace {
 
 int stackOf(GLenum mode) {
     switch (mode) {
-        case GL_PROJECTION:
-            return 1;
-        case GL_TEXTURE:
-            return 2;
-        default:
-            return 0;
+    case GL_PROJECTION: return 1;
+    case GL_TEXTURE: return 2;
+    default: return 0;
     }
 }
 
@@ -219,14 +216,14 @@ void gluPerspective(GLdouble fovy, GLdouble aspect, GLdouble zNear, GLdouble zFa
 
 void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY, GLdouble centreZ,
                GLdouble upX, GLdouble upY, GLdouble upZ) {
-    auto normalise = [](float (&v)[3]) {
+    auto normalise = [](float(&v)[3]) {
         const float r = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
         if (r == 0.0f) return;
         v[0] /= r;
         v[1] /= r;
         v[2] /= r;
     };
-    auto cross = [](const float (&a)[3], const float (&b)[3], float (&out)[3]) {
+    auto cross = [](const float(&a)[3], const float(&b)[3], float(&out)[3]) {
         out[0] = a[1] * b[2] - a[2] * b[1];
         out[1] = a[2] * b[0] - a[0] * b[2];
         out[2] = a[0] * b[1] - a[1] * b[0];

@@ -19,8 +19,8 @@ namespace {
 // The declarations of the layer's stand-ins for GL's built-ins, each added
 // to a shader that names it.
 struct Builtin {
-    const char* glName;   // as GLSL 1.10 names it
-    const char* name;     // the layer's
+    const char* glName;       // as GLSL 1.10 names it
+    const char* name;         // the layer's
     const char* declaration;  // what the shader needs to use it ("" for none)
     bool vertexOnly;
 };
@@ -43,16 +43,18 @@ constexpr Builtin kBuiltins[] = {
     {"gl_LightSource", "ag_LightSource", "uniform ag_LightSourceParameters ag_LightSource[1];\n", false},
     {"gl_FrontMaterial", "ag_FrontMaterial", "uniform ag_MaterialParameters ag_FrontMaterial;\n", false},
     {"gl_BackMaterial", "ag_BackMaterial", "uniform ag_MaterialParameters ag_BackMaterial;\n", false},
-    {"gl_LightModel", "ag_LightModel", "struct ag_LightModelParameters { vec4 ambient; };\n"
-                                       "uniform ag_LightModelParameters ag_LightModel;\n", false},
+    {"gl_LightModel", "ag_LightModel",
+     "struct ag_LightModelParameters { vec4 ambient; };\n"
+     "uniform ag_LightModelParameters ag_LightModel;\n",
+     false},
     {"ftransform", "ag_ftransform", "", true},  // declared after the matrices it uses
     {"gl_FragColor", "ag_FragColor", "out vec4 ag_FragColor;\n", false},
     {"texture2D", "texture", "", false},
 };
 
 // GLSL ES 3.00's own, which keep their names.
-constexpr const char* kKept[] = {"gl_Position", "gl_PointSize", "gl_FragCoord", "gl_FrontFacing", "gl_PointCoord",
-                                 "gl_FragDepth", "gl_VertexID", "gl_InstanceID"};
+constexpr const char* kKept[] = {"gl_Position",   "gl_PointSize", "gl_FragCoord", "gl_FrontFacing",
+                                 "gl_PointCoord", "gl_FragDepth", "gl_VertexID",  "gl_InstanceID"};
 
 bool identifierChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
 
@@ -79,8 +81,10 @@ std::string renamed(const std::string& source, bool vertex, bool (&used)[std::si
             i = end == std::string::npos ? source.size() : end;
             continue;
         }
-        if (c == '\n') lineStart = true;
-        else if (!std::isspace(static_cast<unsigned char>(c))) lineStart = false;
+        if (c == '\n')
+            lineStart = true;
+        else if (!std::isspace(static_cast<unsigned char>(c)))
+            lineStart = false;
         if (!identifierChar(c) || (i > 0 && identifierChar(source[i - 1]))) {
             out += c;
             ++i;
@@ -231,11 +235,14 @@ uint32_t fixedVariant(Batch kind) {
     const Attribs& a = state().a;
     uint32_t v = 0;
     if (a.texture2D && boundTextureImage()) v |= kTextured;
-    if (kind == Batch::Clip) v |= kClip | (a.lineSmooth ? kSmooth : 0);
-    else if (a.lighting) v |= kLit;
+    if (kind == Batch::Clip)
+        v |= kClip | (a.lineSmooth ? kSmooth : 0);
+    else if (a.lighting)
+        v |= kLit;
     if (a.fog || a.alphaTest || a.colourMaterial) {
         static bool told = false;
-        if (!told) std::fprintf(stderr, "afterglow: fog, alpha test and colour material are not drawn in the web build\n");
+        if (!told)
+            std::fprintf(stderr, "afterglow: fog, alpha test and colour material are not drawn in the web build\n");
         told = true;
     }
     return v;

@@ -29,18 +29,12 @@ namespace {
 bool* realSwitch(GLenum cap) {
     Attribs& a = state().a;
     switch (cap) {
-        case GL_DEPTH_TEST:
-            return &a.depthTest;
-        case GL_CULL_FACE:
-            return &a.cullFace;
-        case GL_BLEND:
-            return &a.blend;
-        case GL_SCISSOR_TEST:
-            return &a.scissorTest;
-        case GL_DITHER:
-            return &a.dither;
-        default:
-            return nullptr;
+    case GL_DEPTH_TEST: return &a.depthTest;
+    case GL_CULL_FACE: return &a.cullFace;
+    case GL_BLEND: return &a.blend;
+    case GL_SCISSOR_TEST: return &a.scissorTest;
+    case GL_DITHER: return &a.dither;
+    default: return nullptr;
     }
 }
 
@@ -48,24 +42,15 @@ bool* realSwitch(GLenum cap) {
 bool* emulatedSwitch(GLenum cap) {
     Attribs& a = state().a;
     switch (cap) {
-        case GL_TEXTURE_2D:
-            return &a.texture2D;
-        case GL_LIGHTING:
-            return &a.lighting;
-        case GL_LIGHT0:
-            return &a.light0;
-        case GL_LINE_SMOOTH:
-            return &a.lineSmooth;
-        case GL_FOG:
-            return &a.fog;
-        case GL_ALPHA_TEST:
-            return &a.alphaTest;
-        case GL_COLOR_MATERIAL:
-            return &a.colourMaterial;
-        case GL_NORMALIZE:
-            return &a.normalize;
-        default:
-            return nullptr;
+    case GL_TEXTURE_2D: return &a.texture2D;
+    case GL_LIGHTING: return &a.lighting;
+    case GL_LIGHT0: return &a.light0;
+    case GL_LINE_SMOOTH: return &a.lineSmooth;
+    case GL_FOG: return &a.fog;
+    case GL_ALPHA_TEST: return &a.alphaTest;
+    case GL_COLOR_MATERIAL: return &a.colourMaterial;
+    case GL_NORMALIZE: return &a.normalize;
+    default: return nullptr;
     }
 }
 
@@ -104,27 +89,16 @@ void changeLighting() {
 
 void setMaterial(Material& m, GLenum pname, const GLfloat* v) {
     switch (pname) {
-        case GL_AMBIENT:
-            copyValues(m.ambient, v);
-            break;
-        case GL_DIFFUSE:
-            copyValues(m.diffuse, v);
-            break;
-        case GL_AMBIENT_AND_DIFFUSE:
-            copyValues(m.ambient, v);
-            copyValues(m.diffuse, v);
-            break;
-        case GL_SPECULAR:
-            copyValues(m.specular, v);
-            break;
-        case GL_EMISSION:
-            copyValues(m.emission, v);
-            break;
-        case GL_SHININESS:
-            m.shininess = v[0];
-            break;
-        default:
-            setError(GL_INVALID_ENUM);
+    case GL_AMBIENT: copyValues(m.ambient, v); break;
+    case GL_DIFFUSE: copyValues(m.diffuse, v); break;
+    case GL_AMBIENT_AND_DIFFUSE:
+        copyValues(m.ambient, v);
+        copyValues(m.diffuse, v);
+        break;
+    case GL_SPECULAR: copyValues(m.specular, v); break;
+    case GL_EMISSION: copyValues(m.emission, v); break;
+    case GL_SHININESS: m.shininess = v[0]; break;
+    default: setError(GL_INVALID_ENUM);
     }
 }
 
@@ -191,8 +165,9 @@ std::string extensionList() {
     if (renderbuffer >= 1024 && texture >= 1024) list += "GL_EXT_framebuffer_object ";
     const GLubyte* language = emscripten_glGetString(GL_SHADING_LANGUAGE_VERSION);
     if (language && std::strstr(reinterpret_cast<const char*>(language), "GLSL ES 3.00"))
-        list += "GL_ARB_shader_objects GL_ARB_vertex_shader GL_ARB_fragment_shader GL_ARB_fragment_program "
-                "GL_ARB_shading_language_100 ";
+        list +=
+            "GL_ARB_shader_objects GL_ARB_vertex_shader GL_ARB_fragment_shader GL_ARB_fragment_program "
+            "GL_ARB_shading_language_100 ";
     return list;
 }
 
@@ -205,10 +180,10 @@ void startGlCompat() {
     emscripten_glBindVertexArray(s.vertexArray);
     emscripten_glGenBuffers(1, &s.vertexBuffer);
     emscripten_glBindBuffer(GL_ARRAY_BUFFER, s.vertexBuffer);
-    const GLsizei stride = sizeof(Vertex);
-    auto attribute = [stride](GLuint index, GLint size, size_t offset) {
+    auto attribute = [](GLuint index, GLint size, size_t offset) {
         emscripten_glEnableVertexAttribArray(index);
-        emscripten_glVertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offset));
+        emscripten_glVertexAttribPointer(index, size, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                                         reinterpret_cast<void*>(offset));
     };
     attribute(kPosition, 4, offsetof(Vertex, position));
     attribute(kNormal, 3, offsetof(Vertex, normal));
@@ -348,22 +323,15 @@ void glLightfv(GLenum light, GLenum pname, const GLfloat* v) {
     changeLighting();
     Light& l = state().a.light0Params;
     switch (pname) {
-        case GL_AMBIENT:
-            copyValues(l.ambient, v);
-            break;
-        case GL_DIFFUSE:
-            copyValues(l.diffuse, v);
-            break;
-        case GL_SPECULAR:
-            copyValues(l.specular, v);
-            break;
-        case GL_POSITION: {
-            const float p[4] = {v[0], v[1], v[2], v[3]};
-            transform(top(0), p, l.position);  // kept in eye space, as GL keeps it
-            break;
-        }
-        default:
-            setError(GL_INVALID_ENUM);
+    case GL_AMBIENT: copyValues(l.ambient, v); break;
+    case GL_DIFFUSE: copyValues(l.diffuse, v); break;
+    case GL_SPECULAR: copyValues(l.specular, v); break;
+    case GL_POSITION: {
+        const float p[4] = {v[0], v[1], v[2], v[3]};
+        transform(top(0), p, l.position);  // kept in eye space, as GL keeps it
+        break;
+    }
+    default: setError(GL_INVALID_ENUM);
     }
 }
 
@@ -386,97 +354,52 @@ void glGetIntegerv(GLenum pname, GLint* v) {
     const State& s = state();
     const Attribs& a = s.a;
     switch (pname) {
-        case GL_VIEWPORT:
-            std::memcpy(v, a.viewport, sizeof a.viewport);
-            return;
-        case GL_SCISSOR_BOX:
-            std::memcpy(v, a.scissor, sizeof a.scissor);
-            return;
-        case GL_CURRENT_PROGRAM:
-            *v = static_cast<GLint>(s.userProgram);
-            return;
-        case GL_FRAMEBUFFER_BINDING:
-            *v = static_cast<GLint>(s.framebuffer);
-            return;
-        case GL_TEXTURE_BINDING_2D:
-            *v = static_cast<GLint>(a.texture);
-            return;
-        case GL_MATRIX_MODE:
-            *v = static_cast<GLint>(a.matrixMode);
-            return;
-        case GL_FRONT_FACE:
-            *v = static_cast<GLint>(a.frontFace);
-            return;
-        case GL_CULL_FACE_MODE:
-            *v = static_cast<GLint>(a.cullFaceMode);
-            return;
-        case GL_BLEND_SRC:
-            *v = static_cast<GLint>(a.blendSource);
-            return;
-        case GL_BLEND_DST:
-            *v = static_cast<GLint>(a.blendDestination);
-            return;
-        case GL_DEPTH_FUNC:
-            *v = static_cast<GLint>(a.depthFunc);
-            return;
-        case GL_MAX_TEXTURE_SIZE:
-            *v = s.maxTextureSize;
-            return;
-        default:
-            emscripten_glGetIntegerv(pname, v);
+    case GL_VIEWPORT: std::memcpy(v, a.viewport, sizeof a.viewport); return;
+    case GL_SCISSOR_BOX: std::memcpy(v, a.scissor, sizeof a.scissor); return;
+    case GL_CURRENT_PROGRAM: *v = static_cast<GLint>(s.userProgram); return;
+    case GL_FRAMEBUFFER_BINDING: *v = static_cast<GLint>(s.framebuffer); return;
+    case GL_TEXTURE_BINDING_2D: *v = static_cast<GLint>(a.texture); return;
+    case GL_MATRIX_MODE: *v = static_cast<GLint>(a.matrixMode); return;
+    case GL_FRONT_FACE: *v = static_cast<GLint>(a.frontFace); return;
+    case GL_CULL_FACE_MODE: *v = static_cast<GLint>(a.cullFaceMode); return;
+    case GL_BLEND_SRC: *v = static_cast<GLint>(a.blendSource); return;
+    case GL_BLEND_DST: *v = static_cast<GLint>(a.blendDestination); return;
+    case GL_DEPTH_FUNC: *v = static_cast<GLint>(a.depthFunc); return;
+    case GL_MAX_TEXTURE_SIZE: *v = s.maxTextureSize; return;
+    default: emscripten_glGetIntegerv(pname, v);
     }
 }
 
 void glGetFloatv(GLenum pname, GLfloat* v) {
     const Attribs& a = state().a;
     switch (pname) {
-        case GL_MODELVIEW_MATRIX:
-            std::memcpy(v, top(0).data(), 16 * sizeof(float));
-            return;
-        case GL_PROJECTION_MATRIX:
-            std::memcpy(v, top(1).data(), 16 * sizeof(float));
-            return;
-        case GL_TEXTURE_MATRIX:
-            std::memcpy(v, top(2).data(), 16 * sizeof(float));
-            return;
-        case GL_CURRENT_COLOR:
-            std::memcpy(v, a.colour, sizeof a.colour);
-            return;
-        case GL_COLOR_CLEAR_VALUE:
-            std::memcpy(v, a.clearColour, sizeof a.clearColour);
-            return;
-        case GL_LINE_WIDTH:
-            *v = a.lineWidth;
-            return;
-        default:
-            emscripten_glGetFloatv(pname, v);
+    case GL_MODELVIEW_MATRIX: std::memcpy(v, top(0).data(), 16 * sizeof(float)); return;
+    case GL_PROJECTION_MATRIX: std::memcpy(v, top(1).data(), 16 * sizeof(float)); return;
+    case GL_TEXTURE_MATRIX: std::memcpy(v, top(2).data(), 16 * sizeof(float)); return;
+    case GL_CURRENT_COLOR: std::memcpy(v, a.colour, sizeof a.colour); return;
+    case GL_COLOR_CLEAR_VALUE: std::memcpy(v, a.clearColour, sizeof a.clearColour); return;
+    case GL_LINE_WIDTH: *v = a.lineWidth; return;
+    default: emscripten_glGetFloatv(pname, v);
     }
 }
 
 void glGetBooleanv(GLenum pname, GLboolean* v) {
     const Attribs& a = state().a;
     switch (pname) {
-        case GL_DEPTH_WRITEMASK:
-            *v = a.depthMask;
-            return;
-        case GL_COLOR_WRITEMASK:
-            for (int i = 0; i < 4; ++i) v[i] = a.colourMask[i];
-            return;
-        default:
-            emscripten_glGetBooleanv(pname, v);
+    case GL_DEPTH_WRITEMASK: *v = a.depthMask; return;
+    case GL_COLOR_WRITEMASK:
+        for (int i = 0; i < 4; ++i) v[i] = a.colourMask[i];
+        return;
+    default: emscripten_glGetBooleanv(pname, v);
     }
 }
 
 const GLubyte* glGetString(GLenum name) {
     switch (name) {
-        case GL_EXTENSIONS:
-            return reinterpret_cast<const GLubyte*>(state().extensions.c_str());
-        case GL_VERSION:
-            return reinterpret_cast<const GLubyte*>("2.0 (WebGL 2 through the web build's GL layer)");
-        case GL_SHADING_LANGUAGE_VERSION:
-            return reinterpret_cast<const GLubyte*>("1.10 (rewritten for GLSL ES 3.00)");
-        default:
-            return emscripten_glGetString(name);
+    case GL_EXTENSIONS: return reinterpret_cast<const GLubyte*>(state().extensions.c_str());
+    case GL_VERSION: return reinterpret_cast<const GLubyte*>("2.0 (WebGL 2 through the web build's GL layer)");
+    case GL_SHADING_LANGUAGE_VERSION: return reinterpret_cast<const GLubyte*>("1.10 (rewritten for GLSL ES 3.00)");
+    default: return emscripten_glGetString(name);
     }
 }
 

@@ -25,7 +25,8 @@ std::vector<unsigned char> repacked(const unsigned char* pixels, int width, int 
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < to && c < from; ++c)
-                out[outRow * y + static_cast<size_t>(x) * to + c] = pixels[inRow * y + static_cast<size_t>(x) * from + c];
+                out[outRow * y + static_cast<size_t>(x) * to + c] =
+                    pixels[inRow * y + static_cast<size_t>(x) * from + c];
     return out;
 }
 
@@ -87,8 +88,8 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
     std::vector<unsigned char> converted;
     if (pixels && type != GL_UNSIGNED_BYTE) return setError(GL_INVALID_OPERATION);
     if (pixels && format != wanted && components(format)) {
-        converted = repacked(static_cast<const unsigned char*>(pixels), width, height, components(format),
-                             components(wanted));
+        converted =
+            repacked(static_cast<const unsigned char*>(pixels), width, height, components(format), components(wanted));
         pixels = converted.data();
     }
     emscripten_glTexImage2D(target, level, static_cast<GLint>(sized), width, height, border, wanted, GL_UNSIGNED_BYTE,
@@ -118,14 +119,9 @@ void glTexParameterf(GLenum target, GLenum pname, GLfloat value) {
 void glGetTexLevelParameteriv(GLenum, GLint level, GLenum pname, GLint* value) {
     const TextureInfo& info = boundInfo();
     switch (pname) {
-        case GL_TEXTURE_WIDTH:
-            *value = info.width >> level;
-            return;
-        case GL_TEXTURE_HEIGHT:
-            *value = info.height >> level;
-            return;
-        default:
-            setError(GL_INVALID_ENUM);
+    case GL_TEXTURE_WIDTH: *value = info.width >> level; return;
+    case GL_TEXTURE_HEIGHT: *value = info.height >> level; return;
+    default: setError(GL_INVALID_ENUM);
     }
 }
 
