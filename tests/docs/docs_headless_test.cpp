@@ -108,6 +108,8 @@ bool programArguments(const std::vector<std::string>& words, std::vector<std::st
         ++at;
     if (at == words.size()) return false;
     if (fs::path(words[at]).filename() != "afterglow" && words[at] != "./run") return false;
+    // ./run --web is the script's own: it builds and serves the browser's site.
+    if (words[at] == "./run" && at + 1 < words.size() && words[at + 1] == "--web") return false;
     args.assign(words.begin() + static_cast<long>(at) + 1, words.end());
     return true;
 }
