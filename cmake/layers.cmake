@@ -34,6 +34,7 @@ set(LAYER_LINKS_gfx PkgConfig::GL_DEPS PkgConfig::GFX_DEPS)
 set(LAYER_LINKS_audio PkgConfig::AUDIO_DEPS Threads::Threads)
 set(LAYER_LINKS_frame PkgConfig::FRAME_DEPS GLUT::GLUT)
 set(LAYER_LINKS_offline PkgConfig::FRAME_DEPS GLUT::GLUT)
+set(LAYER_LINKS_controls GLUT::GLUT)
 set(LAYER_LINKS_app GLUT::GLUT PkgConfig::FRAME_DEPS)
 
 set(SRC ${CMAKE_SOURCE_DIR}/src)

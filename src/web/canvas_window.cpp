@@ -48,6 +48,7 @@ void openWindow(const Options&) {
     emscripten_webgl_make_context_current(context);
     startGlCompat();
     opened = true;
+    pageLayOut(displayWidth, displayHeight, letterboxTop(), letterboxBottom());
 }
 
 bool openWithoutWindow(const std::string&) { return false; }

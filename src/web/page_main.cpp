@@ -20,6 +20,7 @@
 #include "web/canvas_window.h"
 #include "web/page_data.h"
 #include "web/page_js.h"
+#include "web/page_quit.h"
 #include "web/page_query.h"
 #include "web/page_runs.h"
 
@@ -27,16 +28,21 @@ namespace {
 
 std::unique_ptr<PageRun> run;
 bool started = false;
+bool stopTold = false;
 
 void animationFrame() {
-    // The program left through quitProgram() in the last frame (a missing
-    // capability, the end of the show): its exit only unwound that frame.
+    // The program left through quitProgram() (Esc, the end of the show, a
+    // missing capability): its exit only left that call. Told once; a show
+    // started again clears it (page_quit.h).
     if (quitting()) {
-        emscripten_cancel_main_loop();
-        const std::string& message = lastPageMessage();
-        run->stopped(message.empty() ? "the program stopped" : message);
+        if (!stopTold) {
+            const std::string& message = lastPageMessage();
+            run->stopped(lastQuitCode(), message.empty() ? "the program stopped" : message);
+        }
+        stopTold = true;
         return;
     }
+    stopTold = false;
     if (!started) {
         const DataProgress p = dataProgress();
         if (!p.ready()) {

@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr const char* kPageOptions[] = {"shot", "size", "benchmark", "fps", "from", "to", "start", "loop"};
+constexpr const char* kPageOptions[] = {"shot", "size",   "benchmark", "fps", "from",    "to",
+                                        "start", "loop", "silent",    "dev", "clocklog"};
 
 // A query's %XX and + decoded; a % not followed by two hex digits stays.
 std::string decoded(const std::string& text) {
@@ -38,12 +39,16 @@ ParseResult parsePageQuery(const std::string& query) {
         const std::string value = equals == std::string::npos ? "" : decoded(pair.substr(equals + 1));
         if (std::find(std::begin(kPageOptions), std::end(kPageOptions), key) == std::end(kPageOptions)) {
             ParseResult refused;
-            refused.error = "the page takes shot, size, benchmark, fps, from, to, start and loop, not '" + key + "'";
+            refused.error =
+                "the page takes shot, size, benchmark, fps, from, to, start, loop, silent, dev and clocklog, not '" +
+                key + "'";
             return refused;
         }
         if (key == "size") {
             const size_t x = value.find('x');
             sizes = {value.substr(0, x), x == std::string::npos ? "" : value.substr(x + 1)};
+        } else if (key == "clocklog") {
+            if (value != "0") args.push_back(std::string("--clock-log=") + kPageClockLog);
         } else if (key == "shot") {
             args.insert(args.end(), {"--shot", value, kCanvasShotPath});
         } else {

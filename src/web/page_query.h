@@ -3,6 +3,7 @@
 //
 //   ?shot=4000&size=1024x768            afterglow 1024 768 --shot 4000 canvas
 //   ?benchmark&from=20000&to=21000      afterglow --benchmark --from 20000 --to 21000
+//   ?start=52000&dev&clocklog=1         afterglow --start 52000 --dev, its clock log in the page
 //
 // size=WxH gives the two sizes; shot=MS names the canvas as its file; any
 // other key=value is --key=value, a key alone --key. Only the options that
@@ -16,5 +17,8 @@
 
 // What --shot writes in the page: nothing; the picture stays on the canvas.
 constexpr const char* kCanvasShotPath = "canvas";
+// Where clocklog=1 sends the clock log: not a file but the page
+// (window.afterglow.clockLog(), page_music.h).
+constexpr const char* kPageClockLog = "page";
 
 ParseResult parsePageQuery(const std::string& query);

@@ -8,12 +8,18 @@
 
 #include "gfx/display.h"
 #include "runtime/audio/music.h"
+#include "runtime/controls/dev_mode.h"
+#include "runtime/controls/show_controls.h"
 #include "runtime/frame/frame_loop.h"
+#include "runtime/frame/loading_bar.h"
 #include "runtime/replay/replay.h"
 #include "runtime/report/benchmark_report.h"
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
+#include "web/page_input.h"
 #include "web/page_js.h"
+#include "web/page_music.h"
+#include "web/page_quit.h"
 
 namespace {
 
@@ -36,7 +42,7 @@ public:
         pageSetTitle("shot ready");
     }
 
-    void stopped(const std::string& reason) override { pageSetTitle(("shot failed: " + reason).c_str()); }
+    void stopped(int, const std::string& reason) override { pageSetTitle(("shot failed: " + reason).c_str()); }
 
     void request(double ms) {
         if (!(ms >= 0.0 && ms <= kPresentationEndMs)) {
@@ -83,7 +89,7 @@ public:
         if (++done_ == frames_) publish();
     }
 
-    void stopped(const std::string& reason) override {
+    void stopped(int, const std::string& reason) override {
         std::fprintf(stderr, "afterglow: the benchmark stopped: %s\n", reason.c_str());
         pageSetTitle("benchmark failed");
     }
@@ -121,22 +127,79 @@ private:
 
 class PlayRun : public PageRun {
 public:
-    explicit PlayRun(const Options& o) : startMs_(o.startMs), loop_(o.loop) {}
+    explicit PlayRun(const Options& o) : options_(o) {}
 
     void start() override {
-        if (loop_) enableLoop();
-        MusicConfig music;
-        music.startMs = startMs_;
-        startMusic(music);
+        logPageClock(!options_.clockLogPath.empty());
+        phase_ = Phase::Prompt;
+        pageSetPhase("prompt");
     }
 
-    void frame() override { displayFrame(); }
-    void stopped(const std::string&) override { pageSetTitle("afterglow: the end"); }
+    void frame() override {
+        switch (phase_) {
+        case Phase::Prompt:
+            if (!warm_) {
+                // While the prompt waits, the first frame's shader variants
+                // are made, which the first frame would otherwise wait for
+                // after the gesture. Then the full bar again.
+                warmUpFrames(options_.startMs);
+                drawLoadingBar(1, 1);
+                warm_ = true;
+            }
+            break;
+        case Phase::Playing:
+            displayFrame();
+            showBitmapText();
+            if (!firstFrameTold_) pageNoteStart("firstFrame", emscripten_get_now());
+            firstFrameTold_ = true;
+            break;
+        case Phase::Ended:
+            break;  // the last frame stays under the page's words
+        }
+    }
+
+    void begin() {
+        if (phase_ == Phase::Playing) return;
+        if (phase_ == Phase::Ended) {
+            // Again from the state of the first frame, as --loop starts over.
+            clearQuit();
+            restoreStartOfShow();
+            fpsAccumMs = 0.0f;
+            framesCounted = 0;
+            fpsShown = 0;
+        }
+        if (options_.loop) enableLoop();
+        MusicConfig music;
+        music.mode = options_.silent ? ClockMode::Steady : ClockMode::Audio;
+        music.startMs = options_.startMs;
+        startMusic(music);
+        takeShowControls();
+        if (options_.dev) enableDevMode(music.startMs);
+        phase_ = Phase::Playing;
+        firstFrameTold_ = false;
+        pageSetPhase("playing");
+    }
+
+    void stopped(int code, const std::string&) override {
+        if (code != 0) {
+            pageSetPhase("stopped");  // the message box says why
+            return;
+        }
+        phase_ = Phase::Ended;
+        pageSetTitle("Afterglow: the end");
+        pageSetPhase("ended");
+    }
 
 private:
-    double startMs_;
-    bool loop_;
+    enum class Phase { Prompt, Playing, Ended };
+
+    Options options_;
+    Phase phase_ = Phase::Prompt;
+    bool warm_ = false;
+    bool firstFrameTold_ = false;
 };
+
+PlayRun* playRun = nullptr;
 
 }  // namespace
 
@@ -147,7 +210,9 @@ std::unique_ptr<PageRun> pageRunFor(const Options& options) {
         return run;
     }
     if (options.benchmark) return std::make_unique<BenchmarkRun>(options);
-    return std::make_unique<PlayRun>(options);
+    auto run = std::make_unique<PlayRun>(options);
+    playRun = run.get();
+    return run;
 }
 
 std::string refusedQueryTitle(const std::string& query, const std::string& error) {
@@ -157,4 +222,8 @@ std::string refusedQueryTitle(const std::string& query, const std::string& error
 
 extern "C" EMSCRIPTEN_KEEPALIVE void pageRequestShot(double ms) {
     if (shotRun) shotRun->request(ms);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void pageBeginShow() {
+    if (playRun) playRun->begin();
 }

@@ -13,7 +13,14 @@
 //                      benchmark's table on the console and its JSON as
 //                      window.afterglowBenchmark, then the title
 //                      "benchmark done".
-//   (neither)          the show on the wall clock, silent.
+//   (neither)          the show, the music as its clock (page_music.h):
+//                      once start-up is done a prompt asks for a click or
+//                      a key, which starts it at once (at start=MS); the
+//                      show's keys and mouse, or dev mode's with dev
+//                      (runtime/controls); when it ends (Esc, or the end of
+//                      the music) the page says so and offers to start it
+//                      again. clocklog=1 keeps the clock's reads for tests
+//                      (window.afterglow.clockLog()).
 #pragma once
 
 #include <memory>
@@ -29,9 +36,10 @@ public:
     // Once start-up is done, before the first frame().
     virtual void start() = 0;
     virtual void frame() = 0;
-    // The program stopped (a capability it lacks, the end of the show); why,
-    // as far as the page knows.
-    virtual void stopped(const std::string& reason) = 0;
+    // The program stopped: the show ended (code 0: Esc, the end of the
+    // music) or a capability it lacks stopped it; why, as far as the page
+    // knows.
+    virtual void stopped(int code, const std::string& reason) = 0;
 };
 
 std::unique_ptr<PageRun> pageRunFor(const Options& options);
@@ -42,4 +50,7 @@ std::string refusedQueryTitle(const std::string& query, const std::string& error
 extern "C" {
 // From the page: draw the shot at ms next (a shot page only).
 void pageRequestShot(double ms);
+// From the page, in a gesture's handler once it has made the audio context:
+// the show starts (a play page at its prompt, or ended).
+void pageBeginShow();
 }

@@ -185,6 +185,16 @@ void glVertex2i(GLint x, GLint y) { vertex(static_cast<float>(x), static_cast<fl
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { vertex(x, y, z, 1); }
 void glVertex3fv(const GLfloat* v) { vertex(v[0], v[1], v[2], 1); }
 
+// GL's rectangle: the polygon through its corners, counter-clockwise.
+void glRecti(GLint x1, GLint y1, GLint x2, GLint y2) {
+    glBegin(GL_QUADS);
+    glVertex2i(x1, y1);
+    glVertex2i(x2, y1);
+    glVertex2i(x2, y2);
+    glVertex2i(x1, y2);
+    glEnd();
+}
+
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     float* c = state().a.colour;
     c[0] = r, c[1] = g, c[2] = b, c[3] = a;

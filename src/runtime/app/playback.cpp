@@ -5,23 +5,13 @@
 #include <cstdio>
 #include <string>
 
-#include "runtime/app/dev_mode.h"
 #include "runtime/audio/music.h"
+#include "runtime/controls/dev_mode.h"
+#include "runtime/controls/show_controls.h"
 #include "runtime/frame/frame_loop.h"
-#include "runtime/frame/quit.h"
 #include "runtime/report/startup_report.h"
 
 namespace {
-
-void keyboard(unsigned char key, int, int) {
-    if (key == 27) quitProgram(0);
-}
-
-void mouseButton(int button, int state, int, int) {
-    if (state != GLUT_UP) return;
-    if (button == GLUT_LEFT_BUTTON) seekMusic(1000.0f);
-    if (button == GLUT_RIGHT_BUTTON) seekMusic(-1000.0f);
-}
 
 // The first frame of playback, then the start-up report: the frame is
 // finished before the time is taken, so it counts until it is on screen.
@@ -40,8 +30,7 @@ int runPlayback(const Options& options) {
     glutDisplayFunc(options.startupReport ? displayFirstFrameThenReport : displayFrame);
     glutIdleFunc(idleRedisplay);
     glutReshapeFunc(reshape);
-    glutKeyboardFunc(keyboard);
-    glutMouseFunc(mouseButton);
+    takeShowControls();
     if (options.loop) enableLoop();
     MusicConfig music;
     music.mode = options.silent ? ClockMode::Steady : ClockMode::Audio;

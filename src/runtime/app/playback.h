@@ -1,5 +1,5 @@
 // Playback: the show against the music, as a viewer sees it, and dev mode
-// on top of it (runtime/app/dev_mode.h).
+// on top of it (runtime/controls/dev_mode.h).
 //
 //   return runPlayback(options);   // after initialize() and reshape()
 //

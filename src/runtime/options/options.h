@@ -71,7 +71,7 @@ struct Options {
     // is a display.
     bool headless = false;
     bool loop = false;        // start again from 0 at the end of the music
-    bool dev = false;         // playback with the keys of runtime/dev_mode.h
+    bool dev = false;         // playback with the keys of runtime/controls/dev_mode.h
     bool startupReport = false;  // print the start-up step by step once the first frame is shown
     bool quiet = false;          // no loading lines on stdout
     std::string clockLogPath;    // a line per drawn frame: when it read the clock, what, when it was shown

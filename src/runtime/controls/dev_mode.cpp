@@ -1,4 +1,4 @@
-#include "runtime/app/dev_mode.h"
+#include "runtime/controls/dev_mode.h"
 
 #include <GL/freeglut.h>
 

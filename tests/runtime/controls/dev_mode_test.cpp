@@ -3,7 +3,7 @@
 // scene further on each press.
 #include <gtest/gtest.h>
 
-#include "runtime/app/dev_mode.h"
+#include "runtime/controls/dev_mode.h"
 #include "runtime/timeline/timeline.h"
 
 namespace {
