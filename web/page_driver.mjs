@@ -49,14 +49,15 @@ export function serveSite(siteDir, prefix = '/') {
 // Chromium without a sandbox (tests run as root) and without any of its
 // calls home: the machine's network is closed, and a refused connection
 // would stall it. WebGL 2 through ANGLE on SwiftShader, the software GPU.
-export function launchBrowser() {
+// moreArgs: chromium's switches beyond these (the autoplay policy...).
+export function launchBrowser(moreArgs = []) {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'afterglow-chromium-'));
   return puppeteer.launch({
     executablePath: process.env.AFTERGLOW_CHROMIUM || '/usr/bin/chromium',
     headless: true,
     userDataDir: profile,
     args: ['--no-sandbox', '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--no-first-run', '--disable-quic', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'],
+      '--no-first-run', '--disable-quic', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', ...moreArgs],
   }).then((browser) => {
     // Chromium may still be writing its profile as it goes; what is left
     // behind is only a temporary folder.
