@@ -14,8 +14,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <thread>
 
 #include "clock_probe/clock_figures.h"
@@ -59,6 +61,7 @@ struct Played {
     ProcessResult result;
     std::vector<ClockLogLine> log;
     std::string logError;
+    std::shared_ptr<AudibleMusic> heard;  // what was audible when
     ClockFigures figures;
 };
 
@@ -73,29 +76,50 @@ protected:
 
     // Plays with args and the clock log into the server while recording
     // it. Once the program has drawn its first frames and played a second,
-    // then() runs, and returns when it has done its part.
-    Played play(std::vector<std::string> args, const std::function<void()>& then = {}) {
+    // then() runs (programPid is the program's), and returns when it has
+    // done its part. env is added to the program's.
+    Played play(std::vector<std::string> args, const std::function<void()>& then = {},
+                const std::vector<std::string>& env = {}) {
         Played p;
         MonitorRecorder recorder;
         std::string error;
         EXPECT_TRUE(recorder.start(server.address(), SoundServer::kMonitor, error)) << error;
+        p.result = run(
+            std::move(args),
+            [&] {
+                if (!then || !framesDrawn(3)) return;
+                std::this_thread::sleep_for(1s);
+                then();
+            },
+            env);
+        const Recording recording = recorder.finish();
+        p.log = readClockLog(logPath(), p.logError);
+        p.heard = std::make_shared<AudibleMusic>(locateMusicBeside(p.log, recording, musicLeftChannel()));
+        p.figures = measureClock(p.log, *p.heard);
+        return p;
+    }
+
+    // The program with args and the clock log, playing into the server;
+    // whilePlaying runs once it has started.
+    ProcessResult run(std::vector<std::string> args, const std::function<void()>& whilePlaying,
+                      const std::vector<std::string>& env = {}, double timeoutSec = 90) {
         args.insert(args.begin(), AFTERGLOW_BINARY);
         args.insert(args.end(), {"--clock-log", logPath()});
         ProcessOptions options;
         options.workingDir = AFTERGLOW_DATA_DIR;
         options.setEnv = server.clientEnvironment();
-        options.timeoutSec = 90;
-        const std::function<void()> whilePlaying = [&] {
-            if (!then || !framesDrawn(3)) return;
-            std::this_thread::sleep_for(1s);
-            then();
+        options.setEnv.insert(options.setEnv.end(), env.begin(), env.end());
+        options.timeoutSec = timeoutSec;
+        struct Watch {
+            AgainstSoundServer* test;
+            const std::function<void()>* whilePlaying;
+        } watch{this, &whilePlaying};
+        auto call = [](int pid, void* data) {
+            auto* w = static_cast<Watch*>(data);
+            w->test->programPid = pid;
+            (*w->whilePlaying)();
         };
-        auto call = [](int, void* data) { (*static_cast<const std::function<void()>*>(data))(); };
-        p.result = runProcess(args, options, call, const_cast<std::function<void()>*>(&whilePlaying));
-        const Recording recording = recorder.finish();
-        p.log = readClockLog(logPath(), p.logError);
-        p.figures = measureClock(p.log, locateMusicBeside(p.log, recording, musicLeftChannel()));
-        return p;
+        return runProcess(args, options, call, &watch);
     }
 
     std::string logPath() const { return (dir / "clock.tsv").string(); }
@@ -113,6 +137,7 @@ protected:
 
     SoundServer server;
     TempDir dir;
+    int programPid = 0;
 };
 
 std::string describe(const Played& p) {
@@ -273,6 +298,103 @@ TEST_F(AgainstSoundServer, LoopingStartsTheSoundAgainWithTheClock) {
                             [](const ClockEvent& e) { return e.toMs < 100.0 && e.worstAfterMs; }))
         << "no music heard after the start again\n" << describe(p);
     expectSettledAfterEvents(p, 1);
+}
+
+// The program itself stopped for 3 s (Ctrl+Z, a debugger) and continued:
+// the music stopped with it, so the picture must not run ahead of it by the
+// time it stood; it says so once.
+TEST_F(AgainstSoundServer, AProgramStoppedForThreeSecondsGoesOnWhereTheMusicIs) {
+    int64_t continuedNs = 0;
+    const Played p = play({"512", "512", "--windowed", "--start", "237000"}, [&] {
+        kill(programPid, SIGSTOP);
+        std::this_thread::sleep_for(3s);
+        continuedNs = monotonicNowNs();
+        kill(programPid, SIGCONT);
+    });
+    EXPECT_EQ(p.result.exitCode, 0) << p.result.err;
+    EXPECT_EQ(countOf(p.result.err, "afterglow: the show was paused for 3."), 1u) << p.result.err;
+    EXPECT_EQ(countOf(p.result.err, "afterglow: "), 1u) << p.result.err;
+    ASSERT_TRUE(p.logError.empty()) << p.logError;
+    // Every frame after SIGCONT against the music heard then: never ahead
+    // by more than the margin, and within it either way from 250 ms on.
+    // (clock-probe holds the clock to 30 ms; a loaded machine gets twice.)
+    int compared = 0;
+    for (const ClockLogLine& l : p.log) {
+        const std::optional<double> heard = p.heard->musicMsAt(l.readNs);
+        if (l.readNs < continuedNs || !heard) continue;
+        const double error = l.musicMs - *heard;
+        EXPECT_LE(error, 2 * kAheadLimitMs) << (l.readNs - continuedNs) / 1000000 << " ms after SIGCONT\n"
+                                            << describe(p);
+        if (l.readNs > continuedNs + 250000000) {
+            EXPECT_GE(error, -2 * kAheadLimitMs) << (l.readNs - continuedNs) / 1000000 << " ms after SIGCONT\n"
+                                                 << describe(p);
+        }
+        compared += 1;
+    }
+    EXPECT_GE(compared, 3) << describe(p);
+}
+
+// A frozen sound server holds neither the start nor the end: the device is
+// given up after 2 s (the show plays on the wall clock), and quitting while
+// it is frozen does not wait for it.
+TEST_F(AgainstSoundServer, AFrozenServerIsGivenUpAtTheStartAndNotWaitedForAtTheEnd) {
+    server.pause();
+    const ProcessResult frozen = run(
+        kLastSeconds, [] {}, {}, 40);
+    server.resume();
+    EXPECT_FALSE(frozen.timedOut);
+    EXPECT_EQ(frozen.exitCode, 0) << frozen.err;
+    EXPECT_EQ(countOf(frozen.err,
+                      "afterglow: the sound server did not answer within 2 s; the music clock runs "
+                      "silently\n"),
+              1u)
+        << frozen.err;
+    EXPECT_EQ(countOf(frozen.err, "afterglow: "), 1u) << frozen.err;
+    std::string logError;
+    const std::vector<ClockLogLine> log = readClockLog(logPath(), logError);
+    ASSERT_TRUE(logError.empty()) << logError;
+    EXPECT_GT(log.back().musicMs, kPresentationEndMs - 500);
+    EXPECT_EQ(log.back().audioFrames, 0);
+
+    // Asked to stop 0.1 s into a freeze, before anything has noticed it.
+    bool endedWhileFrozen = false;
+    const Played p = play(kLastSeconds, [&] {
+        server.pause();
+        std::this_thread::sleep_for(100ms);
+        kill(programPid, SIGTERM);
+        for (auto deadline = Clock::now() + 5s; !endedWhileFrozen && Clock::now() < deadline;) {
+            std::this_thread::sleep_for(20ms);
+            endedWhileFrozen = childHasEnded(programPid);
+        }
+        server.resume();
+    });
+    EXPECT_TRUE(endedWhileFrozen);
+    EXPECT_EQ(p.result.exitCode, 143) << p.result.err;
+}
+
+// A decoder that falls behind the music (slowed to 0.3 of its pace from
+// 238 s on by a library preloaded into the program; playing from 234 s, the
+// music catches up with it between 239 and 242 s): the music waits for it,
+// silent, and goes on where it stopped, with the clock holding meanwhile;
+// so the music heard runs on to the end. (Where it went on is matched to
+// a few tens of milliseconds, the music being quiet at places; music
+// skipped would be as long as the silence played, a second or more.)
+TEST_F(AgainstSoundServer, TheMusicWaitsForASlowDecoderAndSkipsNothing) {
+    const Played p = play({"512", "512", "--windowed", "--start", "234000"}, {}, {"LD_PRELOAD=" SLOW_DECODER});
+    EXPECT_EQ(p.result.exitCode, 0) << p.result.err;
+    EXPECT_EQ(countOf(p.result.err, "afterglow: the music waits for its decoder"), 1u) << p.result.err;
+    ASSERT_TRUE(p.logError.empty()) << p.logError;
+    const std::vector<MatchedSpan>& spans = p.heard->spans();
+    ASSERT_GE(spans.size(), 2u) << "the music never waited\n" << describe(p);
+    const double msPerSample = 1000.0 / p.heard->rate();
+    for (size_t k = 1; k < spans.size(); ++k) {
+        const double stoppedMs = static_cast<double>(spans[k - 1].to + spans[k - 1].shift) * msPerSample;
+        const double wentOnMs = static_cast<double>(spans[k].from + spans[k].shift) * msPerSample;
+        EXPECT_NEAR(wentOnMs, stoppedMs, 250.0) << "span " << k << "\n" << describe(p);
+    }
+    EXPECT_GT(static_cast<double>(spans.back().to + spans.back().shift) * msPerSample, kPresentationEndMs - 500)
+        << describe(p);
+    EXPECT_LE(p.figures.mostAheadMs, 2 * kAheadLimitMs) << describe(p);
 }
 
 }  // namespace
