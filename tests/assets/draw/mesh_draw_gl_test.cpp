@@ -349,4 +349,32 @@ TEST_F(AssetDraw, ParticlesWhollyOutsideTheViewAreLeftOutWithTheirStateKept) {
     forgetGlState();
 }
 
+// The last particle left out leaves what it would have left drawn: whatever
+// follows may draw on the colour, normal or texture coordinate it found.
+TEST_F(AssetDraw, ALastParticleLeftOutLeavesTheStateItsQuadWould) {
+    ParticleSystem ps;
+    ps.types[0] = ParticleSystem::kSpark;
+    ps.alive[0] = 1;
+    ps.life[0] = 1;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    CurrentVertex left[2];
+    for (const bool inView : {true, false}) {
+        ps.positions[0] = {0, 0, inView ? -0.5f : 0.5f};
+        glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
+        glNormal3f(0, 0, 1);
+        glTexCoord2f(0.25f, 0.75f);
+        EXPECT_EQ(primitivesDrawn([&] { ps.draw(); }) > 0, inView);
+        left[inView] = currentVertex();
+    }
+    EXPECT_EQ(vertexDifferences(left[true], left[false]), "");
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    forgetGlState();
+}
+
 }  // namespace
