@@ -271,6 +271,16 @@ TEST_F(AssetDraw, TrailSamplesTheLastEightUnitsWithTheirDepth) {
     glLoadIdentity();
 }
 
+// From the origin down -z through a frustum 0.2 wide at 0.1 (so 1 wide at
+// 0.5), the modelview matrix the identity.
+void lookThroughNarrowFrustum() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 // A model's triangles that the GL would throw away are not sent: with face
 // culling on, those wound away from the eye; always, those wholly outside
 // the view. What is left current afterwards is the last corner's normal, as
@@ -287,11 +297,7 @@ TEST_F(AssetDraw, ModelsLeaveOutTrianglesTheGlWouldDiscard) {
     model.meshes.push_back(std::move(mesh));
     model.computeNormals();
     model.meshes[0]->vertexNormals[5] = {0, 1, 0};  // told apart from the others
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    lookThroughNarrowFrustum();
     glTranslatef(0, 0, -1);
     setGlState({.cullFace = kOff, .texture2D = kOff, .lighting = kOff});
     EXPECT_EQ(primitivesDrawn([&] { model.draw(); }), 2u) << "only the far-off one left out";
@@ -321,11 +327,7 @@ TEST_F(AssetDraw, ParticlesWhollyOutsideTheViewAreLeftOutWithTheirStateKept) {
     }
     ps.types[4] = 5;  // a spark, the last: it sets depth test off
     ps.life[4] = 1;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    lookThroughNarrowFrustum();
     GLuint query = 0;
     glGenQueries(1, &query);
     glBeginQuery(GL_PRIMITIVES_GENERATED, query);
@@ -356,11 +358,7 @@ TEST_F(AssetDraw, ALastParticleLeftOutLeavesTheStateItsQuadWould) {
     ps.types[0] = ParticleSystem::kSpark;
     ps.alive[0] = 1;
     ps.life[0] = 1;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    lookThroughNarrowFrustum();
     CurrentVertex left[2];
     for (const bool inView : {true, false}) {
         ps.positions[0] = {0, 0, inView ? -0.5f : 0.5f};
