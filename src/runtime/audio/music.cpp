@@ -388,7 +388,8 @@ double audioPositionMs() {
     state.lastHanded = feed.handed;
     const double continuedAtSec = static_cast<double>(continuedAtNs.load()) / 1e9;
     const bool continued = continuedAtSec > previousSec && continuedAtSec <= now;
-    if (const double stopped = clockmath::stoppedStepMs(stepMs, handedMs, continued); stopped > 0.0) {
+    const bool calledBack = feed.queuedAtSec > previousSec;
+    if (const double stopped = clockmath::stoppedStepMs(stepMs, handedMs, continued, calledBack); stopped > 0.0) {
         std::fprintf(stderr,
                      "afterglow: the show was paused for %.1f s (the program was held up); it goes on "
                      "from where the music is\n",
