@@ -36,6 +36,7 @@
 #include "clock_probe/clock_figures.h"
 #include "clock_probe/sound_server.h"
 #include "runtime/audio/mp3_decode.h"
+#include "runtime/environment/environment.h"
 #include "runtime/report/report_format.h"
 
 extern char** environ;
@@ -179,7 +180,7 @@ int playAndRecord(const Arguments& a, const fs::path& dir, Recording& recording)
 int main(int argc, char** argv) {
     Arguments a;
     if (!parseArguments(argc, argv, a)) return 2;
-    if (a.again.empty() && !std::getenv("DISPLAY")) {
+    if (a.again.empty() && !environmentValue(EnvVar::Display)) {
         std::fprintf(stderr, "clock-probe: no display (DISPLAY is not set): run it under xvfb-run\n");
         return 1;
     }

@@ -18,6 +18,7 @@
 
 #include "gfx/engine.h"
 #include "gfx/message_box.h"
+#include "runtime/environment/environment.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ int main(int argc, char** argv) {
     int runs = 20;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[++i]));
-    if (!std::getenv("DISPLAY")) {
+    if (!environmentValue(EnvVar::Display)) {
         std::fprintf(stderr, "pass-bench: needs an X display (DISPLAY is not set)\n");
         return 1;
     }

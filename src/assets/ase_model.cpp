@@ -7,7 +7,7 @@
 
 #include "assets/ase_text.h"
 #include "assets/data_file.h"
-#include "assets/data_files.h"
+#include "assets/data_folders.h"
 
 namespace {
 

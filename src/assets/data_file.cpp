@@ -1,6 +1,6 @@
 #include "assets/data_file.h"
 
-#include "assets/data_files.h"
+#include "assets/data_folders.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

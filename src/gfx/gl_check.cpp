@@ -3,8 +3,8 @@
 #include <GL/gl.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+
+#include "runtime/environment/environment.h"
 
 namespace {
 
@@ -29,10 +29,7 @@ constexpr int kMaxFlags = 16;
 
 bool glChecksEnabled() {
 #ifdef NDEBUG
-    static const bool enabled = [] {
-        const char* value = std::getenv("AFTERGLOW_GL_CHECKS");
-        return value && std::strcmp(value, "1") == 0;
-    }();
+    static const bool enabled = environmentSwitch(EnvVar::GlChecks);
     return enabled;
 #else
     return true;

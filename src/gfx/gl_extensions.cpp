@@ -3,7 +3,6 @@
 #include <GL/glew.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "gfx/display.h"
 #include "gfx/egl_context.h"
 #include "gfx/message_box.h"
+#include "runtime/environment/environment.h"
 
 GlExtensions glExtensions;
 
@@ -28,7 +28,7 @@ constexpr const char* kGlslExtensions[] = {
 
 std::vector<std::string> hiddenNames() {
     std::vector<std::string> names;
-    const char* value = std::getenv(kHideExtensionsVariable);
+    const char* value = environmentValue(EnvVar::HideGlExtensions);
     if (!value) return names;
     std::stringstream list(value);
     for (std::string name; std::getline(list, name, ',');)

@@ -97,11 +97,10 @@ void setWindowTarget(unsigned int framebuffer);
 // Side length of the square render target.
 constexpr int kRenderTargetSize = 1024;
 
-// Test seam: AFTERGLOW_HIDE_GL_EXTENSIONS holds comma-separated names; every
+// Test hook: AFTERGLOW_HIDE_GL_EXTENSIONS holds comma-separated names; every
 // extension, framebuffer entry point or "GL_VERSION_2_0" whose name contains
 // one of them looks missing to the start-up checks. That way the failure
 // paths can be run on a driver that has everything.
-constexpr const char* kHideExtensionsVariable = "AFTERGLOW_HIDE_GL_EXTENSIONS";
 // True when name contains one of the names in the variable.
 bool hiddenByEnvironment(const char* name);
 // The extension string with every name hidden by the variable left out.

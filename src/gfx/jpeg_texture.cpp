@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "assets/data_file.h"
-#include "assets/data_files.h"
+#include "assets/data_folders.h"
 #include "assets/jpeg_decoder.h"
 #include "gfx/message_box.h"
 

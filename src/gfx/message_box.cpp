@@ -3,7 +3,8 @@
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstdlib>
+
+#include "runtime/environment/environment.h"
 
 namespace {
 bool boxesEnabled = true;
@@ -22,7 +23,7 @@ void showMessageBox(const char* text, const char* caption, MessageIcon icon) {
     // Always on the console too: logs should say why the program stopped.
     std::fprintf(stderr, "%s: %s\n", caption, text);
     std::fflush(stderr);
-    if (!boxesEnabled || std::getenv("AFTERGLOW_NO_MESSAGE_BOX")) return;
+    if (!boxesEnabled || environmentSwitch(EnvVar::NoMessageBox)) return;
     const Uint32 flags = icon == MessageIcon::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_WARNING;
     // Without a window system no box can be shown; the console line stands.
     if (beforeEachBox) beforeEachBox();

@@ -18,9 +18,9 @@
 #include "gfx/gl_state.h"
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
-#include "scenes/early_scenes.h"
 #include "scenes/scene0.h"
 #include "scenes/scene_common.h"
+#include "scenes/scene_entries.h"
 #include "scenes/tile_field.h"
 
 namespace {
@@ -54,11 +54,6 @@ void initScene0() {
     resetScene0();
 }
 
-void resetScene0() {
-    dustParticles = ParticleSystem();
-    dustEmitted = false;
-}
-
 void updateScene0() {
     // The dust appears once, on the first frame past 5000 ms, and is never
     // reset (not even by a seek back).
@@ -67,6 +62,11 @@ void updateScene0() {
         dustEmitted = true;
     }
     dustParticles.update(frameDeltaMs * 0.001f);
+}
+
+void resetScene0() {
+    dustParticles = ParticleSystem();
+    dustEmitted = false;
 }
 
 void renderScene0() {
@@ -82,6 +82,74 @@ void renderScene0() {
     if (const auto dip = fieldDipAlpha(t)) fx.overlayWindow(0, 0, 0, *dip);
     if (const auto glow = endGlowAlpha(t, sceneEndMs())) fx.composite(*engine->textures, *glow, Composite::GlowMixed);
     drawOverlays0();
+}
+
+Colour openingClearColour(float t) {
+    if (t < kWhiteEndMs) {
+        const float g = 1.0f - t * (1.0f / 5000.0f);
+        return {g, g, g, 1.0f};
+    }
+    return {0.0f, 0.0f, 0.0f, 0.0f};
+}
+
+bool fieldShown(float t) { return !(t < kFieldStartMs); }
+
+bool dustDue(float t) { return t > kWhiteEndMs; }
+
+float dropHeight(float t) {
+    return 25.0f - 25.0f * sigmoidStep((t - kFieldStartMs) * (1.0f / 1000.0f)) +
+           3.0f * dampedWave(t, kFieldStartMs, kDropEndMs, 3);
+}
+
+float flightParameter(float t) { return std::clamp((t - kFlightStartMs) * (1.0f / 1500.0f), 0.0f, 14.0f); }
+
+float cameraPathParameter(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 8000.0f); }
+
+CameraShot openingShot(float t, Vec3 pathEye, Vec3 flightPoint) {
+    const float drop = dropHeight(t);
+    const Vec3& p = flightPoint;
+    float eyeY = pathEye.y;
+    float targetY = p.y;
+    Vec3 offset;
+    if (t <= kDropEndMs) {
+        eyeY = drop + 6.0f;
+        targetY = drop + 3.0f;
+        offset = {3.0f * std::sin(t * (1.0f / 1600.0f)), 2.0f * (std::sin(t * (1.0f / 1900.0f)) + 1.0f),
+                  3.0f * std::cos(t * (1.0f / 1300.0f))};
+    } else if (t < kFlightStartMs) {
+        const float w = std::min((t - kDropEndMs) * (1.0f / 3700.0f), 1.0f);
+        eyeY = (drop + 6.0f) + w * (pathEye.y - (drop + 6.0f));
+        targetY = (drop + 3.0f) + w * (p.y - (drop + 3.0f));
+    }
+    return {{pathEye.x, eyeY, pathEye.z}, {p.x + offset.x, targetY + offset.y, p.z + offset.z}};
+}
+
+std::optional<float> veilAlpha(float t) {
+    if (!(t >= kFlightStartMs && t < kVeilEndMs)) return std::nullopt;
+    return std::min(1.0f, (kVeilEndMs - t) * (1.0f / 1300.0f));
+}
+
+std::optional<float> fieldDipAlpha(float t) {
+    if (!(t > kFieldStartMs && t < kFieldDipEndMs)) return std::nullopt;
+    return (kFieldDipEndMs - t) * (1.0f / 500.0f);
+}
+
+std::optional<float> endGlowAlpha(float t, float sceneEnd) {
+    if (!(t >= kEndGlowStartMs)) return std::nullopt;
+    return 1.0f - (sceneEnd - t) / (sceneEnd - kEndGlowStartMs);
+}
+
+std::optional<float> gradientStripOffset(float t) {
+    const float o = sigmoidStep(t * (1.0f / 10000.0f));
+    if (!(o < 0.8f)) return std::nullopt;
+    return o;
+}
+
+bool logoShown(float t) {
+    // sin of the raw milliseconds jumps from frame to frame: the flicker.
+    const float s = std::sin(t);
+    const float c = t > kLogoFlickerOutMs ? (t - kLogoFlickerOutMs) * (1.0f / 500.0f) : 2.0f - t * (1.0f / 600.0f);
+    return s > c && t < kWhiteEndMs;
 }
 
 namespace {
@@ -179,71 +247,3 @@ void drawOverlays0() {
 }
 
 }  // namespace
-
-Colour openingClearColour(float t) {
-    if (t < kWhiteEndMs) {
-        const float g = 1.0f - t * (1.0f / 5000.0f);
-        return {g, g, g, 1.0f};
-    }
-    return {0.0f, 0.0f, 0.0f, 0.0f};
-}
-
-bool fieldShown(float t) { return !(t < kFieldStartMs); }
-
-bool dustDue(float t) { return t > kWhiteEndMs; }
-
-float dropHeight(float t) {
-    return 25.0f - 25.0f * sigmoidStep((t - kFieldStartMs) * (1.0f / 1000.0f)) +
-           3.0f * dampedWave(t, kFieldStartMs, kDropEndMs, 3);
-}
-
-float flightParameter(float t) { return std::clamp((t - kFlightStartMs) * (1.0f / 1500.0f), 0.0f, 14.0f); }
-
-float cameraPathParameter(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 8000.0f); }
-
-CameraShot openingShot(float t, Vec3 pathEye, Vec3 flightPoint) {
-    const float drop = dropHeight(t);
-    const Vec3& p = flightPoint;
-    float eyeY = pathEye.y;
-    float targetY = p.y;
-    Vec3 offset;
-    if (t <= kDropEndMs) {
-        eyeY = drop + 6.0f;
-        targetY = drop + 3.0f;
-        offset = {3.0f * std::sin(t * (1.0f / 1600.0f)), 2.0f * (std::sin(t * (1.0f / 1900.0f)) + 1.0f),
-                  3.0f * std::cos(t * (1.0f / 1300.0f))};
-    } else if (t < kFlightStartMs) {
-        const float w = std::min((t - kDropEndMs) * (1.0f / 3700.0f), 1.0f);
-        eyeY = (drop + 6.0f) + w * (pathEye.y - (drop + 6.0f));
-        targetY = (drop + 3.0f) + w * (p.y - (drop + 3.0f));
-    }
-    return {{pathEye.x, eyeY, pathEye.z}, {p.x + offset.x, targetY + offset.y, p.z + offset.z}};
-}
-
-std::optional<float> veilAlpha(float t) {
-    if (!(t >= kFlightStartMs && t < kVeilEndMs)) return std::nullopt;
-    return std::min(1.0f, (kVeilEndMs - t) * (1.0f / 1300.0f));
-}
-
-std::optional<float> fieldDipAlpha(float t) {
-    if (!(t > kFieldStartMs && t < kFieldDipEndMs)) return std::nullopt;
-    return (kFieldDipEndMs - t) * (1.0f / 500.0f);
-}
-
-std::optional<float> endGlowAlpha(float t, float sceneEnd) {
-    if (!(t >= kEndGlowStartMs)) return std::nullopt;
-    return 1.0f - (sceneEnd - t) / (sceneEnd - kEndGlowStartMs);
-}
-
-std::optional<float> gradientStripOffset(float t) {
-    const float o = sigmoidStep(t * (1.0f / 10000.0f));
-    if (!(o < 0.8f)) return std::nullopt;
-    return o;
-}
-
-bool logoShown(float t) {
-    // sin of the raw milliseconds jumps from frame to frame: the flicker.
-    const float s = std::sin(t);
-    const float c = t > kLogoFlickerOutMs ? (t - kLogoFlickerOutMs) * (1.0f / 500.0f) : 2.0f - t * (1.0f / 600.0f);
-    return s > c && t < kWhiteEndMs;
-}

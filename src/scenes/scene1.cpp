@@ -14,9 +14,9 @@
 #include "gfx/gl_state.h"
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
-#include "scenes/early_scenes.h"
 #include "scenes/scene1.h"
 #include "scenes/scene_common.h"
+#include "scenes/scene_entries.h"
 
 namespace {
 
@@ -48,11 +48,41 @@ void initScene1() {
     resetScene1();
 }
 
+void updateScene1() {
+    // The pool has 5000 slots, so asking for 10000 fills it.
+    if (!fieldEmitted) {
+        fieldParticles.emit(ParticleSystem::kRisingDust, 10000, 2000.0f, 400.0f, 2000.0f);
+        fieldEmitted = true;
+    }
+    fieldParticles.update(frameDeltaMs * 0.001f);
+    if (advanceSparkTimer(sparkTimerMs, frameDeltaMs) && symbolShake() > 0.0f)
+        sparkParticles.emit(ParticleSystem::kSpark, 70, 20.0f, 10.0f, 180.0f);
+    sparkParticles.update(frameDeltaMs * 0.001f);
+}
+
 void resetScene1() {
     fieldParticles = ParticleSystem();
     sparkParticles = ParticleSystem();
     fieldEmitted = false;
     sparkTimerMs = 0.0f;
+}
+
+void renderScene1() {
+    const float t = musicTimeMs;
+    beginSceneFrame();
+    drawScene1();
+    // A tighter glow than the other scenes.
+    glowAndComposite(0.001f);
+
+    PostFx& fx = *engine->postFx;
+    TextureManager& textures = *engine->textures;
+    if (const auto clearing = clearingGlowAlpha(t)) fx.composite(textures, *clearing, Composite::GlowMixed);
+    const float cut = trackBPulse1000();
+    if (cut > 0.0f) {
+        fx.composite(textures, cut, Composite::GlowMixed);
+        fx.overlay(0, 0, 0, cut);
+    }
+    fadeOut(kSymbolsFadeOut);
 }
 
 float symbolAngle() { return sceneTimeMs() * 0.05f; }
@@ -72,36 +102,6 @@ std::optional<float> clearingGlowAlpha(float t) {
     const float clearedAt = sceneStartTimeMs() + 2000.0f;
     if (!(t < clearedAt)) return std::nullopt;
     return (clearedAt - t) * (1.0f / 2000.0f);
-}
-
-void updateScene1() {
-    // The pool has 5000 slots, so asking for 10000 fills it.
-    if (!fieldEmitted) {
-        fieldParticles.emit(ParticleSystem::kRisingDust, 10000, 2000.0f, 400.0f, 2000.0f);
-        fieldEmitted = true;
-    }
-    fieldParticles.update(frameDeltaMs * 0.001f);
-    if (advanceSparkTimer(sparkTimerMs, frameDeltaMs) && symbolShake() > 0.0f)
-        sparkParticles.emit(ParticleSystem::kSpark, 70, 20.0f, 10.0f, 180.0f);
-    sparkParticles.update(frameDeltaMs * 0.001f);
-}
-
-void renderScene1() {
-    const float t = musicTimeMs;
-    beginSceneFrame();
-    drawScene1();
-    // A tighter glow than the other scenes.
-    glowAndComposite(0.001f);
-
-    PostFx& fx = *engine->postFx;
-    TextureManager& textures = *engine->textures;
-    if (const auto clearing = clearingGlowAlpha(t)) fx.composite(textures, *clearing, Composite::GlowMixed);
-    const float cut = trackBPulse1000();
-    if (cut > 0.0f) {
-        fx.composite(textures, cut, Composite::GlowMixed);
-        fx.overlay(0, 0, 0, cut);
-    }
-    fadeOut(kSymbolsFadeOut);
 }
 
 namespace {

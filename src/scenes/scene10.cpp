@@ -10,7 +10,7 @@
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene10.h"
 #include "scenes/scene_common.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 
 namespace {
 

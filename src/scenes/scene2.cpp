@@ -11,9 +11,9 @@
 #include "gfx/gl_state.h"
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
-#include "scenes/early_scenes.h"
 #include "scenes/scene2.h"
 #include "scenes/scene_common.h"
+#include "scenes/scene_entries.h"
 
 namespace {
 

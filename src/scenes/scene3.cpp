@@ -14,9 +14,9 @@
 #include "gfx/gl_state.h"
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
-#include "scenes/early_scenes.h"
 #include "scenes/scene3.h"
 #include "scenes/scene_common.h"
+#include "scenes/scene_entries.h"
 
 namespace {
 
@@ -75,6 +75,34 @@ void renderScene3() {
     fadeOut(kTunnelFadeOut);
 }
 
+float tunnelShotProgress(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 7500.0f); }
+
+CameraShot scene3Shot(int k, float f, float beat) {
+    const float sg = sigmoidStep(f);
+    const float eo = 1.0f - (1.0f - f) * (1.0f - f);
+    const float f2 = f * f;
+    switch (k) {
+    case 0:
+        return {{2 * beat, 2, 50 - 450 * eo}, {0, 0, 100}, {std::sin(12 * sg), std::cos(12 * sg), 0}};
+    case 1:
+        return {{2 * beat, 2, 400 * f2 - 400}, {10 * sg, 0, 100}, {std::sin(12 - 6 * sg), std::cos(12 - 6 * sg), 0}};
+    case 2:
+        return {{20 * std::cos(6 * sg), 20 * std::sin(6 * sg), 100 - 500 * eo},
+                {2 * sg, 0, -800},
+                {std::sin(6 - 6 * sg), std::cos(6 - 6 * sg), 0}};
+    case 3:
+        return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 200}, {0, 0, -200}, {0, 0, 1}};
+    default:
+        return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 100}, {0, 400 * eo, -200}, {0, 0, 1}};
+    }
+}
+
+bool tunnelWarped(int k) { return k >= 2; }
+
+int tunnelWarpAmount(float sceneMs, float bass) {
+    return static_cast<int>(((sceneMs - 13000.0f) * (1.0f / 800.0f) + 20.0f) * bass);
+}
+
 namespace {
 
 // The 3D picture into the bound target. Leaves blending on (alpha mix),
@@ -131,31 +159,3 @@ void drawScene3() {
 }
 
 }  // namespace
-
-float tunnelShotProgress(float t) { return (t - static_cast<float>(trackBTime())) * (1.0f / 7500.0f); }
-
-CameraShot scene3Shot(int k, float f, float beat) {
-    const float sg = sigmoidStep(f);
-    const float eo = 1.0f - (1.0f - f) * (1.0f - f);
-    const float f2 = f * f;
-    switch (k) {
-    case 0:
-        return {{2 * beat, 2, 50 - 450 * eo}, {0, 0, 100}, {std::sin(12 * sg), std::cos(12 * sg), 0}};
-    case 1:
-        return {{2 * beat, 2, 400 * f2 - 400}, {10 * sg, 0, 100}, {std::sin(12 - 6 * sg), std::cos(12 - 6 * sg), 0}};
-    case 2:
-        return {{20 * std::cos(6 * sg), 20 * std::sin(6 * sg), 100 - 500 * eo},
-                {2 * sg, 0, -800},
-                {std::sin(6 - 6 * sg), std::cos(6 - 6 * sg), 0}};
-    case 3:
-        return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 200}, {0, 0, -200}, {0, 0, 1}};
-    default:
-        return {{50 * std::cos(6 * sg), 50 * std::sin(6 * sg), 200 * sg - 100}, {0, 400 * eo, -200}, {0, 0, 1}};
-    }
-}
-
-bool tunnelWarped(int k) { return k >= 2; }
-
-int tunnelWarpAmount(float sceneMs, float bass) {
-    return static_cast<int>(((sceneMs - 13000.0f) * (1.0f / 800.0f) + 20.0f) * bass);
-}

@@ -15,7 +15,7 @@
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene5.h"
 #include "scenes/scene_common.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 #include "scenes/tile_field.h"
 
 RibbonPath ribbonPaths[kRibbonCount];
@@ -69,66 +69,6 @@ void renderScene5() {
     fadeIn(kRibbonsFadeIn);
     fadeOut(kRibbonsFadeOut);
 }
-
-namespace {
-
-// Leaves the depth test on; culling, texturing, blending and lighting off;
-// no program in use.
-void drawScene5() {
-    const float now = musicTimeMs;
-    const float Z = ribbonProgress(sceneTimeMs());
-    clearSceneTarget({0.5f, 0, 0, 1});
-    lookAt(ribbonShot(now, Z));
-
-    setGlState({.depthTest = kOn, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
-
-    ShaderManager& shaders = *engine->shaders;
-    const unsigned int prog = engine->progEnvmap;
-    shaders.use(prog);
-    engine->textures->bind(engine->texPallo3);
-    shaders.setSampler(prog, "tex");
-    shaders.setUniform1f(prog, now * (1.0f / 700.0f), "time");
-    glPushMatrix();
-    glScalef(2, 1, 2);
-    drawTileField(15);
-    glPopMatrix();
-    shaders.unuse();
-
-    // Untextured, unlit bands in the horizontal plane.
-    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
-    for (int i = 0; i < kRibbonCount; ++i) drawRibbon(i, Z);
-}
-
-// One band of quads from the tail to the head, half-width 0.6 swelling to
-// 0.7 on the beat.
-void drawRibbon(int i, float Z) {
-    const RibbonPath& path = ribbonPaths[i];
-    glPushMatrix();
-    const Colour colour = ribbonColour(i);
-    glColor3f(colour.r, colour.g, colour.b);
-    if (const auto span = ribbonSpan(i, Z)) {
-        float u = span->tail;
-        do {
-            const Vec3 P0 = path.pointAt(u);
-            const Vec3 P1 = path.pointAt(u + kQuadStep);
-            const Vec3 P2 = path.pointAt(u + 0.08f);
-            const Vec3 T0 = vec::normalised(vec::sub(P1, P0));
-            const Vec3 T1 = vec::normalised(vec::sub(P2, P1));
-            const float w1 = 0.6f + 0.1f * beatPulse200();
-            const Vec3 S1 = vec::scaled({-T0.z, 0, T0.x}, w1);
-            const float w2 = 0.6f + 0.1f * beatPulse200();
-            const Vec3 S2 = vec::scaled({-T1.z, 0, T1.x}, w2);
-            glBegin(GL_QUADS);
-            const Vec3 q[4] = {vec::sub(P0, S1), vec::sub(P1, S2), vec::add(P1, S2), vec::add(P0, S1)};
-            for (const Vec3& v : q) glVertex3f(v.x, v.y, v.z);
-            glEnd();
-            u += kQuadStep;
-        } while (u < span->head);
-    }
-    glPopMatrix();
-}
-
-}  // namespace
 
 // Beyond the last move the path carries straight on along its final
 // heading, so parameters past the end (the scene asks for up to about 59)
@@ -211,3 +151,63 @@ CameraShot ribbonShot(float now, float Z) {
     return {{E.x + 2 * std::sin((1.0f / 2000.0f) * now), E.y + 3 * std::sin((1.0f / 1200.0f) * now) + 9, E.z}, C,
             {1, 0, 0}};
 }
+
+namespace {
+
+// Leaves the depth test on; culling, texturing, blending and lighting off;
+// no program in use.
+void drawScene5() {
+    const float now = musicTimeMs;
+    const float Z = ribbonProgress(sceneTimeMs());
+    clearSceneTarget({0.5f, 0, 0, 1});
+    lookAt(ribbonShot(now, Z));
+
+    setGlState({.depthTest = kOn, .cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
+
+    ShaderManager& shaders = *engine->shaders;
+    const unsigned int prog = engine->progEnvmap;
+    shaders.use(prog);
+    engine->textures->bind(engine->texPallo3);
+    shaders.setSampler(prog, "tex");
+    shaders.setUniform1f(prog, now * (1.0f / 700.0f), "time");
+    glPushMatrix();
+    glScalef(2, 1, 2);
+    drawTileField(15);
+    glPopMatrix();
+    shaders.unuse();
+
+    // Untextured, unlit bands in the horizontal plane.
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff});
+    for (int i = 0; i < kRibbonCount; ++i) drawRibbon(i, Z);
+}
+
+// One band of quads from the tail to the head, half-width 0.6 swelling to
+// 0.7 on the beat.
+void drawRibbon(int i, float Z) {
+    const RibbonPath& path = ribbonPaths[i];
+    glPushMatrix();
+    const Colour colour = ribbonColour(i);
+    glColor3f(colour.r, colour.g, colour.b);
+    if (const auto span = ribbonSpan(i, Z)) {
+        float u = span->tail;
+        do {
+            const Vec3 P0 = path.pointAt(u);
+            const Vec3 P1 = path.pointAt(u + kQuadStep);
+            const Vec3 P2 = path.pointAt(u + 0.08f);
+            const Vec3 T0 = vec::normalised(vec::sub(P1, P0));
+            const Vec3 T1 = vec::normalised(vec::sub(P2, P1));
+            const float w1 = 0.6f + 0.1f * beatPulse200();
+            const Vec3 S1 = vec::scaled({-T0.z, 0, T0.x}, w1);
+            const float w2 = 0.6f + 0.1f * beatPulse200();
+            const Vec3 S2 = vec::scaled({-T1.z, 0, T1.x}, w2);
+            glBegin(GL_QUADS);
+            const Vec3 q[4] = {vec::sub(P0, S1), vec::sub(P1, S2), vec::add(P1, S2), vec::add(P0, S1)};
+            for (const Vec3& v : q) glVertex3f(v.x, v.y, v.z);
+            glEnd();
+            u += kQuadStep;
+        } while (u < span->head);
+    }
+    glPopMatrix();
+}
+
+}  // namespace

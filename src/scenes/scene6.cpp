@@ -17,7 +17,7 @@
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene6.h"
 #include "scenes/scene_common.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene7.h"
 #include "scenes/scene_common.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 
 namespace {
 
@@ -49,10 +49,10 @@ void initScene7() {
     cityDustAtStart = cityDust;
 }
 
-void resetScene7() { cityDust = cityDustAtStart; }
-
 // The dust moves only while this scene is on screen.
 void updateScene7() { cityDust.update(frameDeltaMs * 0.001f); }
+
+void resetScene7() { cityDust = cityDustAtStart; }
 
 void renderScene7() {
     beginSceneFrame();

@@ -15,7 +15,7 @@
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene8.h"
 #include "scenes/scene_common.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 
 namespace {
 
@@ -31,26 +31,13 @@ constexpr RingSpin kRingSpins[] = {
     {"\"ring_03\"", {-0.2f, 3.5f, 0}},
 };
 
-}  // namespace
-
-namespace {
-
 // The rings' meshes and the sphere's, found once at start-up; -1 for one
 // the file lacks: such a ring does not turn, and without the sphere the
 // mask is all black.
 int ringMeshes[std::size(kRingSpins)];
 int sphereMesh = -1;
 
-// The rings' spin lives in the model, set from the clock before each pass
-// draws it.
-void spinRings() {
-    const float rho = sceneTimeMs() * 0.125f;
-    for (size_t i = 0; i < std::size(kRingSpins); ++i) {
-        if (ringMeshes[i] < 0) continue;
-        shipModel.meshes[ringMeshes[i]]->rotAxis = kRingSpins[i].axis;
-        shipModel.meshes[ringMeshes[i]]->rotAngle = rho;
-    }
-}
+void spinRings();
 
 }  // namespace
 
@@ -105,6 +92,54 @@ int shipWobbleAmplitude(float p) { return static_cast<int>(14 * p); }
 
 float shipDipAlpha(float p) { return p * p; }
 
+CameraShot shipShot(int k, float q, float T) {
+    const float eo = 1 - (1 - q) * (1 - q);
+    const float sq = sigmoidStep(q);
+    const float q2 = q * q;
+    CameraShot s;
+    s.eye = {10, 15, 80 * std::sin(T * (1.0f / 1300.0f))};
+    s.centre = {0, 15, -50};
+    switch (k) {
+    case 0:
+        s.eye = {10, 15, 260 - 440 * eo};
+        s.centre = {0, 11, 300};
+        s.up = {std::sin(0.1f * q), std::cos(0.1f * q), 0};
+        break;
+    case 1:
+        s.eye = {-25, 50 * q2 + 5, 80 * eo - 80};
+        s.centre = {0, 20, -60};
+        break;
+    case 2:
+        s.eye = {60 * sq - 25, 15, -100 * q2};
+        s.centre = {0, 15, -60};
+        break;
+    case 3:
+        s.eye = {45, 30, 170 - 200 * q};
+        s.centre = {45 - 45 * sq, 30 - 30 * q2, -100};
+        s.up = {std::sin(-0.2f * q), std::cos(-0.2f * q), 0};
+        break;
+    case 4:
+        s.eye = {45, 20, 100 * q - 290};
+        s.centre = {15 - 60 * sq, 20, 180 * q - 350};
+        break;
+    case 5:
+        s.eye = {-45, 20, 100 * q - 290};
+        s.centre = {45, 20, 300 * q - 290};
+        break;
+    case 6:
+        s.eye = {30 - 40 * eo, 30 - 20 * q, -60 - 170 * q};
+        s.centre = {45, 15, -30};
+        break;
+    case 7:
+        s.eye = {10 - 15 * q, 15, 80 - 260 * q2};
+        s.up = {std::sin(q), std::cos(q), 0};
+        break;
+    default:
+        break;
+    }
+    return s;
+}
+
 // Leaves lighting, light 0, texturing, blending and culling off, the depth
 // test on and no program in use.
 void drawScene8(bool shaded) {
@@ -157,50 +192,17 @@ void drawScene8(bool shaded) {
     setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
 }
 
-CameraShot shipShot(int k, float q, float T) {
-    const float eo = 1 - (1 - q) * (1 - q);
-    const float sq = sigmoidStep(q);
-    const float q2 = q * q;
-    CameraShot s;
-    s.eye = {10, 15, 80 * std::sin(T * (1.0f / 1300.0f))};
-    s.centre = {0, 15, -50};
-    switch (k) {
-    case 0:
-        s.eye = {10, 15, 260 - 440 * eo};
-        s.centre = {0, 11, 300};
-        s.up = {std::sin(0.1f * q), std::cos(0.1f * q), 0};
-        break;
-    case 1:
-        s.eye = {-25, 50 * q2 + 5, 80 * eo - 80};
-        s.centre = {0, 20, -60};
-        break;
-    case 2:
-        s.eye = {60 * sq - 25, 15, -100 * q2};
-        s.centre = {0, 15, -60};
-        break;
-    case 3:
-        s.eye = {45, 30, 170 - 200 * q};
-        s.centre = {45 - 45 * sq, 30 - 30 * q2, -100};
-        s.up = {std::sin(-0.2f * q), std::cos(-0.2f * q), 0};
-        break;
-    case 4:
-        s.eye = {45, 20, 100 * q - 290};
-        s.centre = {15 - 60 * sq, 20, 180 * q - 350};
-        break;
-    case 5:
-        s.eye = {-45, 20, 100 * q - 290};
-        s.centre = {45, 20, 300 * q - 290};
-        break;
-    case 6:
-        s.eye = {30 - 40 * eo, 30 - 20 * q, -60 - 170 * q};
-        s.centre = {45, 15, -30};
-        break;
-    case 7:
-        s.eye = {10 - 15 * q, 15, 80 - 260 * q2};
-        s.up = {std::sin(q), std::cos(q), 0};
-        break;
-    default:
-        break;
+namespace {
+
+// The rings' spin lives in the model, set from the clock before each pass
+// draws it.
+void spinRings() {
+    const float rho = sceneTimeMs() * 0.125f;
+    for (size_t i = 0; i < std::size(kRingSpins); ++i) {
+        if (ringMeshes[i] < 0) continue;
+        shipModel.meshes[ringMeshes[i]]->rotAxis = kRingSpins[i].axis;
+        shipModel.meshes[ringMeshes[i]]->rotAngle = rho;
     }
-    return s;
 }
+
+}  // namespace

@@ -15,7 +15,7 @@
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene9.h"
 #include "scenes/scene_common.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 
 namespace {
 
@@ -54,71 +54,6 @@ void renderScene9() {
     fadeOut(kPieceFadeOut);
     fadeIn(kPieceFadeIn);
 }
-
-namespace {
-
-// Leaves blending on (source alpha), texturing on with the smoke texture,
-// lighting, culling and the depth test off, no program in use.
-void drawScene9() {
-    const float t = musicTimeMs;
-    clearSceneTarget(kBlack);
-
-    const int k = trackBCountInScene();
-    const CameraShot shot = pieceShot(k, t - static_cast<float>(trackBTime()));
-    const float beat = beatPulse200();
-    const float pA = trackAPulse2000();
-    const float pB = trackBPulse1000();
-
-    const float M = 4 * pB + 5 * pA + pieceLift(t);
-    const float D = 2 * M * std::sin(t);
-    const float Ey = M * std::sin(t * (2.0f / 3.0f));
-    lookAt({{shot.eye.x + D, shot.eye.y + Ey, shot.eye.z + D}, shot.centre});
-
-    // Backdrop: dimmed on the beat, brighter on A events, dark from 225600
-    // until it brightens again from 233200.
-    setGlState({.depthTest = kOff, .blend = kBlendOff, .lighting = kOff});
-    const float c = pieceBackdropGrey(t, beat, pA);
-    glColor3f(c, c, c);
-    backdropModel.draw();
-
-    drawSpots(beat);
-
-    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
-    // Olive-gold light.
-    applyLightAndMaterial({
-        {40, 10, 50 * std::sin(t * 0.001f), 1},  // light position
-        {0.6f, 0.6f, 0.2f, 1},  // light ambient
-        {0.6f, 0.6f, 0.6f, 1},  // light diffuse
-        {0.5f, 0.5f, 0.5f, 1},  // light specular
-        {0.6f, 0.6f, 0.2f, 1},  // material ambient
-        {0.6f, 0.6f, 0.6f, 1},  // material diffuse
-        {0.5f, 0.5f, 0.5f, 1},  // material specular
-        20,  // shininess
-    });
-
-    // The piece.
-    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
-    const PieceUniforms u = pieceUniforms(t, k, beat);
-    ShaderManager& shaders = *engine->shaders;
-    const unsigned int prog = engine->progPhongDist2;
-    shaders.use(prog);
-    shaders.setUniform1f(prog, t, "time");
-    shaders.setUniform1f(prog, u.minus, "minus");
-    shaders.setUniform1f(prog, 4, "div");
-    shaders.setUniform1f(prog, 0.05f, "mull");
-    shaders.setUniform1f(prog, u.puls, "puls");
-    shaders.setUniform1f(prog, u.pulsmul, "pulsmul");
-    shaders.setUniform1f(prog, u.minus2, "minus2");
-    glPushMatrix();
-    if (t >= kTipStartMs) glRotatef(pieceTilt(t), 1, 0, 0);
-    pieceModel.draw();
-    glPopMatrix();
-    shaders.unuse();
-
-    drawSmoke(beat);
-}
-
-}  // namespace
 
 CameraShot pieceShot(int k, float d) {
     const float f = d * (1.0f / 4500.0f);
@@ -201,6 +136,67 @@ std::optional<float> spotHalfSize(int n, float T, float beat) {
 }
 
 namespace {
+
+// Leaves blending on (source alpha), texturing on with the smoke texture,
+// lighting, culling and the depth test off, no program in use.
+void drawScene9() {
+    const float t = musicTimeMs;
+    clearSceneTarget(kBlack);
+
+    const int k = trackBCountInScene();
+    const CameraShot shot = pieceShot(k, t - static_cast<float>(trackBTime()));
+    const float beat = beatPulse200();
+    const float pA = trackAPulse2000();
+    const float pB = trackBPulse1000();
+
+    const float M = 4 * pB + 5 * pA + pieceLift(t);
+    const float D = 2 * M * std::sin(t);
+    const float Ey = M * std::sin(t * (2.0f / 3.0f));
+    lookAt({{shot.eye.x + D, shot.eye.y + Ey, shot.eye.z + D}, shot.centre});
+
+    // Backdrop: dimmed on the beat, brighter on A events, dark from 225600
+    // until it brightens again from 233200.
+    setGlState({.depthTest = kOff, .blend = kBlendOff, .lighting = kOff});
+    const float c = pieceBackdropGrey(t, beat, pA);
+    glColor3f(c, c, c);
+    backdropModel.draw();
+
+    drawSpots(beat);
+
+    setGlState({.cullFace = kOff, .blend = kBlendOff, .texture2D = kOff, .lighting = kOff, .light0 = kOff});
+    // Olive-gold light.
+    applyLightAndMaterial({
+        {40, 10, 50 * std::sin(t * 0.001f), 1},  // light position
+        {0.6f, 0.6f, 0.2f, 1},  // light ambient
+        {0.6f, 0.6f, 0.6f, 1},  // light diffuse
+        {0.5f, 0.5f, 0.5f, 1},  // light specular
+        {0.6f, 0.6f, 0.2f, 1},  // material ambient
+        {0.6f, 0.6f, 0.6f, 1},  // material diffuse
+        {0.5f, 0.5f, 0.5f, 1},  // material specular
+        20,  // shininess
+    });
+
+    // The piece.
+    setGlState({.depthTest = kOn, .cullFace = kOn, .blend = kBlendOff, .texture2D = kOff});
+    const PieceUniforms u = pieceUniforms(t, k, beat);
+    ShaderManager& shaders = *engine->shaders;
+    const unsigned int prog = engine->progPhongDist2;
+    shaders.use(prog);
+    shaders.setUniform1f(prog, t, "time");
+    shaders.setUniform1f(prog, u.minus, "minus");
+    shaders.setUniform1f(prog, 4, "div");
+    shaders.setUniform1f(prog, 0.05f, "mull");
+    shaders.setUniform1f(prog, u.puls, "puls");
+    shaders.setUniform1f(prog, u.pulsmul, "pulsmul");
+    shaders.setUniform1f(prog, u.minus2, "minus2");
+    glPushMatrix();
+    if (t >= kTipStartMs) glRotatef(pieceTilt(t), 1, 0, 0);
+    pieceModel.draw();
+    glPopMatrix();
+    shaders.unuse();
+
+    drawSmoke(beat);
+}
 
 // 200 dark spots along a turning spiral, each popping in 20 ms after the
 // previous one. Leaves blending and texturing on, depth test and culling off.

@@ -1,6 +1,5 @@
-#include "scenes/early_scenes.h"
+#include "scenes/scene_entries.h"
 #include "scenes/scenes.h"
-#include "scenes/scenes_late.h"
 
 namespace {
 

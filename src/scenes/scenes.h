@@ -1,4 +1,4 @@
-// The scene table: eleven scenes in timeline order, each three entry points.
+// The scene table: eleven scenes in timeline order, each with four entry points.
 //
 //   init   - loads the scene's assets; called once at start-up, in order.
 //   update - every stateful step of one frame: emissions, particle motion,

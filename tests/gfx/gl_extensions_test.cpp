@@ -17,8 +17,8 @@ namespace {
 
 class HiddenExtensions : public testing::Test {
 protected:
-    void hide(const char* names) { setenv(kHideExtensionsVariable, names, 1); }
-    void TearDown() override { unsetenv(kHideExtensionsVariable); }
+    void hide(const char* names) { setenv("AFTERGLOW_HIDE_GL_EXTENSIONS", names, 1); }
+    void TearDown() override { unsetenv("AFTERGLOW_HIDE_GL_EXTENSIONS"); }
 };
 
 TEST_F(HiddenExtensions, EveryNameContainingAHiddenOneIsLeftOut) {

@@ -101,8 +101,8 @@ TEST(Package, PortableArchiveRunsInPlaceBesideItsData) {
     ASSERT_EQ(untar.exitCode, 0) << untar.err;
     const fs::path folder = unpacked / archive.filename().string().substr(0, archive.filename().string().size() - 7);
     ASSERT_TRUE(fs::is_directory(folder)) << folder;
-    for (const char* part :
-         {"afterglow", "afterglow-inspect", "afterglow-render-farm", "demo.mp3", "Textures", "shaders", "models", "README.md", "LICENSE"})
+    for (const char* part : {"afterglow", "afterglow-inspect", "afterglow-render-farm", "demo.mp3", "Textures",
+                             "shaders", "models", "README.md", "LICENSE", "docs/manual.md"})
         EXPECT_TRUE(fs::exists(folder / part)) << part;
     EXPECT_FALSE(fs::exists(folder / "bin")) << "the portable folder keeps the program beside its data";
 

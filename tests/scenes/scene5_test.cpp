@@ -11,7 +11,7 @@
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene5.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 #include "support/music_time.h"
 #include "support/temp_dir.h"
 #include "support/vec_expect.h"

@@ -10,7 +10,7 @@
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene7.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 #include "support/music_time.h"
 #include "support/temp_dir.h"
 

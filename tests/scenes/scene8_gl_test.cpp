@@ -13,9 +13,9 @@
 #include "runtime/timeline/clock.h"
 #include "runtime/timeline/timeline.h"
 #include "scenes/scene8.h"
-#include "scenes/scenes_late.h"
-#include "support/gl_context.h"
+#include "scenes/scene_entries.h"
 #include "support/gl/scene_harness.h"
+#include "support/gl_context.h"
 #include "support/temp_dir.h"
 
 namespace {

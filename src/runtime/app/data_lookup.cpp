@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "data_set.h"
 #include "install_paths.h"
+#include "runtime/environment/environment.h"
 #include "runtime/options/options.h"
 
 namespace fs = std::filesystem;
@@ -128,8 +128,8 @@ std::vector<fs::path> dataFolderCandidates(const fs::path& executable) {
 bool enterDataFolder(Options& options) {
     std::error_code ec;
     const fs::path start = fs::current_path(ec);
-    const char* named = std::getenv("AFTERGLOW_DATA_DIR");
-    const bool overridden = named && *named;
+    const char* named = environmentValue(EnvVar::DataDir);
+    const bool overridden = named != nullptr;
     fs::path folder;
     if (overridden) {
         folder = fs::absolute(named, ec);

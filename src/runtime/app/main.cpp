@@ -6,7 +6,6 @@
 #include <X11/Xlib.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
@@ -16,6 +15,7 @@
 #include "runtime/app/run_modes.h"
 #include "runtime/audio/music.h"
 #include "runtime/audio/music_preload.h"
+#include "runtime/environment/environment.h"
 #include "runtime/frame/clock_log.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/loading_bar.h"
@@ -40,8 +40,8 @@ constexpr int kDisplayMode = GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH | GLUT_MULTISA
 // when its last client leaves would otherwise refuse the next one for a
 // moment.
 Display* openDisplayCheck(std::string& problem) {
-    const char* name = std::getenv("DISPLAY");
-    if (!name || !*name) {
+    const char* name = environmentValue(EnvVar::Display);
+    if (!name) {
         problem = "DISPLAY is not set";
         return nullptr;
     }
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     }
 
     if (mode.unattended || !displayCheck) setMessageBoxesEnabled(false);
-    if (displayCheck) mode.beforeContext();
+    if (displayCheck && mode.beforeContext) mode.beforeContext();
     windowWidth = displayWidth = options.width;
     windowHeight = displayHeight = options.height;
     if (!displayCheck) {

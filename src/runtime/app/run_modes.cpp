@@ -8,17 +8,16 @@
 
 namespace {
 
-void nothingFirst() {}
-
 // The options that pick each come first: the parser has refused any two
 // that cannot run together.
-const RunMode kJoin = {"join", true, true, false, nothingFirst, runJoin};
-const RunMode kBenchmark = {"benchmark", true, false, true, allowSwapWithoutVsync, runBenchmark};
-const RunMode kCapture = {"capture", true, true, true, nothingFirst, runCapture};
-const RunMode kFrames = {"frames", true, true, true, nothingFirst, runCapture};
-const RunMode kShot = {"shot", true, true, true, nothingFirst, runShot};
-const RunMode kDev = {"dev", false, false, true, nothingFirst, runPlayback};
-const RunMode kPlayback = {"playback", false, false, true, nothingFirst, runPlayback};
+const RunMode kJoin = {.name = "join", .offline = true, .unattended = true, .drawsPictures = false, .run = runJoin};
+const RunMode kBenchmark = {
+    .name = "benchmark", .offline = true, .beforeContext = allowSwapWithoutVsync, .run = runBenchmark};
+const RunMode kCapture = {.name = "capture", .offline = true, .unattended = true, .run = runCapture};
+const RunMode kFrames = {.name = "frames", .offline = true, .unattended = true, .run = runCapture};
+const RunMode kShot = {.name = "shot", .offline = true, .unattended = true, .run = runShot};
+const RunMode kDev = {.name = "dev", .run = runPlayback};
+const RunMode kPlayback = {.name = "playback", .run = runPlayback};
 
 }  // namespace
 

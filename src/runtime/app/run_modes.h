@@ -17,16 +17,16 @@ struct RunMode {
     const char* name;
     // Draws on the fixed frame clock, and so can draw through EGL with no
     // display at all.
-    bool offline;
+    bool offline = false;
     // Nobody is there to click: message boxes only print.
-    bool unattended;
+    bool unattended = false;
     // Needs the window or EGL, start-up and the scenes; false for the join,
     // which runs before any of that.
-    bool drawsPictures;
-    // Called before the GL context exists, where there is a display.
-    void (*beforeContext)();
+    bool drawsPictures = true;
+    // Called before the GL context exists, where there is a display; or none.
+    void (*beforeContext)() = nullptr;
     // Runs after start-up; returns the exit code (playback never returns).
-    int (*run)(const Options& options);
+    int (*run)(const Options& options) = nullptr;
 };
 
 const RunMode& chooseRunMode(const Options& options);

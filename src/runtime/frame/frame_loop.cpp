@@ -209,15 +209,30 @@ bool sceneWarm[kSceneCount] = {};
 int coldScene = 0;  // no scene before it is still to be warmed
 int framesSinceWarmUp = 0;
 
+// What the show's globals hold between two frames, which an unseen frame
+// borrows: the clock, the scene, the spectrum and both random sequences.
+struct ShowState {
+    float clockMs;
+    int scene;
+    float* bins;
+    uint32_t crtRandom;
+    uint32_t random;
+
+    static ShowState current() { return {musicTimeMs, sceneIndex, spectrumBins, crtRandState(), randomState()}; }
+    void restore() const {
+        spectrumBins = bins;
+        placeClock(clockMs);
+        sceneIndex = scene;
+        setCrtRandState(crtRandom);
+        seedRandom(random);
+    }
+};
+
 // Draws the frame of scene k at ms, unseen (see warmUpFrames), and leaves
 // everything as it found it, the GL switches aside: their copy in the
 // funnel is dropped.
 void drawUnseen(int k, double ms) {
-    const float clockMs = musicTimeMs;
-    const int scene = sceneIndex;
-    float* const bins = spectrumBins;
-    const uint32_t crtRandom = crtRandState();
-    const uint32_t random = randomState();
+    const ShowState shown = ShowState::current();
     GLint framebuffer = 0;
     glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -247,11 +262,7 @@ void drawUnseen(int k, double ms) {
     glExtensions.bindFramebuffer(GL_FRAMEBUFFER_EXT, static_cast<unsigned int>(framebuffer));
     engine->shaders->unuse();
     forgetGlState();  // the pop put back what the funnel did not set
-    spectrumBins = bins;
-    placeClock(clockMs);
-    sceneIndex = scene;
-    setCrtRandState(crtRandom);
-    seedRandom(random);
+    shown.restore();
 }
 
 }  // namespace

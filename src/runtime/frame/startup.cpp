@@ -7,7 +7,7 @@
 #include <string>
 
 #include "assets/ase_text.h"
-#include "assets/data_files.h"
+#include "assets/data_folders.h"
 #include "gfx/engine.h"
 #include "gfx/gl_check.h"
 #include "gfx/message_box.h"

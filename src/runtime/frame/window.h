@@ -2,8 +2,8 @@
 //
 //   windowWidth = displayWidth = options.width;    // the requested size
 //   windowHeight = displayHeight = options.height;
-//   openWindow(options);
-//   glutDisplayFunc(displayFrame); ...             // then initialize()
+//   openWindow(options);        // then the loading bar, initialize() and reshape()
+//   mode.run(options);          // the run mode registers the callbacks it needs
 //
 // Full screen is the display mode of the requested size (game mode). Where
 // the screen does not offer that mode, a full-screen window takes its place

@@ -19,6 +19,7 @@
 #include "gfx/engine.h"
 #include "gfx/gl_extensions.h"
 #include "gfx/gl_state.h"
+#include "runtime/environment/environment.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/window.h"
 #include "runtime/offline/offline_run.h"
@@ -58,7 +59,7 @@ std::string freeSwapFromVsync() {
         auto setInterval = reinterpret_cast<SwapIntervalMesa>(proc("glXSwapIntervalMESA"));
         if (setInterval && setInterval(0) == 0) return "off (GLX_MESA_swap_control)";
     }
-    const char* mode = std::getenv("vblank_mode");
+    const char* mode = environmentValue(EnvVar::VblankMode);
     return std::string("left to the driver (no GLX swap control; vblank_mode=") + (mode ? mode : "unset") + ")";
 }
 
@@ -242,7 +243,7 @@ private:
 
 }  // namespace
 
-void allowSwapWithoutVsync() { setenv("vblank_mode", "0", 0); }
+void allowSwapWithoutVsync() { setEnvironmentDefault(EnvVar::VblankMode, "0"); }
 
 int runBenchmark(const Options& options) {
     BenchmarkReport report;

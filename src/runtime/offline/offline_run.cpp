@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
+#include "runtime/environment/environment.h"
 #include "runtime/frame/clock_log.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/window.h"
@@ -94,10 +94,9 @@ bool offlineOutputsUsable(const Options& options, std::string& error) {
 }
 
 int runOffline(const OfflineSpan& span, OfflineRun& run) {
-    // Playback's unseen first frames, on request: they must change nothing,
-    // which a shot with them and one without show to the last bit.
-    const char* warmUp = std::getenv("AFTERGLOW_WARM_UP");
-    const bool warmingUp = warmUp && std::string(warmUp) == "1";
+    // Playback's unseen first frames, for the tests: they must change
+    // nothing, which a shot with them and one without show to the last bit.
+    const bool warmingUp = environmentSwitch(EnvVar::WarmUp);
     if (warmingUp) warmUpFrames(span.fromMs);
     startOfflineClock(span.fromMs, span.fps);
     startupLap(StartupStep::MusicStart);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/environment/environment.h"
 #include "runtime/timeline/timeline.h"
 
 namespace {
@@ -203,20 +204,6 @@ constexpr HelpItem kKeys[] = {
     {"H", "hide or show the line"},
 };
 
-constexpr HelpItem kEnvironment[] = {
-    {"DISPLAY", "the X display to open (required to play; the offline runs draw through EGL without it)"},
-    {"AFTERGLOW_NO_MESSAGE_BOX=1", "errors go to stderr only; never wait for a click"},
-    {"AFTERGLOW_DATA_DIR=DIR",
-     "read the data from DIR and nowhere else (the files given with the options above still start from the "
-     "working directory)"},
-    {"AFTERGLOW_HIDE_GL_EXTENSIONS=NAME,...",
-     "for testing: the start-up checks take every GL extension, framebuffer entry point or version "
-     "(GL_VERSION_2_0) whose name contains a NAME as missing"},
-    {"GLIBC_TUNABLES",
-     "unless it names glibc.malloc.hugetlb, the program asks for huge pages for its heap and large buffers "
-     "itself; glibc.malloc.hugetlb=0 keeps ordinary pages"},
-};
-
 constexpr HelpItem kFiles[] = {
     {"demo.mp3, Textures/, shaders/, models/",
      "the data, read from the working directory when it holds all of it; otherwise from the folder of the "
@@ -225,16 +212,34 @@ constexpr HelpItem kFiles[] = {
      "holds only part of the data is named on stderr and passed over."},
 };
 
-constexpr HelpSection kHelpSections[] = {
+// clang-format on
+
+// The program's rows of the table of environment variables, as items:
+// "AFTERGLOW_DATA_DIR=DIR" and what it changes.
+std::span<const HelpItem> environmentItems() {
+    static const std::vector<std::string> tags = [] {
+        std::vector<std::string> out;
+        for (const EnvironmentEntry& e : programVariables())
+            out.push_back(std::string(e.name) + (e.value.empty() ? "" : "=" + std::string(e.value)));
+        return out;
+    }();
+    static const std::vector<HelpItem> items = [] {
+        std::vector<HelpItem> out;
+        for (size_t i = 0; i < tags.size(); ++i) out.push_back({tags[i], programVariables()[i].words});
+        return out;
+    }();
+    return items;
+}
+
+const HelpSection kHelpSections[] = {
     {"keys",
      "These act only with --dev; without it only Esc and the mouse do anything.\n"
      "Every seek with --dev (the mouse's too) shows the frame as --shot shows it, and says on stderr where it "
      "landed.",
      kKeys},
-    {"environment", "", kEnvironment},
+    {"environment", "", environmentItems()},
     {"files", "", kFiles},
 };
-// clang-format on
 
 constexpr std::string_view kDescription =
     "Plays the presentation full screen at width x height (default 1024 768, at least 512 each way) with the "

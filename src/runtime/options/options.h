@@ -6,7 +6,7 @@
 // the names of its values and its words. The parser (glibc's getopt_long,
 // so --start=1000, `--` before the sizes, -h, -V and unambiguous
 // abbreviations such as --bench work), --help (usageText), the manual page
-// (tools/man_page.cpp) and README's check all read that table, so an option
+// (tools/man_page.cpp) and the manual's check (docs/manual.md) all read that table, so an option
 // is added with its entry there and its field in Options.
 //
 //   ParseResult r = parseOptions(argc, argv);
@@ -31,7 +31,7 @@ constexpr int kMaxOfflineFps = 1000;
 constexpr int kCaptureFps = 60;
 constexpr int kBenchmarkFps = 10;  // a whole run takes minutes on a software rasteriser
 // x264's quality scale: 0 is lossless, 51 the worst. 16 showed no
-// difference from lossless on any scene at 1920x1080 (README, "Capture").
+// difference from lossless on any scene at 1920x1080 (docs/capture.md).
 constexpr int kDefaultCrf = 16;
 constexpr int kMaxCrf = 51;
 constexpr int kMaxParts = 100000;

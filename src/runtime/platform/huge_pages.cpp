@@ -11,6 +11,16 @@
 #include <string_view>
 
 #include "assets/byte_buffer.h"
+#include "runtime/environment/environment.h"
+
+// The web build's C library (musl) has no heap padding to ask for: there
+// hugePagesAvailable() says no, and mallopt is never called with it.
+#ifdef M_TOP_PAD
+constexpr bool kHeapPadding = true;
+#else
+constexpr bool kHeapPadding = false;
+#define M_TOP_PAD 0
+#endif
 
 namespace {
 
@@ -28,6 +38,7 @@ constexpr int kMapThreshold = 16 << 20;
 
 // "always [madvise] never": advice is taken unless "never" is the chosen one.
 bool hugePagesAvailable() {
+    if (!kHeapPadding) return false;
     std::ifstream file("/sys/kernel/mm/transparent_hugepage/enabled");
     std::string modes;
     std::getline(file, modes);
@@ -37,7 +48,7 @@ bool hugePagesAvailable() {
 }  // namespace
 
 void useHugePages() {
-    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    const char* tunables = environmentValue(EnvVar::GlibcTunables);
     const std::string_view named = tunables ? tunables : "";
     if (const size_t at = named.find(kTunable); at != std::string_view::npos) {
         if (named.substr(at + kTunable.size(), 1) == "0") setBufferHugePages(false);

@@ -36,7 +36,9 @@ void noteSignal(int signal) {
 }  // namespace
 
 void installQuitSignals() {
+#ifdef SDL_HINT_NO_SIGNAL_HANDLERS  // the sound device's SDL; not in the web build
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+#endif
     for (const int signal : kQuitSignals) {
         struct sigaction current;
         if (sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;

@@ -1,8 +1,8 @@
 #include "runtime/timeline/timeline.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 
 #include "runtime/timeline/clock.h"
@@ -37,7 +37,8 @@ struct CachedAt {
 
 template <typename Compute>
 int cachedAtNow(CachedAt& cache, Compute compute) {
-    const uint32_t bits = std::bit_cast<uint32_t>(musicTimeMs);
+    uint32_t bits;  // the float's bits (as std::bit_cast, which not every library has yet)
+    std::memcpy(&bits, &musicTimeMs, sizeof bits);
     if (!cache.valid || cache.timeBits != bits) cache = {bits, true, compute()};
     return cache.value;
 }

@@ -14,7 +14,7 @@
 #include "scenes/scene7.h"
 #include "scenes/scene8.h"
 #include "scenes/scene9.h"
-#include "scenes/scenes_late.h"
+#include "scenes/scene_entries.h"
 #include "support/music_time.h"
 #include "support/temp_dir.h"
 

@@ -397,10 +397,10 @@ TEST(Options, PathsTheUserNamesKeepTheirMeaningAwayFromTheStartDirectory) {
     EXPECT_EQ(r.options.joinParts, (std::vector<std::string>{"/home/viewer/parts/1.mp4", "/farm/2.mp4"}));
 }
 
-// README's list of options is written by hand, --help's from the table:
-// both must name the table's options with their values, no more and no
-// fewer.
-TEST(Options, ReadmeAndHelpListTheTablesOptions) {
+// The manual's list of options is written by hand, --help's from the
+// table: both must name the table's options with their values, no more and
+// no fewer.
+TEST(Options, ManualAndHelpListTheTablesOptions) {
     std::istringstream usage(usageText("afterglow"));
     std::string line;
     while (std::getline(usage, line) && line != "options:") {
@@ -408,18 +408,18 @@ TEST(Options, ReadmeAndHelpListTheTablesOptions) {
     std::stringstream helpOptions;
     while (std::getline(usage, line) && !line.empty()) helpOptions << line << "\n";
 
-    std::ifstream readme(AFTERGLOW_README);
-    ASSERT_TRUE(readme) << AFTERGLOW_README;
-    while (std::getline(readme, line) && line != "## Using it") {
+    std::ifstream manual(AFTERGLOW_MANUAL);
+    ASSERT_TRUE(manual) << AFTERGLOW_MANUAL;
+    while (std::getline(manual, line) && line != "## Options") {
     }
     std::stringstream block;
-    while (std::getline(readme, line) && line != "```") {
+    while (std::getline(manual, line) && line != "```") {
     }
-    while (std::getline(readme, line) && line != "```") block << line << "\n";
+    while (std::getline(manual, line) && line != "```") block << line << "\n";
 
     const std::set<std::string> table = tableOptions();
     ASSERT_TRUE(table.count("--shot MS FILE") && table.count("-V"));
-    EXPECT_EQ(listedOptions(block), table) << "README's \"Using it\"";
+    EXPECT_EQ(listedOptions(block), table) << "docs/manual.md's \"Options\"";
     EXPECT_EQ(listedOptions(helpOptions), table) << "--help";
 }
 

@@ -1,4 +1,4 @@
-#include "assets/data_files.h"
+#include "assets/data_folders.h"
 
 #include <unistd.h>
 
