@@ -176,7 +176,7 @@ public:
     // The data set, as links to the build's folders.
     void linkData() const {
         for (const char* link : {"demo.mp3", "Textures", "shaders", "models"})
-            symlinkat((kBuildDir / link).c_str(), fds_.back(), link);
+            EXPECT_EQ(symlinkat((kBuildDir / link).c_str(), fds_.back(), link), 0) << link;
     }
     const std::string& path() const { return path_; }
 
