@@ -4,9 +4,11 @@
 #                                      P/share/games/afterglow/...,
 #                                      the manual pages, desktop entry, icons,
 #                                      AppStream metadata, completions, licence
+#                                      (docs/install.md lists them)
 #   cd build && cpack                  afterglow_VERSION-1_ARCH.deb (that layout
-#                                      under /usr) and a portable .tar.gz whose
-#                                      folder holds the program beside its data
+#                                      under /usr, and the component debian) and
+#                                      a portable .tar.gz whose folder holds the
+#                                      program beside its data
 #
 # What a Debian packager asks of it (lintian, appstreamcli, hardening-check,
 # mandoc) is checked by scripts/check-package-install.
@@ -119,11 +121,14 @@ foreach(size ${AFTERGLOW_ICON_SIZES})
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/completions/afterglow DESTINATION ${SHARE}/bash-completion/completions)
 install(FILES ${CMAKE_BINARY_DIR}/completions/_afterglow DESTINATION ${SHARE}/zsh/vendor-completions)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${AFTERGLOW_DEBIAN_CHANGELOG} ${AFTERGLOW_UPSTREAM_CHANGELOG}
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/copyright ${AFTERGLOW_UPSTREAM_CHANGELOG}
   DESTINATION ${SHARE}/doc/afterglow)
-# What lintian may pass over, each with its reason.
+# Only the Debian package carries its own changelog and what lintian may
+# pass over (each with its reason): they speak of the package, and an
+# install under a prefix is none.
+install(FILES ${AFTERGLOW_DEBIAN_CHANGELOG} DESTINATION ${SHARE}/doc/afterglow COMPONENT debian EXCLUDE_FROM_ALL)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/debian/lintian-overrides DESTINATION ${SHARE}/lintian/overrides
-  RENAME afterglow)
+  RENAME afterglow COMPONENT debian EXCLUDE_FROM_ALL)
 
 # The portable layout: only the archive asks for it.
 install_afterglow(. . COMPONENT portable EXCLUDE_FROM_ALL)

@@ -104,7 +104,10 @@ int runProgram(const std::vector<std::string>& argv, const std::vector<std::stri
     const auto start = std::chrono::steady_clock::now();
     int status = 0;
     bool ended = false;
-    for (int shown = 0; waitpid(pid, &status, WNOHANG) == 0;) {
+    // On a terminal one line rewritten in place; in a log a line each time.
+    const bool terminal = isatty(STDERR_FILENO);
+    int shown = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (seconds > 0.0 && elapsed > seconds && !ended) {
@@ -113,10 +116,10 @@ int runProgram(const std::vector<std::string>& argv, const std::vector<std::stri
         }
         if (elapsed >= shown + 10) {
             shown = static_cast<int>(elapsed);
-            std::fprintf(stderr, "\rclock-probe: playing, %d s", shown);
+            std::fprintf(stderr, terminal ? "\rclock-probe: playing, %d s" : "clock-probe: playing, %d s\n", shown);
         }
     }
-    std::fputc('\n', stderr);
+    if (terminal && shown > 0) std::fputc('\n', stderr);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

@@ -165,7 +165,8 @@ Page programPage() {
     for (const HelpSection& help : helpSections())
         page.sections.push_back(section(upper(help.heading), std::string(help.intro), plainItems(help.items)));
     page.sections.push_back(section("EXIT STATUS", "", plainItems(kExitStatus)));
-    page.sections.push_back(section("SEE ALSO", "", {}, ".BR afterglow\\-inspect (6),\n.BR ffmpeg (1)\n"));
+    page.sections.push_back(section(
+        "SEE ALSO", "", {}, ".BR afterglow\\-inspect (6),\n.BR afterglow\\-render\\-farm (6),\n.BR ffmpeg (1)\n"));
     page.sections.push_back(authorsSection());
     return page;
 }

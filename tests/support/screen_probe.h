@@ -1,10 +1,12 @@
 // What a viewer sees on a test's X screen: the whole screen or a window
-// grabbed as an image, which top-level windows are shown, and the window
-// manager's close request sent as a window manager sends it.
+// grabbed as an image, which top-level windows are shown, the pointer and
+// a window's class, and the window manager's close request sent as a
+// window manager sends it.
 #pragma once
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <string>
 #include <vector>
@@ -61,6 +63,27 @@ inline std::vector<TopLevel> topLevelWindows(Display* display) {
     }
     if (children) XFree(children);
     return found;
+}
+
+// Whether the pointer shows where it is now: the cursor the window under
+// it asks for has a visible pixel (a hidden one is all transparent).
+inline bool pointerShown(Display* display) {
+    XFixesCursorImage* cursor = XFixesGetCursorImage(display);
+    if (!cursor) return false;
+    bool shown = false;
+    for (int i = 0; i < cursor->width * cursor->height && !shown; ++i) shown = (cursor->pixels[i] >> 24) != 0;
+    XFree(cursor);
+    return shown;
+}
+
+// WM_CLASS as xprop shows it: "instance", "class"; "" when it is not set.
+inline std::string windowClass(Display* display, Window window) {
+    XClassHint hint{};
+    if (!XGetClassHint(display, window, &hint)) return "";
+    const std::string both = std::string("\"") + hint.res_name + "\", \"" + hint.res_class + "\"";
+    XFree(hint.res_name);
+    XFree(hint.res_class);
+    return both;
 }
 
 // WM_DELETE_WINDOW, as the window manager sends it when the close button

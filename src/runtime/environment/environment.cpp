@@ -29,6 +29,10 @@ constexpr EnvironmentEntry kTable[] = {
      "Mesa's wait for vertical sync: --benchmark sets it to 0 unless it is set, and reports it where the driver "
      "offers no other way to turn the wait off",
      "runtime/offline/benchmark.cpp (and Mesa)", EnvReader::Program},
+    {"PATH", "",
+     "where ffmpeg (--capture, --join) and ffprobe (--join) are found; a capture without ffmpeg ends before "
+     "any work",
+     "runtime/platform/child_process.cpp (and posix_spawnp)", EnvReader::Program},
     {"AFTERGLOW_HIDE_GL_EXTENSIONS", "NAME,...",
      "for testing: the start-up checks take every GL extension, framebuffer entry point or version "
      "(GL_VERSION_2_0) whose name contains a NAME as missing, so that their failures can be seen on a driver "
@@ -74,7 +78,7 @@ static_assert(entry(EnvVar::Display).name == "DISPLAY" && entry(EnvVar::DataDir)
               entry(EnvVar::NoMessageBox).name == "AFTERGLOW_NO_MESSAGE_BOX" &&
               entry(EnvVar::GlChecks).name == "AFTERGLOW_GL_CHECKS" &&
               entry(EnvVar::GlibcTunables).name == "GLIBC_TUNABLES" &&
-              entry(EnvVar::VblankMode).name == "vblank_mode" &&
+              entry(EnvVar::VblankMode).name == "vblank_mode" && entry(EnvVar::Path).name == "PATH" &&
               entry(EnvVar::HideGlExtensions).name == "AFTERGLOW_HIDE_GL_EXTENSIONS" &&
               entry(EnvVar::WarmUp).name == "AFTERGLOW_WARM_UP");
 static_assert(kTable[kProgramRows].reader != EnvReader::Program && kTable[kProgramRows].reader != EnvReader::TestHook,

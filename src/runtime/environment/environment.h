@@ -39,6 +39,7 @@ enum class EnvVar {
     GlChecks,
     GlibcTunables,
     VblankMode,
+    Path,
     HideGlExtensions,
     WarmUp,
 };

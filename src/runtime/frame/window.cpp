@@ -94,6 +94,21 @@ void comeBackAfterBox() {
     }
 }
 
+// The name a desktop ties the window to its desktop entry and icon by
+// (the entry's StartupWMClass). The toolkit names none, and by the time it
+// hands the window over it is already mapped: window managers follow a
+// later change of the property.
+void nameWindowClass() {
+    Display* display = glXGetCurrentDisplay();
+    const Window window = glXGetCurrentDrawable();
+    if (!display || !window) return;
+    char instance[] = "afterglow";
+    char windowClass[] = "Afterglow";
+    XClassHint hint{instance, windowClass};
+    XSetClassHint(display, window, &hint);
+    XFlush(display);
+}
+
 std::string gameModeString() {
     char mode[64];
     std::snprintf(mode, sizeof mode, "%dx%d:32@60", windowWidth, windowHeight);
@@ -141,6 +156,10 @@ void openWindow(const Options& options) {
         // Also for the window manager: no frame, above the panels.
         if (!options.windowed) glutFullScreen();
     }
+    nameWindowClass();
+    // Nobody points at a show played full screen; in a window, and in dev
+    // mode with its keys and the mouse's seeks, the pointer stays.
+    if (!options.windowed && !options.dev) glutSetCursor(GLUT_CURSOR_NONE);
     // The close button ends the program through windowClosed(), never
     // through the toolkit's own exit.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);

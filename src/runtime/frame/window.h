@@ -11,6 +11,10 @@
 // to it before anything is drawn, and stderr says so once. --windowed is a
 // plain window of the requested size.
 //
+// The pointer is hidden full screen (game mode or the window), unless in
+// dev mode; the window's class is "afterglow", "Afterglow" (WM_CLASS), the
+// desktop entry's StartupWMClass.
+//
 // Every way the window can be left is the program's own: the window
 // manager's close ends it as Esc does, and while a message box is up a
 // full-screen window steps aside so the box is seen and can be answered.

@@ -12,6 +12,7 @@
 #include "runtime/frame/clock_log.h"
 #include "runtime/frame/frame_loop.h"
 #include "runtime/frame/window.h"
+#include "runtime/platform/child_process.h"
 #include "runtime/platform/output_file.h"
 #include "runtime/platform/quit_signals.h"
 #include "runtime/replay/replay.h"
@@ -63,6 +64,31 @@ void waitUntilWindowShown() {
     glutDisplayFunc(drawNothing);
 }
 
+// The frames' folder: one that is there takes files, or the nearest folder
+// above it that is there takes the folders the run makes. Found out by
+// writing there, as with every output, and without making anything.
+bool framesFolderUsable(const std::string& folder, std::string& error) {
+    namespace fs = std::filesystem;
+    std::error_code fsError;
+    const fs::path wanted = fs::absolute(folder, fsError);
+    fs::path existing = wanted, below = "frame000000.png";
+    while (!fs::exists(fs::symlink_status(existing, fsError)) && existing.has_relative_path()) {
+        below = existing.filename();
+        existing = existing.parent_path();
+    }
+    if (!fs::is_directory(existing, fsError)) {
+        error = "cannot write frames into \"" + folder + "\": " +
+                (existing == wanted ? std::string("it is a file, not a folder")
+                                    : "\"" + existing.string() + "\" is not a folder");
+        return false;
+    }
+    if (outputFileUsable((existing / below).string(), error)) return true;
+    const std::string why =
+        existing == wanted ? error : "cannot make a folder in \"" + existing.string() + "\": " + error;
+    error = "cannot write frames into \"" + folder + "\": " + why;
+    return false;
+}
+
 }  // namespace
 
 bool offlineOutputsUsable(const Options& options, std::string& error) {
@@ -80,16 +106,15 @@ bool offlineOutputsUsable(const Options& options, std::string& error) {
                 std::to_string(options.partCount) + " parts";
         return false;
     }
-    if (options.capture == Options::Capture::Video && !usable(options.capturePath)) return false;
-    if (options.benchmark && !options.benchmarkJsonPath.empty() && !usable(options.benchmarkJsonPath)) return false;
-    if (options.capture == Options::Capture::Frames) {
-        std::error_code ignored;
-        const auto status = std::filesystem::status(options.capturePath, ignored);
-        if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
-            error = "cannot write frames into \"" + options.capturePath + "\": it is a file, not a folder";
+    if (options.capture == Options::Capture::Video) {
+        if (!usable(options.capturePath)) return false;
+        if (!helperProgramFound("ffmpeg", error)) {
+            error = "cannot write \"" + options.capturePath + "\": " + error;
             return false;
         }
     }
+    if (options.benchmark && !options.benchmarkJsonPath.empty() && !usable(options.benchmarkJsonPath)) return false;
+    if (options.capture == Options::Capture::Frames && !framesFolderUsable(options.capturePath, error)) return false;
     return true;
 }
 

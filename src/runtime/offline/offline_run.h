@@ -23,10 +23,12 @@
 #include "runtime/replay/replay.h"
 
 // Whether the files the run is to write (a shot, a video, a report, the
-// frames' folder, a joined video) can be written, and a split capture's
-// span has a frame for every part, found out before any work is done: a
-// benchmark that could not save its report would waste minutes. Leaves
-// nothing behind. False with a message that names the file.
+// frames' folder or the folders it is made in, a joined video) can be
+// written, a capture's ffmpeg is installed and a split capture's span has a
+// frame for every part, found out before any work is done (the GL context
+// and start-up included): a benchmark that could not save its report would
+// waste minutes. Leaves nothing behind. False with a message that names
+// the file.
 bool offlineOutputsUsable(const Options& options, std::string& error);
 
 struct OfflineSpan {

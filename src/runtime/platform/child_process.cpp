@@ -4,15 +4,18 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <thread>
 
+#include "runtime/environment/environment.h"
 #include "runtime/platform/quit_signals.h"
 
 extern char** environ;
@@ -47,7 +50,35 @@ void closeFd(int& fd) {
     fd = -1;
 }
 
+std::string notInstalled(const std::string& name) { return name + " is not installed (not found on PATH)"; }
+
+bool isExecutableFile(const std::string& path) {
+    struct stat status = {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
 }  // namespace
+
+bool helperProgramFound(const std::string& name, std::string& error) {
+    if (name.find('/') != std::string::npos) {
+        if (isExecutableFile(name)) return true;
+        error = notInstalled(name);
+        return false;
+    }
+    // As posix_spawnp() searches: PATH, or the system's default path when
+    // it is unset; an empty entry is the working directory.
+    const char* path = environmentValue(EnvVar::Path);
+    const std::string folders = path ? path : "/bin:/usr/bin";
+    for (size_t at = 0;;) {
+        const size_t end = std::min(folders.find(':', at), folders.size());
+        const std::string folder = folders.substr(at, end - at);
+        if (isExecutableFile((folder.empty() ? "." : folder) + "/" + name)) return true;
+        if (end == folders.size()) break;
+        at = end + 1;
+    }
+    error = notInstalled(name);
+    return false;
+}
 
 ChildProcess::~ChildProcess() {
     stop();
@@ -98,8 +129,7 @@ bool ChildProcess::start(const std::vector<std::string>& argv, bool pipedInput, 
     closeFd(ends[0]);
     if (failed != 0) {
         closeFd(ends[1]);
-        error = failed == ENOENT ? name_ + " is not installed (not found on PATH)"
-                                 : "cannot start " + name_ + ": " + std::strerror(failed);
+        error = failed == ENOENT ? notInstalled(name_) : "cannot start " + name_ + ": " + std::strerror(failed);
         return false;
     }
     pid_ = pid;

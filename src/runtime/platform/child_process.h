@@ -22,6 +22,11 @@
 #include <string>
 #include <vector>
 
+// Whether start() would find the program name on PATH (an executable
+// file), asked before any work that needs it is done; false with the
+// reason start() would give.
+bool helperProgramFound(const std::string& name, std::string& error);
+
 class ChildProcess {
 public:
     static constexpr bool kPipedInput = true;

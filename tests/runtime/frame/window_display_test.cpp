@@ -76,6 +76,10 @@ struct Watch {
     int fittedBarRows = 0;
     std::string problem = "the window never appeared";
     RgbImage screen;
+    // Once the picture was whole: the pointer over it, and the window's
+    // class and title.
+    bool pointerShown = false;
+    std::string windowClass, title;
 };
 
 // Grabs the screen until the picture is as watch expects (a scene may pass
@@ -97,6 +101,9 @@ void watchPictureThenPressEscape(int, void* data) {
     const Window target = waitForWindow(display, Clock::now() + std::chrono::seconds(60));
     if (target) {
         grabUntilPictureIsWhole(display, watch);
+        watch.pointerShown = pointerShown(display);  // Xvfb's pointer starts in the middle of the screen
+        watch.windowClass = windowClass(display, target);
+        watch.title = windowTitle(display, target);
         if (watch.problem.empty() && watch.resizeWidth) {
             XResizeWindow(display, target, watch.resizeWidth, watch.resizeHeight);
             XSync(display, False);
@@ -112,20 +119,32 @@ void watchPictureThenPressEscape(int, void* data) {
     XCloseDisplay(display);
 }
 
+bool isFrameCount(const std::string& title) {
+    return !title.empty() && title.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Also what a desktop sees of the window: the class its desktop entry
+// names (StartupWMClass), the frame count as its title, and no pointer over
+// the picture, but in dev mode, where the mouse seeks.
 TEST(FullScreen, ScreensWithoutTheModeGetTheWholePictureLetterboxedForThem) {
     struct Screen {
         int width, height, barRows;  // 1280x720 between 152-row bars; 16:9 fills the screen
+        bool dev;
     };
-    for (const Screen s : {Screen{1280, 1024, 152}, Screen{1920, 1080, 0}}) {
+    for (const Screen s : {Screen{1280, 1024, 152, false}, Screen{1920, 1080, 0, true}}) {
         const std::string size = std::to_string(s.width) + "x" + std::to_string(s.height);
         SCOPED_TRACE(size);
         OwnXServer server(s.width, s.height);
         ASSERT_TRUE(server.ok()) << "Xvfb did not start";
         const Area whole{0, 0, s.width, s.height};
         Watch watch(server, whole, s.barRows);
-        const ProcessResult r = runProcess({AFTERGLOW_BINARY, "--silent", "--start", "100000"}, on(server),
-                                           watchPictureThenPressEscape, &watch);
+        std::vector<std::string> args = {AFTERGLOW_BINARY, "--silent", "--start", "100000"};
+        if (s.dev) args.push_back("--dev");
+        const ProcessResult r = runProcess(args, on(server), watchPictureThenPressEscape, &watch);
         EXPECT_EQ(watch.problem, "");
+        EXPECT_EQ(watch.pointerShown, s.dev);
+        EXPECT_EQ(watch.windowClass, "\"afterglow\", \"Afterglow\"");
+        EXPECT_TRUE(isFrameCount(watch.title)) << watch.title;
         if (s.barRows == 0) {
             EXPECT_GT(watch.screen.maxInRows(0, 16), kDark) << "the picture reaches the top";
             EXPECT_GT(watch.screen.maxInRows(s.height - 16, s.height), kDark) << "and the bottom";
@@ -156,6 +175,7 @@ TEST(Windowed, KeepsItsSizeAndAResizedWindowShowsTheWholePicture) {
     const ProcessResult r = runProcess({AFTERGLOW_BINARY, "800", "600", "--windowed", "--silent", "--start", "100000"},
                                        on(server), watchPictureThenPressEscape, &watch);
     EXPECT_EQ(watch.problem, "");
+    EXPECT_TRUE(watch.pointerShown) << "a window keeps the pointer";
     EXPECT_FALSE(r.timedOut) << "Esc did not end the program";
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find("is not available"), std::string::npos) << "no display mode is asked for: " << r.err;
@@ -170,9 +190,7 @@ struct Boxes {
     bool playedAfterwards = false;
 };
 
-bool isProgramWindow(const TopLevel& w) {
-    return !w.title.empty() && w.title.find_first_not_of("0123456789") == std::string::npos;
-}
+bool isProgramWindow(const TopLevel& w) { return isFrameCount(w.title); }
 
 bool isShown(Display* display, Window window) {
     for (const TopLevel& w : topLevelWindows(display))

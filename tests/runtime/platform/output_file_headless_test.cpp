@@ -100,18 +100,32 @@ TEST(OutputFiles, AFailedRunRemovesNothingButItsOwnUnfinishedFile) {
     EXPECT_EQ(fileCount(dir.path()), 3u) << "a temporary file was left behind";
 }
 
+// Refused before the GL context is made (no driver line on stderr) and
+// before start-up, and nothing is made, not even the frames' folder.
 TEST(OutputFiles, TargetsThatCannotBeWrittenAreRefusedBeforeAnyWork) {
     TempDir dir;
     putFile(dir / "file", "");
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
+    struct Case {
+        std::vector<std::string> args;
+        std::string why;
+        std::vector<std::string> env;
+    };
+    // Nothing can be made in /proc, not even by root, who writes into any
+    // read-only folder of an ordinary file system.
+    const Case cases[] = {
         {{"--windowed", "--benchmark", "--json", (dir / "missing" / "b.json").string()}, "No such file or directory"},
         {{"--shot", "1000", dir.path().string()}, "Is a directory"},
         {{"--frames", (dir / "file").string()}, "not a folder"},
+        {{"--frames", (dir / "file" / "frames").string()}, "not a folder"},
+        {{"--frames", "/proc"}, "cannot write frames into \"/proc\""},
+        {{"--frames", "/proc/afterglow/frames"}, "cannot make a folder in \"/proc\""},
+        {{"--capture", (dir / "show.mp4").string()}, "ffmpeg is not installed", {"PATH=" + (dir / "empty").string()}},
     };
-    for (const auto& [args, why] : cases) {
-        const ProcessResult r = afterglow(args);
+    for (const Case& c : cases) {
+        const ProcessResult r = afterglow(c.args, within(120, AFTERGLOW_DATA_DIR, c.env));
         EXPECT_EQ(r.exitCode, 1) << r.err;
-        EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("drawing off-screen"), std::string::npos) << "refused after the GL start: " << r.err;
         EXPECT_EQ(r.out.find("initialize()"), std::string::npos) << "refused only after the start-up";
     }
     EXPECT_EQ(fileCount(dir.path()), 1u);
