@@ -84,7 +84,7 @@ void seekMusic(float deltaMs) {
 
 // Nothing in the page pauses the clock yet.
 bool musicPaused() { return false; }
-void waitForMusicToPlay() {}
+void waitForMusicToPlay(bool (*)()) {}
 void stopMusic() {}
 long long musicFramesHanded() { return 0; }
 

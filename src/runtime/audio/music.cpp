@@ -390,10 +390,13 @@ double audioPositionMs() {
     const bool continued = continuedAtSec > previousSec && continuedAtSec <= now;
     const bool calledBack = feed.queuedAtSec > previousSec;
     if (const double stopped = clockmath::stoppedStepMs(stepMs, handedMs, continued, calledBack); stopped > 0.0) {
+        // Up to SIGCONT where it came: what the device took once going again
+        // is no part of the stop.
+        const double pausedSec = continued ? continuedAtSec - previousSec : stopped / 1000.0;
         std::fprintf(stderr,
                      "afterglow: the show was paused for %.1f s (the program was held up); it goes on "
                      "from where the music is\n",
-                     stopped / 1000.0);
+                     pausedSec);
         state.resumedAtSec = now;
         state.lastTargetMs = target;
         state.smoothedMs = std::max(state.smoothedMs, target);
@@ -568,13 +571,14 @@ void pauseMusic(bool paused) {
 
 bool musicPaused() { return state.paused; }
 
-void waitForMusicToPlay() {
+void waitForMusicToPlay(bool (*leaving)()) {
     if (state.mode != ClockMode::Audio || !state.starting) return;
     if (state.unpausedAtSec < 0.0) {
         state.unpausedAtSec = wallSeconds();
         SDL_PauseAudioDevice(state.device, 0);
     }
-    while (state.mode == ClockMode::Audio && deviceStarting(readFeed(), wallSeconds())) SDL_Delay(1);
+    while (state.mode == ClockMode::Audio && deviceStarting(readFeed(), wallSeconds()) && !(leaving && leaving()))
+        SDL_Delay(1);
 }
 
 void stopMusic() {

@@ -57,8 +57,10 @@ bool musicPaused();
 // once it plays what it was handed, or has been given up for the steady
 // clock (within 2 s): a sound server may prebuffer for a second, and the
 // first frame, drawn by then, is shown with the first note. Until then the
-// clock holds its start. At once on other clocks, and later.
-void waitForMusicToPlay();
+// clock holds its start. At once on other clocks, and later. leaving, when
+// given, cuts the wait short once it says so (a quit asked for must not wait
+// on a device that may never start).
+void waitForMusicToPlay(bool (*leaving)() = nullptr);
 // Silences the device before the process exits, so the audio thread never
 // reads the decoded music while exit tears it down, and closes it unless its
 // server does not answer (that close is waited for half a second at most).

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -130,6 +131,18 @@ protected:
         const auto deadline = Clock::now() + 60s;
         while (Clock::now() < deadline) {
             if (countOf(fileContents(logPath()), "\n") > n) return true;
+            std::this_thread::sleep_for(20ms);
+        }
+        return false;
+    }
+
+    // Waits until the device has taken some of the music (within 10 s);
+    // false if it never did.
+    bool musicTaken() const {
+        for (const auto deadline = Clock::now() + 10s; Clock::now() < deadline;) {
+            std::string error;
+            const std::vector<ClockLogLine> log = readClockLog(logPath(), error);
+            if (!log.empty() && log.back().audioFrames > 0) return true;
             std::this_thread::sleep_for(20ms);
         }
         return false;
@@ -312,35 +325,41 @@ TEST_F(AgainstSoundServer, AProgramStoppedForThreeSecondsGoesOnWhereTheMusicIs) 
         kill(programPid, SIGCONT);
     });
     EXPECT_EQ(p.result.exitCode, 0) << p.result.err;
-    EXPECT_EQ(countOf(p.result.err, "afterglow: the show was paused for 3."), 1u) << p.result.err;
+    const std::string said = "afterglow: the show was paused for ";
+    EXPECT_EQ(countOf(p.result.err, said), 1u) << p.result.err;
     EXPECT_EQ(countOf(p.result.err, "afterglow: "), 1u) << p.result.err;
+    if (const size_t at = p.result.err.find(said); at != std::string::npos)
+        EXPECT_NEAR(std::atof(p.result.err.c_str() + at + said.size()), 3.0, 0.25) << p.result.err;
     ASSERT_TRUE(p.logError.empty()) << p.logError;
     // Every frame after SIGCONT against the music heard then: never ahead
     // by more than the margin, and within it either way from 250 ms on.
     // (clock-probe holds the clock to 30 ms; a loaded machine gets twice.)
     int compared = 0;
+    double mostAheadMs = -1e9, worstLateMs = 0.0;
     for (const ClockLogLine& l : p.log) {
         const std::optional<double> heard = p.heard->musicMsAt(l.readNs);
         if (l.readNs < continuedNs || !heard) continue;
         const double error = l.musicMs - *heard;
-        EXPECT_LE(error, 2 * kAheadLimitMs) << (l.readNs - continuedNs) / 1000000 << " ms after SIGCONT\n"
-                                            << describe(p);
-        if (l.readNs > continuedNs + 250000000) {
-            EXPECT_GE(error, -2 * kAheadLimitMs) << (l.readNs - continuedNs) / 1000000 << " ms after SIGCONT\n"
-                                                 << describe(p);
-        }
+        mostAheadMs = std::max(mostAheadMs, error);
+        if (l.readNs > continuedNs + 250000000) worstLateMs = std::max(worstLateMs, std::fabs(error));
         compared += 1;
     }
+    std::printf("after SIGCONT (%d frames): most ahead %+.1f ms; from 250 ms on, within %.1f ms\n", compared,
+                mostAheadMs, worstLateMs);
     EXPECT_GE(compared, 3) << describe(p);
+    EXPECT_LE(mostAheadMs, 2 * kAheadLimitMs) << describe(p);
+    EXPECT_LE(worstLateMs, 2 * kAheadLimitMs) << describe(p);
 }
 
 // A frozen sound server holds neither the start nor the end: the device is
 // given up after 2 s (the show plays on the wall clock), and quitting while
-// it is frozen does not wait for it.
+// it is frozen does not wait for it. (Held up, the first frame came some
+// 30 s late, and quitting waited for the server.)
 TEST_F(AgainstSoundServer, AFrozenServerIsGivenUpAtTheStartAndNotWaitedForAtTheEnd) {
     server.pause();
+    const int64_t startedNs = monotonicNowNs();
     const ProcessResult frozen = run(
-        kLastSeconds, [] {}, {}, 40);
+        kLastSeconds, [] {}, {}, 30);
     server.resume();
     EXPECT_FALSE(frozen.timedOut);
     EXPECT_EQ(frozen.exitCode, 0) << frozen.err;
@@ -353,22 +372,30 @@ TEST_F(AgainstSoundServer, AFrozenServerIsGivenUpAtTheStartAndNotWaitedForAtTheE
     std::string logError;
     const std::vector<ClockLogLine> log = readClockLog(logPath(), logError);
     ASSERT_TRUE(logError.empty()) << logError;
+    ASSERT_FALSE(log.empty());
+    // Start-up itself takes a second or two, more on a loaded machine.
+    const double firstFrameSec = static_cast<double>(log.front().readNs - startedNs) / 1e9;
+    EXPECT_LT(firstFrameSec, 10.0);
     EXPECT_GT(log.back().musicMs, kPresentationEndMs - 500);
     EXPECT_EQ(log.back().audioFrames, 0);
 
-    // Asked to stop 0.1 s into a freeze, before anything has noticed it.
-    bool endedWhileFrozen = false;
+    // Asked to stop 0.1 s into a freeze while playing, before anything has
+    // noticed it.
+    double quitSec = -1.0;
     const Played p = play(kLastSeconds, [&] {
+        EXPECT_TRUE(musicTaken()) << "the music never played";
         server.pause();
         std::this_thread::sleep_for(100ms);
+        const auto asked = Clock::now();
         kill(programPid, SIGTERM);
-        for (auto deadline = Clock::now() + 5s; !endedWhileFrozen && Clock::now() < deadline;) {
-            std::this_thread::sleep_for(20ms);
-            endedWhileFrozen = childHasEnded(programPid);
-        }
+        while (!childHasEnded(programPid) && Clock::now() < asked + 5s) std::this_thread::sleep_for(10ms);
+        if (childHasEnded(programPid)) quitSec = std::chrono::duration<double>(Clock::now() - asked).count();
         server.resume();
     });
-    EXPECT_TRUE(endedWhileFrozen);
+    std::printf("server frozen: first frame %.2f s after the start; quit %.2f s after SIGTERM\n", firstFrameSec,
+                quitSec);
+    EXPECT_GE(quitSec, 0.0) << "still running 5 s after SIGTERM";
+    EXPECT_LE(quitSec, 1.0) << p.result.err;
     EXPECT_EQ(p.result.exitCode, 143) << p.result.err;
 }
 
