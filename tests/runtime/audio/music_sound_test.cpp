@@ -328,8 +328,9 @@ TEST_F(AgainstSoundServer, AProgramStoppedForThreeSecondsGoesOnWhereTheMusicIs) 
     const std::string said = "afterglow: the show was paused for ";
     EXPECT_EQ(countOf(p.result.err, said), 1u) << p.result.err;
     EXPECT_EQ(countOf(p.result.err, "afterglow: "), 1u) << p.result.err;
-    if (const size_t at = p.result.err.find(said); at != std::string::npos)
+    if (const size_t at = p.result.err.find(said); at != std::string::npos) {
         EXPECT_NEAR(std::atof(p.result.err.c_str() + at + said.size()), 3.0, 0.25) << p.result.err;
+    }
     ASSERT_TRUE(p.logError.empty()) << p.logError;
     // Every frame after SIGCONT against the music heard then: never ahead
     // by more than the margin, and within it either way from 250 ms on.
