@@ -3,8 +3,10 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "assets/ase_text.h"
+#include "assets/data_file.h"
 #include "assets/data_folders.h"
 
 namespace {
@@ -191,7 +193,12 @@ void AseModel::load(const AseFile& file, const std::string& name, ModelTextures*
     // Read again from the top, as a fresh open would.
     text.rewind();
     const size_t meshesBefore = meshes.size();
-    std::string problems = ModelReader(*this, text, survey.lines, textures).read();
+    std::string problems;
+    try {
+        problems = ModelReader(*this, text, survey.lines, textures).read();
+    } catch (const std::bad_alloc&) {
+        problems = std::string(kNoMemoryToRead) + "; what comes before is read";
+    }
     std::fputs("model loaded", aseProgressOut);
     const std::string faces = faceProblems(*this, meshesBefore);
     if (!faces.empty()) problems += (problems.empty() ? "" : "; ") + faces;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <new>
 #include <set>
 
 namespace {
@@ -55,7 +56,12 @@ const char* typeName(mode_t mode) {
 
 DataRead failed(ReadStatus status, std::string problem) { return {status, std::move(problem)}; }
 
-std::string openProblem(int error) { return error == ENOENT || error == ENOTDIR ? "not found" : std::strerror(error); }
+// Only a file that is not there is missing; one that may not be read, or
+// whose name is too long, is named with its reason ("Permission denied").
+DataRead openFailed(int error) {
+    if (error == ENOENT || error == ENOTDIR) return failed(ReadStatus::Missing, "not found");
+    return failed(ReadStatus::Refused, std::strerror(error));
+}
 
 // Opens an ordinary file of sane size. Looking before opening keeps a
 // device or a pipe from ever being opened (which can block or act on the
@@ -67,7 +73,7 @@ int openChecked(const char* path, DataKind kind, DataRead& outcome, struct stat&
         return -1;
     }
     if (::stat(path, &info) != 0) {
-        outcome = failed(ReadStatus::Missing, openProblem(errno));
+        outcome = openFailed(errno);
         return -1;
     }
     if (!S_ISREG(info.st_mode)) {
@@ -76,7 +82,7 @@ int openChecked(const char* path, DataKind kind, DataRead& outcome, struct stat&
     }
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        outcome = failed(ReadStatus::Missing, openProblem(errno));
+        outcome = openFailed(errno);
         return -1;
     }
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -114,22 +120,26 @@ DataRead readDataFile(const char* path, DataKind kind, ByteBuffer& bytes) {
     // The size is only a first guess: a file may grow while it is read, and
     // some report none at all. One byte past the limit proves it too large.
     size_t capacity = static_cast<size_t>(info.st_size) + 1;
-    bytes.resize(capacity);
     size_t filled = 0;
-    for (;;) {
-        if (filled == capacity) {
-            if (capacity > limit) break;
-            capacity = std::min(capacity * 2 + 4096, limit + 1);
-            bytes.resize(capacity);
+    try {
+        bytes.resize(capacity);
+        for (;;) {
+            if (filled == capacity) {
+                if (capacity > limit) break;
+                capacity = std::min(capacity * 2 + 4096, limit + 1);
+                bytes.resize(capacity);
+            }
+            const ssize_t n = ::read(fd, bytes.data() + filled, capacity - filled);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                outcome = failed(ReadStatus::Refused, std::string("cannot be read: ") + std::strerror(errno));
+                break;
+            }
+            if (n == 0) break;
+            filled += static_cast<size_t>(n);
         }
-        const ssize_t n = ::read(fd, bytes.data() + filled, capacity - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            outcome = failed(ReadStatus::Refused, std::string("cannot be read: ") + std::strerror(errno));
-            break;
-        }
-        if (n == 0) break;
-        filled += static_cast<size_t>(n);
+    } catch (const std::bad_alloc&) {
+        outcome = failed(ReadStatus::Refused, kNoMemoryToRead);
     }
     ::close(fd);
     if (outcome && filled > limit) outcome = failed(ReadStatus::Refused, tooLarge(kind, -1));

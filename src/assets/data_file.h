@@ -20,8 +20,8 @@ enum class DataKind { Image, Shader, Model, Music };
 
 enum class ReadStatus {
     Read,
-    Missing,  // could not be opened: not there, or not allowed
-    Refused,  // not an ordinary file, too large, or a read failed
+    Missing,  // not there
+    Refused,  // there, but not to be read: not allowed, not an ordinary file, too large, or a read failed
 };
 
 struct DataRead {
@@ -29,6 +29,11 @@ struct DataRead {
     std::string problem;  // empty when read; never names the file
     explicit operator bool() const { return status == ReadStatus::Read; }
 };
+
+// What a reader says of a file it ran out of memory for (std::bad_alloc,
+// under a limit on the address space, say): the file is then treated as
+// one that could not be read.
+inline constexpr const char* kNoMemoryToRead = "not enough memory to read it";
 
 // The largest file of each kind that is read at all.
 size_t dataFileLimit(DataKind kind);

@@ -1,5 +1,8 @@
 #include "assets/data_folders.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -26,9 +29,16 @@ void reportMissingDataFolders(void (*say)(const char* text)) {
     std::error_code ec;
     const std::string here = fs::current_path(ec).string();
     for (DataFolder& folder : dataFolders) {
-        folder.missing = !fs::is_directory(folder.name, ec) || fs::is_empty(folder.name, ec);
+        std::string text;
+        if (!fs::is_directory(folder.name, ec) || fs::is_empty(folder.name, ec)) {
+            text = std::string("no ") + folder.name + "/ folder in " + here;
+        } else if (access(folder.name, X_OK) != 0) {
+            // Not one of its files can be opened: said once, here.
+            text = std::string(folder.name) + "/ in " + here + " cannot be read (" + std::strerror(errno) + ")";
+        }
+        folder.missing = !text.empty();
         if (!folder.missing) continue;
-        const std::string text = std::string("no ") + folder.name + "/ folder in " + here + ": " + folder.withoutIt;
+        text += std::string(": ") + folder.withoutIt;
         say(text.c_str());
     }
 }

@@ -7,7 +7,8 @@
 #pragma once
 
 // Looks in the working directory and passes say one message for each folder
-// that is absent or empty; remembers which they were. The caller shows them
+// that is absent, empty or cannot be read (its permissions); remembers which
+// they were. The caller shows them
 // (a message box: not something the readers link).
 void reportMissingDataFolders(void (*say)(const char* text));
 

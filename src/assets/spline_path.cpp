@@ -5,8 +5,10 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <new>
 
 #include "assets/ase_text.h"
+#include "assets/data_file.h"
 #include "assets/data_folders.h"
 
 namespace {
@@ -139,7 +141,13 @@ Vec3 scaledBernstein(const BezierSegment& segment, double u) {
 }  // namespace
 
 void SplinePath::loadShape(const char* path, int shapeIndex) {
-    if (const std::shared_ptr<const AseFile> file = openAseFile(path)) loadShape(*file, path, shapeIndex);
+    const std::shared_ptr<const AseFile> file = openAseFile(path);
+    if (!file) return;
+    try {
+        loadShape(*file, path, shapeIndex);
+    } catch (const std::bad_alloc&) {
+        reportFileProblem(path, kNoMemoryToRead, "its path stays as far as it was read");
+    }
 }
 
 void SplinePath::loadShape(const AseFile& file, const std::string& name, int shapeIndex) {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,14 @@ DataRead decodeFile(const char* path, JpegImage& image) {
     const DataRead read = readDataFile(path, DataKind::Image, bytes);
     if (read.status == ReadStatus::Refused) reportFileProblem(path, read.problem, kStaysEmpty);
     if (!read) return read;
-    const JpegDecodeResult r = decodeJpeg(bytes.data(), bytes.size(), image);
+    JpegDecodeResult r;
+    try {
+        r = decodeJpeg(bytes.data(), bytes.size(), image);
+    } catch (const std::bad_alloc&) {
+        image = JpegImage{};
+        reportFileProblem(path, kNoMemoryToRead, kStaysEmpty);
+        return read;
+    }
     char text[200];
     if (!r.ok) {
         reportFileProblem(path, r.reason, kStaysEmpty);

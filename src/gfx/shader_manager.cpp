@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <vector>
 
 #include "assets/data_file.h"
@@ -211,7 +212,12 @@ std::optional<std::string> readTextFile(const char* path, std::string* problem) 
     // Files written on Windows keep their "\r\n"; read them as text would be
     // read there, with plain line ends.
     std::string converted;
-    converted.reserve(bytes.size());
+    try {
+        converted.reserve(bytes.size());
+    } catch (const std::bad_alloc&) {
+        if (problem) *problem = kNoMemoryToRead;
+        return std::nullopt;
+    }
     for (size_t i = 0; i < bytes.size(); ++i)
         if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) converted += static_cast<char>(bytes[i]);
     if (problem) problem->clear();

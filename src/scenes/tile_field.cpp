@@ -231,9 +231,10 @@ void drawTileField(int count) {
         engine->shaders->setUniform1f(engine->progEnvmap, lastPx, "vLoc");
         const float* colour = kTopColour;
         for (int q = 0; q < last.count; ++q) {
-            if (q == 1) colour = kSideColour;
             for (const TileVertex& v : last.quads[q])
                 if (insideGrid(v.shadeX, v.shadeZ)) colour = fieldNow.shades[v.shadeX + kTileGrid * v.shadeZ].rgb;
+            // As drawn: the side colour follows the top, sides or none.
+            if (q == 0) colour = kSideColour;
         }
         glColor3f(colour[0], colour[1], colour[2]);
         const Vec3& normal = last.quads[last.count - 1][3].normal;

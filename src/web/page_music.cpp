@@ -246,7 +246,8 @@ void pauseMusic(bool paused) { setHeld(paused, music.hidden); }
 
 bool musicPaused() { return held(); }
 
-void waitForMusicToPlay() {
+// The page never blocks on the device, so there is nothing to leave early.
+void waitForMusicToPlay(bool (*)()) {
     if (music.mode != ClockMode::Audio || music.letGo) return;
     music.letGo = true;
     music.letGoAtSec = wallSeconds();

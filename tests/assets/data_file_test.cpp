@@ -38,6 +38,10 @@ TEST(DataFile, OrdinaryFilesAreReadWholeAndMissingOnesSaySo) {
     EXPECT_EQ(readDataFile((dir / "a.ASE/below").c_str(), DataKind::Model, bytes).problem, "not found");
     EXPECT_EQ(readDataFile("", DataKind::Model, bytes).status, ReadStatus::Missing);
     EXPECT_EQ(readDataFile(nullptr, DataKind::Model, bytes).status, ReadStatus::Missing);
+    // A name too long to open is no missing file: it is named for what it is.
+    const DataRead tooLong = readDataFile((dir / std::string(5000, 'x')).c_str(), DataKind::Model, bytes);
+    EXPECT_EQ(tooLong.status, ReadStatus::Refused);
+    EXPECT_EQ(tooLong.problem, "File name too long");
 }
 
 TEST(DataFile, FoldersPipesAndDevicesAreRefusedWithoutWaiting) {

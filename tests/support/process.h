@@ -21,7 +21,23 @@ struct ProcessOptions {
     // A process group of its own, as a terminal's foreground job has: a
     // signal to the group (kill(-pid, ...)) is what Ctrl+C sends.
     bool ownProcessGroup = false;
+    // Standard descriptors (0, 1, 2) the child starts with closed, as a
+    // launcher or a daemon may leave them.
+    std::vector<int> closedFds;
+    // Standard output where writing fails instead of captured in out:
+    // "/dev/full" (no space left), or kReaderGone.
+    std::string stdoutTo;
+    // The child's address space limit (RLIMIT_AS) in bytes; 0 for none.
+    long long addressSpaceBytes = 0;
+    // The child cannot read past file permissions even as root (it runs
+    // without the capabilities that let root do so), as a user cannot.
+    bool permissionsApply = false;
 };
+
+// ProcessOptions::stdoutTo: a pipe whose reading end is closed.
+constexpr const char* kReaderGone = "a pipe without a reader";
+// The exit code of a child that could not be made to respect permissions.
+constexpr int kPermissionsNotApplied = 125;
 
 // Starts argv[0] with the rest as arguments. While it runs, onRunning (when
 // given) is called with the child's PID; the result comes once it has ended.

@@ -110,6 +110,7 @@ void ParticleSystem::draw() const {
     float camera[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, camera);
     ViewVolume view;
+    bool quadOwed = false;  // a quad left out since the last one sent
     glPushMatrix();
     for (int slot = 0; slot < kSlots; ++slot) {
         if (alive[slot] <= 0) continue;
@@ -146,11 +147,14 @@ void ParticleSystem::draw() const {
         float facing[16];
         facingAt(camera, p, facing);
         const Vec3 corners[4] = {{-s, s, 0}, {s, s, 0}, {s, -s, 0}, {-s, -s, 0}};
-        if (view.whollyOutside(facing, corners, 4)) continue;
+        quadOwed = view.whollyOutside(facing, corners, 4);
+        if (quadOwed) continue;
         glLoadMatrixf(facing);
         quad(s);
     }
     glPopMatrix();
+    // What the last quad leaves current, had it been sent.
+    if (quadOwed) glTexCoord2f(0, 1);
 }
 
 void ParticleSystem::buildTrail(const SplinePath& path, float t) {

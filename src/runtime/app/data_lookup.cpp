@@ -1,6 +1,7 @@
 #include "runtime/app/data_lookup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -42,11 +43,19 @@ void sayNothingFound(const std::vector<fs::path>& candidates) {
 
 // "(no Textures/gradient.jpg)", "(no demo.mp3, Textures/cloud.jpg and 43
 // more)": enough to recognise the folder by, not a list to scroll through.
-void sayPassedOver(const fs::path& folder, bool workingDirectory, const std::vector<std::string>& missing) {
+// A folder whose files are there but cannot be looked at is named with the
+// reason instead.
+void sayPassedOver(const fs::path& folder, bool workingDirectory, const DataSetCheck& check) {
+    const std::string place = (workingDirectory ? "the working directory " : "") + shown(folder);
+    if (!check.unreadable.empty()) {
+        std::fprintf(stderr, "afterglow: %s holds the data, but it cannot be read (%s); passed over\n", place.c_str(),
+                     check.unreadable.c_str());
+        return;
+    }
+    const std::vector<std::string>& missing = check.missing;
     constexpr size_t kNamed = 2;
     std::string named = missing[0];
     for (size_t k = 1; k < std::min(missing.size(), kNamed); ++k) named += ", " + missing[k];
-    const std::string place = (workingDirectory ? "the working directory " : "") + shown(folder);
     if (missing.size() > kNamed)
         std::fprintf(stderr, "afterglow: %s holds only part of the data (no %s and %zu more); passed over\n",
                      place.c_str(), named.c_str(), missing.size() - kNamed);
@@ -58,16 +67,19 @@ void sayPassedOver(const fs::path& folder, bool workingDirectory, const std::vec
 // The first of places that holds the whole data set, naming each partial
 // one passed over on the way; when none does, the first that holds some of
 // it (its readers then name each file it lacks). Empty when none holds any.
+// The first place, the working directory, is looked at by relative names,
+// as its files are read: its own name may be longer than a path can be.
 fs::path chooseDataFolder(const std::vector<fs::path>& places) {
-    std::vector<std::pair<size_t, std::vector<std::string>>> partial;
+    std::vector<std::pair<size_t, DataSetCheck>> partial;
     for (size_t k = 0; k < places.size(); ++k) {
-        if (!holdsData(places[k])) continue;
-        std::vector<std::string> missing = missingDataFiles(places[k]);
-        if (missing.empty()) {
+        const fs::path look = k == 0 ? fs::path(".") : places[k];
+        if (!holdsData(look)) continue;
+        DataSetCheck check = checkDataSet(look);
+        if (check.missing.empty()) {
             for (const auto& [index, lacks] : partial) sayPassedOver(places[index], index == 0, lacks);
             return places[k];
         }
-        partial.emplace_back(k, std::move(missing));
+        partial.emplace_back(k, std::move(check));
     }
     return partial.empty() ? fs::path() : places[partial.front().first];
 }
@@ -82,12 +94,15 @@ bool holdsData(const fs::path& folder) {
     return false;
 }
 
-std::vector<std::string> missingDataFiles(const fs::path& folder) {
-    std::vector<std::string> missing;
-    std::error_code ec;
-    for (const char* file : kDataSetFiles)
-        if (!fs::exists(folder / file, ec)) missing.push_back(file);
-    return missing;
+DataSetCheck checkDataSet(const fs::path& folder) {
+    DataSetCheck check;
+    for (const char* file : kDataSetFiles) {
+        std::error_code ec;
+        if (fs::exists(folder / file, ec)) continue;
+        check.missing.push_back(file);
+        if (ec && check.unreadable.empty()) check.unreadable = std::string(file) + ": " + ec.message();
+    }
+    return check;
 }
 
 // The build says where an installed copy lies: AFTERGLOW_DATA_FROM_BIN
@@ -119,7 +134,14 @@ bool enterDataFolder(Options& options) {
     if (overridden) {
         folder = fs::absolute(named, ec);
         if (!fs::is_directory(folder, ec)) {
-            std::fprintf(stderr, "afterglow: AFTERGLOW_DATA_DIR: \"%s\" is not a folder\n", named);
+            if (ec.value() == ENAMETOOLONG)
+                std::fprintf(stderr, "afterglow: AFTERGLOW_DATA_DIR: \"%s\" is too long a path (%zu characters)\n",
+                             named, folder.native().size());
+            else if (ec && ec.value() != ENOENT && ec.value() != ENOTDIR)
+                std::fprintf(stderr, "afterglow: AFTERGLOW_DATA_DIR: \"%s\" cannot be used: %s\n", named,
+                             ec.message().c_str());
+            else
+                std::fprintf(stderr, "afterglow: AFTERGLOW_DATA_DIR: \"%s\" is not a folder\n", named);
             return false;
         }
     } else {

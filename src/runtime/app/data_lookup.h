@@ -28,7 +28,14 @@ bool holdsData(const std::filesystem::path& folder);
 
 // The files of the data set that folder lacks ("demo.mp3",
 // "Textures/cloud.jpg"), in the data set's order; empty when it is whole.
-std::vector<std::string> missingDataFiles(const std::filesystem::path& folder);
+// A file that cannot even be looked at (a folder without permission on
+// the way) is missing too, and the first such names the reason in
+// unreadable ("Textures/cloud.jpg: Permission denied").
+struct DataSetCheck {
+    std::vector<std::string> missing;
+    std::string unreadable;
+};
+DataSetCheck checkDataSet(const std::filesystem::path& folder);
 
 // The folders tried after the working directory, in order, for the program
 // at executable.

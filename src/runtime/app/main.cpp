@@ -6,6 +6,8 @@
 #include <X11/Xlib.h>
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string>
 
 #include "gfx/message_box.h"
@@ -25,6 +27,7 @@
 #include "runtime/platform/huge_pages.h"
 #include "runtime/platform/quiet_stdout.h"
 #include "runtime/platform/quit_signals.h"
+#include "runtime/platform/standard_streams.h"
 #include "runtime/report/startup_report.h"
 
 namespace {
@@ -47,9 +50,27 @@ Display* openDisplayCheck(std::string& problem) {
     return display;
 }
 
+// The last resort for an exception nothing caught (memory that ran out
+// where nothing expected it to): one line and exit code 1, never an abort.
+[[noreturn]] void sayUncaughtAndExit() {
+    try {
+        if (const std::exception_ptr uncaught = std::current_exception()) std::rethrow_exception(uncaught);
+        std::fputs("afterglow: stopped on an internal error\n", stderr);
+    } catch (const std::bad_alloc&) {
+        std::fputs("afterglow: not enough memory to go on; stopping\n", stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "afterglow: stopped on an internal error (%s)\n", e.what());
+    } catch (...) {
+        std::fputs("afterglow: stopped on an internal error\n", stderr);
+    }
+    exitAtOnce(1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    useStandardStreams();
+    std::set_terminate(sayUncaughtAndExit);
     installQuitSignals();
     setQuitHook(quitProgram);  // gfx ends the program this way too
     ParseResult parsed = parseOptions(argc, argv);
@@ -58,13 +79,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     Options& options = parsed.options;
-    if (options.help) {
-        std::fputs(usageText(argv[0]).c_str(), stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::fputs(versionText(AFTERGLOW_VERSION).c_str(), stdout);
-        return 0;
+    if (options.help || options.version) {
+        writeStandardOutput(options.help ? usageText(argv[0]) : versionText(AFTERGLOW_VERSION));
+        return standardOutputExitCode(0);
     }
     useHugePages();
     startupLap(StartupStep::ProgramLoad);

@@ -4,19 +4,27 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "assets/data_file.h"
+#include "runtime/timeline/timeline.h"
 
 namespace {
 
-// Far longer than any track we ship; a bigger file is treated as damaged
-// rather than allowed to take gigabytes of memory.
-constexpr long long kMaxFrames = 48000LL * 60 * 30;
+// The show ends at kPresentationEndMs whatever the track's length: a longer
+// file is decoded up to a little past it (the spectrum of the last frame
+// and a seek there need no more), so it costs no more memory than ours.
+constexpr double kDecodedPastTheEndMs = 2000.0;
+
+long long framesToDecode(long rate) {
+    return static_cast<long long>((kPresentationEndMs + kDecodedPastTheEndMs) * static_cast<double>(rate) / 1000.0);
+}
 
 struct HandleCloser {
     void operator()(mpg123_handle* h) const {
@@ -86,9 +94,9 @@ OpenedStream openStream(int fd, std::string& error) {
 // published one must never move, and finish() joins the two.
 class SampleSink {
 public:
-    SampleSink(DecodedMusic& music, off_t expected, long rate, DecodeProgress* progress)
+    SampleSink(DecodedMusic& music, long long expected, long rate, DecodeProgress* progress)
         : music_(music), progress_(progress) {
-        if (expected <= 0 || expected > kMaxFrames) return;
+        if (expected <= 0) return;
         music_.samples.reserve((static_cast<size_t>(expected) + kLengthSlackFrames) * 2);
         if (!progress_) return;
         progress_->sampleRate.store(static_cast<int>(rate));
@@ -139,6 +147,64 @@ private:
     bool formatChanged_ = false;
 };
 
+// decodeMp3 but for running out of memory, which throws.
+// needBytes: the memory the samples will take, once it is known.
+void decodeInto(DecodedMusic& music, int fd, const std::atomic<bool>* stop, DecodeProgress* progress,
+                long long& needBytes) {
+    OpenedStream stream = openStream(fd, music.error);
+    if (!stream.handle) return;
+    mpg123_handle* mh = stream.handle.get();
+    // What the file announces, as far as the show goes.
+    const off_t announced = mpg123_length(mh);
+    const long long wanted = framesToDecode(stream.rate);
+    needBytes = wanted * 2 * static_cast<long long>(sizeof(float));
+    const long long expected = announced > 0 ? std::min<long long>(announced, wanted) : 0;
+    SampleSink sink(music, expected, stream.rate, progress);
+
+    std::vector<float> chunk(16384);
+    for (;;) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            music.samples.clear();
+            music.error = "the decode was stopped";
+            return;
+        }
+        size_t bytes = 0;
+        const int rc = mpg123_read(mh, reinterpret_cast<unsigned char*>(chunk.data()), chunk.size() * sizeof(float), &bytes);
+        // Up to the show's end and no further, so the reserve is never outgrown.
+        const size_t values = bytes / sizeof(float);
+        const auto room =
+            static_cast<size_t>(std::max(0LL, framesToDecode(stream.rate) - sink.frames()) * stream.channels);
+        sink.append(chunk.data(), std::min(values, room), stream.channels);
+        if (rc == MPG123_DONE || values >= room) break;
+        if (rc == MPG123_NEW_FORMAT) {
+            int encoding = 0;
+            mpg123_getformat(mh, &stream.rate, &stream.channels, &encoding);
+            sink.formatChanged();
+            continue;
+        }
+        if (rc != MPG123_OK) {
+            // Damage past a good start: keep what decoded, like a player would.
+            if (music.samples.empty()) {
+                music.error = mpg123_strerror(mh);
+                return;
+            }
+            music.warning = std::string("damaged after ") + seconds(sink.frames(), stream.rate) + " (" +
+                            mpg123_strerror(mh) + "); the rest is silent";
+            break;
+        }
+    }
+    sink.finish();
+    if (music.samples.empty()) {
+        music.error = "no audio frames in the file";
+        return;
+    }
+    music.sampleRate = static_cast<int>(stream.rate);
+    if (music.warning.empty() && expected > 0 && music.frames() + kLengthSlackFrames < expected)
+        music.warning = "the music ends after " + seconds(music.frames(), stream.rate) + " of the " +
+                        seconds(announced, stream.rate) +
+                        " its header announces (the file is cut short, or its header wrong); the rest is silent";
+}
+
 }  // namespace
 
 DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop, DecodeProgress* progress) {
@@ -154,55 +220,16 @@ DecodedMusic decodeMp3(const std::string& path, const std::atomic<bool>* stop, D
         return music;
     }
     ::lseek(file.fd, 0, SEEK_SET);
-
-    OpenedStream stream = openStream(file.fd, music.error);
-    if (!stream.handle) return music;
-    mpg123_handle* mh = stream.handle.get();
-    const off_t expected = mpg123_length(mh);
-    SampleSink sink(music, expected, stream.rate, progress);
-
-    std::vector<float> chunk(16384);
-    for (;;) {
-        if (stop && stop->load(std::memory_order_relaxed)) {
-            music.samples.clear();
-            music.error = "the decode was stopped";
-            return music;
-        }
-        size_t bytes = 0;
-        const int rc = mpg123_read(mh, reinterpret_cast<unsigned char*>(chunk.data()), chunk.size() * sizeof(float), &bytes);
-        sink.append(chunk.data(), bytes / sizeof(float), stream.channels);
-        if (sink.frames() > kMaxFrames) {
-            music.samples.clear();
-            music.error = "longer than 30 minutes; refusing to decode it";
-            return music;
-        }
-        if (rc == MPG123_DONE) break;
-        if (rc == MPG123_NEW_FORMAT) {
-            int encoding = 0;
-            mpg123_getformat(mh, &stream.rate, &stream.channels, &encoding);
-            sink.formatChanged();
-            continue;
-        }
-        if (rc != MPG123_OK) {
-            // Damage past a good start: keep what decoded, like a player would.
-            if (music.samples.empty()) {
-                music.error = mpg123_strerror(mh);
-                return music;
-            }
-            music.warning = std::string("damaged after ") + seconds(sink.frames(), stream.rate) + " (" +
-                            mpg123_strerror(mh) + "); the rest is silent";
-            break;
-        }
+    long long needBytes = 0;
+    try {
+        decodeInto(music, file.fd, stop, progress, needBytes);
+    } catch (const std::bad_alloc&) {
+        // clear() keeps the buffer a reader may still be playing from: it
+        // goes with the result.
+        music.samples.clear();
+        music.warning.clear();
+        music.error = needBytes > 0 ? "not enough memory for its " + std::to_string(needBytes >> 20) + " MiB of samples"
+                                    : std::string("not enough memory to decode it");
     }
-    sink.finish();
-    if (music.samples.empty()) {
-        music.error = "no audio frames in the file";
-        return music;
-    }
-    music.sampleRate = static_cast<int>(stream.rate);
-    if (music.warning.empty() && expected > 0 && music.frames() + kLengthSlackFrames < expected)
-        music.warning = "the music ends after " + seconds(music.frames(), stream.rate) + " of the " +
-                        seconds(expected, stream.rate) +
-                        " its header announces (the file is cut short, or its header wrong); the rest is silent";
     return music;
 }

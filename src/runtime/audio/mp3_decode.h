@@ -1,4 +1,4 @@
-// Whole-file MP3 decoding into interleaved stereo float samples.
+// MP3 decoding into interleaved stereo float samples, as much as the show plays.
 #pragma once
 
 #include <atomic>
@@ -32,8 +32,10 @@ struct DecodeProgress {
     FloatBuffer outgrown;
 };
 
-// Decodes the whole file. On failure `error` says why (the file name is the
-// caller's to add) and `samples` is empty. Mono is duplicated to stereo.
+// Decodes the file, up to a little past the show's end when it is longer.
+// On failure `error` says why (the file name is the caller's to add) and
+// `samples` is empty; running out of memory is such a failure. Mono is
+// duplicated to stereo.
 // A file that is not an ordinary one or larger than any music we would
 // play is refused before the decoder sees it. Damage or an end before the
 // length the file announces keeps what decoded, with `warning` saying so.

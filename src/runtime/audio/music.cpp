@@ -2,12 +2,21 @@
 
 #include <SDL.h>
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
 
 #include "assets/data_file.h"
 #include "runtime/timeline/clock_math.h"
@@ -34,6 +43,15 @@ constexpr double kStartTimeoutSec = 2.0;
 // No callback for this long while playing: the device has stopped (a sound
 // server that hangs). The clock slows down meanwhile, but keeps moving.
 constexpr double kStallSec = 0.5;
+// A sound server that does not answer (one stopped with SIGSTOP, or hung)
+// holds SDL's open, and its close, for as long as it does: neither is
+// waited for longer than this.
+constexpr double kOpenTimeoutSec = 2.0;
+constexpr double kCloseTimeoutSec = 0.5;
+// Once the music has caught up with its decoder, the decoder must be this
+// far ahead again (half a second) before it plays on: a few pauses rather
+// than a stutter at every buffer.
+constexpr long long kResumeAheadFrames = 22050;
 // Playback starts once this much music past the start is decoded; the rest
 // decodes behind the show, far faster than it plays.
 constexpr double kDecodedAheadMs = 4000.0;
@@ -43,11 +61,35 @@ double wallSeconds() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
+// When the process was last continued after a stop (SIGCONT), in
+// nanoseconds of wallSeconds' clock (CLOCK_MONOTONIC); set by the signal
+// handler, -1 before.
+std::atomic<long long> continuedAtNs{-1};
+
+void noteContinued(int) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    continuedAtNs = now.tv_sec * 1000000000LL + now.tv_nsec;
+}
+
+// Hears of a stop and continue (Ctrl+Z and fg), unless someone else does.
+void listenForContinue() {
+    struct sigaction current {};
+    if (sigaction(SIGCONT, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    struct sigaction action {};
+    action.sa_handler = noteContinued;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGCONT, &action, nullptr);
+}
+
 // Written by the audio callback, read by the frame loop, always under the
 // device lock. The callback never decodes: it only copies.
 struct AudioFeed {
     const float* samples = nullptr;
     long long frames = 0;
+    bool more = false;           // frames past `frames` are still being decoded
+    bool waiting = false;        // the last callback waited for them
     long long readFrame = 0;     // next frame the callback hands out
     long long queuedFrame = 0;   // readFrame as of the last callback (or seek)
     double queuedAtSec = 0.0;    // wall time of that callback (or seek)
@@ -75,6 +117,9 @@ struct MusicState {
     bool synced = false;  // a read has set the clock from the device's progress
     // The device stopped answering: closing it would wait for it forever.
     bool hung = false;
+    long long lastHanded = 0;    // feed.handed at the last read
+    double resumedAtSec = -1.0;  // after a stop of the process: stalls count from here
+    bool toldWaiting = false;    // the line about the decoder said
 
     // steady: position = steadyBaseMs + (now - steadyBaseSec)
     double steadyBaseMs = 0.0;
@@ -92,6 +137,16 @@ void audioCallback(void* userdata, Uint8* stream, int len) {
     auto* feed = static_cast<AudioFeed*>(userdata);
     auto* out = reinterpret_cast<float*>(stream);
     const int frames = len / static_cast<int>(2 * sizeof(float));
+    // The decoder is behind: the device plays silence and the position waits
+    // where it is, so no music is skipped and the clock holds with it.
+    const long long needed = feed->readFrame + (feed->waiting ? kResumeAheadFrames : frames);
+    feed->waiting = feed->more && needed > feed->frames;
+    if (feed->waiting) {
+        std::fill(out, out + 2 * frames, 0.0f);
+        feed->handed += frames;
+        feed->queuedAtSec = wallSeconds();  // still taking samples: no stall
+        return;
+    }
     for (int i = 0; i < frames; ++i) {
         const long long f = feed->readFrame + i;
         const bool inside = f >= 0 && f < feed->frames;
@@ -118,10 +173,14 @@ void enterSteady(double positionMs) {
     state.steadyBaseSec = wallSeconds();
 }
 
-void fallBackToSteady(const char* why) {
-    std::fprintf(stderr, "afterglow: %s; the music clock continues silently\n", why);
+void continueSilently() {
     if (state.device) SDL_PauseAudioDevice(state.device, 1);
     enterSteady(state.smoothedMs);
+}
+
+void fallBackToSteady(const char* why) {
+    std::fprintf(stderr, "afterglow: %s; the music clock continues silently\n", why);
+    continueSilently();
 }
 
 void fallBackFromHungDevice(const char* why) {
@@ -130,48 +189,122 @@ void fallBackFromHungDevice(const char* why) {
 }
 
 // ALSA writes several lines of its own to stderr when there is no sound
-// card; the one line we print afterwards says all the user needs.
-template <typename Fn>
-auto withStderrQuiet(Fn fn) {
-    std::fflush(stderr);
-    const int saved = dup(STDERR_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    if (saved >= 0 && null >= 0) dup2(null, STDERR_FILENO);
-    auto result = fn();
-    if (saved >= 0) {
-        dup2(saved, STDERR_FILENO);
-        close(saved);
+// card; the one line we print afterwards says all the user needs. The
+// device is opened on a thread of its own, which may outlive the wait for
+// it, so stderr goes back once, by whichever side is first.
+class QuietStderr {
+public:
+    QuietStderr() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int null = open("/dev/null", O_WRONLY);
+        if (saved_ >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+        if (null >= 0) close(null);
     }
-    if (null >= 0) close(null);
-    return result;
-}
+    void end() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (saved_ < 0) return;
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+        saved_ = -1;
+    }
 
-bool openAudioDevice() {
-    if (withStderrQuiet([] { return SDL_InitSubSystem(SDL_INIT_AUDIO); }) != 0) {
-        std::fprintf(stderr, "afterglow: no audio (%s); the music clock runs silently\n", SDL_GetError());
-        return false;
+private:
+    std::mutex mutex_;
+    int saved_ = -1;
+};
+
+// What the thread that opens the device shares with the one waiting for it.
+struct DeviceOpening {
+    QuietStderr quiet;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool abandoned = false;  // the wait is over: a device opened now is closed again
+    SDL_AudioDeviceID device = 0;
+    std::string problem;  // without a device: what to say
+};
+
+// SDL's audio start and the device's open, as they go when they answer.
+void openDevice(DeviceOpening& opening, int sampleRate) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        opening.problem = std::string("no audio (") + SDL_GetError() + "); the music clock runs silently";
+        return;
     }
     const char* driver = SDL_GetCurrentAudioDriver();
     if (driver && (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0)) {
         // These drivers sleep whole milliseconds per buffer and drift by
         // several percent: no use as a clock.
-        std::fprintf(stderr, "afterglow: audio driver '%s' keeps no time; the music clock runs silently\n", driver);
-        return false;
+        opening.problem = std::string("audio driver '") + driver + "' keeps no time; the music clock runs silently";
+        return;
     }
     SDL_AudioSpec want{};
-    want.freq = state.music.sampleRate;
+    want.freq = sampleRate;
     want.format = AUDIO_F32SYS;
     want.channels = 2;
     want.samples = kBufferFrames;
     want.callback = audioCallback;
     want.userdata = &state.feed;
     SDL_AudioSpec have{};
-    state.device = withStderrQuiet([&] { return SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0); });
-    if (state.device == 0) {
-        std::fprintf(stderr, "afterglow: no audio device (%s); the music clock runs silently\n", SDL_GetError());
+    opening.device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (opening.device == 0)
+        opening.problem = std::string("no audio device (") + SDL_GetError() + "); the music clock runs silently";
+}
+
+void openDeviceAndTell(const std::shared_ptr<DeviceOpening>& opening, int sampleRate) {
+    openDevice(*opening, sampleRate);
+    opening->quiet.end();
+    std::lock_guard<std::mutex> lock(opening->mutex);
+    opening->done = true;
+    if (opening->abandoned && opening->device) SDL_CloseAudioDevice(opening->device);
+    opening->finished.notify_all();
+}
+
+bool openAudioDevice() {
+    auto opening = std::make_shared<DeviceOpening>();
+    bool answered = true;
+    try {
+        std::thread([opening, rate = state.music.sampleRate] { openDeviceAndTell(opening, rate); }).detach();
+        std::unique_lock<std::mutex> lock(opening->mutex);
+        answered = opening->finished.wait_for(lock, std::chrono::duration<double>(kOpenTimeoutSec),
+                                              [&] { return opening->done; });
+        opening->abandoned = !answered;
+    } catch (const std::system_error&) {
+        openDeviceAndTell(opening, state.music.sampleRate);  // no thread to be had: wait as long as it takes
+    }
+    opening->quiet.end();
+    if (!answered) {
+        std::fprintf(stderr,
+                     "afterglow: the sound server did not answer within %.0f s; the music clock runs silently\n",
+                     kOpenTimeoutSec);
         return false;
     }
-    return true;
+    if (!opening->device) std::fprintf(stderr, "afterglow: %s\n", opening->problem.c_str());
+    state.device = opening->device;
+    return state.device != 0;
+}
+
+// Closes the device, unless its server does not answer: SDL's close then
+// waits for its audio thread, which waits for the server.
+void closeAudioDevice(SDL_AudioDeviceID device) {
+    struct Closing {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+    };
+    auto closing = std::make_shared<Closing>();
+    try {
+        std::thread([closing, device] {
+            SDL_CloseAudioDevice(device);
+            std::lock_guard<std::mutex> lock(closing->mutex);
+            closing->done = true;
+            closing->finished.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return;  // left open: the process exit ends it
+    }
+    std::unique_lock<std::mutex> lock(closing->mutex);
+    closing->finished.wait_for(lock, std::chrono::duration<double>(kCloseTimeoutSec), [&] { return closing->done; });
 }
 
 double steadyPositionMs() { return state.steadyBaseMs + (wallSeconds() - state.steadyBaseSec) * 1000.0; }
@@ -233,9 +366,13 @@ bool deviceStarting(const AudioFeed& feed, double now) {
 double audioPositionMs() {
     const double now = wallSeconds();
     const AudioFeed feed = readFeed();
-    if (deviceStarting(feed, now) || state.mode != ClockMode::Audio) return state.smoothedMs;
+    if (deviceStarting(feed, now) || state.mode != ClockMode::Audio) {
+        state.lastHanded = feed.handed;
+        return state.smoothedMs;
+    }
 
-    const double stepMs = (now - state.lastUpdateSec) * 1000.0;
+    const double previousSec = state.lastUpdateSec;
+    const double stepMs = (now - previousSec) * 1000.0;
     state.lastUpdateSec = now;
     // SDL keeps calling back at about the right pace when the device is
     // gone (a sound server killed), so only its status tells.
@@ -243,12 +380,43 @@ double audioPositionMs() {
         fallBackToSteady("lost the sound device");
         return state.smoothedMs;
     }
-    if (now - feed.queuedAtSec > kStallSec) {
+    const double target = clockmath::audioTargetMs(feed.queuedFrame, now - feed.queuedAtSec, state.music.sampleRate,
+                                                   kBufferFrames, kLatencyFrames);
+    // Stopped and continued: the music stopped with the picture, so the
+    // picture goes on from where the music is, not by the time it stood.
+    const double handedMs = static_cast<double>(feed.handed - state.lastHanded) * 1000.0 / state.music.sampleRate;
+    state.lastHanded = feed.handed;
+    const double continuedAtSec = static_cast<double>(continuedAtNs.load()) / 1e9;
+    const bool continued = continuedAtSec > previousSec && continuedAtSec <= now;
+    const bool calledBack = feed.queuedAtSec > previousSec;
+    if (const double stopped = clockmath::stoppedStepMs(stepMs, handedMs, continued, calledBack); stopped > 0.0) {
+        // Up to SIGCONT where it came: what the device took once going again
+        // is no part of the stop.
+        const double pausedSec = continued ? continuedAtSec - previousSec : stopped / 1000.0;
+        std::fprintf(stderr,
+                     "afterglow: the show was paused for %.1f s (the program was held up); it goes on "
+                     "from where the music is\n",
+                     pausedSec);
+        state.resumedAtSec = now;
+        state.lastTargetMs = target;
+        state.smoothedMs = std::max(state.smoothedMs, target);
+        return state.smoothedMs;
+    }
+    if (now - std::max(feed.queuedAtSec, state.resumedAtSec) > kStallSec) {
         fallBackFromHungDevice("the sound device stopped taking samples");
         return state.smoothedMs;
     }
-    const double target = clockmath::audioTargetMs(feed.queuedFrame, now - feed.queuedAtSec,
-                                                   state.music.sampleRate, kBufferFrames, kLatencyFrames);
+    // Waiting for the decoder: the device plays silence and the music holds
+    // where it is, and so does the clock.
+    if (feed.waiting) {
+        if (!state.toldWaiting)
+            std::fprintf(stderr,
+                         "afterglow: the music waits for its decoder, which runs slower than the music "
+                         "plays; the picture holds meanwhile\n");
+        state.toldWaiting = true;
+        state.lastTargetMs = target;
+        return state.smoothedMs;
+    }
     if (clockmath::audioRaced(state.lastTargetMs, target, stepMs)) {
         fallBackToSteady("the audio device plays faster than real time");
         return state.smoothedMs;
@@ -308,10 +476,14 @@ void followDecode() {
     }
     state.feed.samples = samplesNow();
     state.feed.frames = framesNow();
+    state.feed.more = state.streaming;
     if (state.device) SDL_UnlockAudioDevice(state.device);
     if (state.streaming) return;
     releaseMusicSoFar();
     reportDecodeProblems();
+    // The rest of the decode failed (out of memory, say): what was said is
+    // all, and the show goes on silently.
+    if (!state.music.error.empty() && state.mode == ClockMode::Audio) continueSilently();
 }
 
 }  // namespace
@@ -347,10 +519,12 @@ int startMusic(const MusicConfig& config) {
     if (state.mode == ClockMode::Audio) {
         state.feed.samples = samplesNow();
         state.feed.frames = framesNow();
+        state.feed.more = state.streaming;
         moveTo(startMs);
         // The device stays paused until the first frame is drawn
         // (waitForMusicToPlay): the first note then comes with it.
         state.starting = true;
+        listenForContinue();
     } else if (state.mode == ClockMode::Steady) {
         enterSteady(startMs);
     }
@@ -397,17 +571,24 @@ void pauseMusic(bool paused) {
 
 bool musicPaused() { return state.paused; }
 
-void waitForMusicToPlay() {
+void waitForMusicToPlay(bool (*leaving)()) {
     if (state.mode != ClockMode::Audio || !state.starting) return;
     if (state.unpausedAtSec < 0.0) {
         state.unpausedAtSec = wallSeconds();
         SDL_PauseAudioDevice(state.device, 0);
     }
-    while (state.mode == ClockMode::Audio && deviceStarting(readFeed(), wallSeconds())) SDL_Delay(1);
+    while (state.mode == ClockMode::Audio && deviceStarting(readFeed(), wallSeconds()) && !(leaving && leaving()))
+        SDL_Delay(1);
 }
 
 void stopMusic() {
-    if (state.device && !state.hung) SDL_CloseAudioDevice(state.device);
+    if (!state.device) return;
+    // From here on the audio thread plays silence and reads nothing of ours,
+    // should the device be left open.
+    SDL_LockAudioDevice(state.device);
+    state.feed = AudioFeed{};
+    SDL_UnlockAudioDevice(state.device);
+    if (!state.hung) closeAudioDevice(state.device);
     state.device = 0;
 }
 

@@ -9,7 +9,12 @@
 // Two clock sources share one interface:
 //   audio   - the sound device's progress, smoothed; the normal case
 //   steady  - wall time at music rate, silent; used when there is no device
-//             (or it misbehaves) and when the file is missing or bad
+//             (or it misbehaves, or its server does not answer within 2 s)
+//             and when the file is missing or bad
+// The audio clock is the music heard: it holds while the music waits for
+// its decoder (the device plays silence meanwhile and the music goes on
+// where it stopped), and after the process was stopped (Ctrl+Z, a
+// debugger) it goes on from where the music is, each said in one line.
 // The offline runs keep the music only for its spectrum: their frames' times
 // come from the replay's fixed frame clock (runtime/replay/replay.h), so
 // shots and tests are deterministic. The spectrum is computed from the
@@ -52,10 +57,13 @@ bool musicPaused();
 // once it plays what it was handed, or has been given up for the steady
 // clock (within 2 s): a sound server may prebuffer for a second, and the
 // first frame, drawn by then, is shown with the first note. Until then the
-// clock holds its start. At once on other clocks, and later.
-void waitForMusicToPlay();
+// clock holds its start. At once on other clocks, and later. leaving, when
+// given, cuts the wait short once it says so (a quit asked for must not wait
+// on a device that may never start).
+void waitForMusicToPlay(bool (*leaving)() = nullptr);
 // Silences the device before the process exits, so the audio thread never
-// reads the decoded music while exit tears it down.
+// reads the decoded music while exit tears it down, and closes it unless its
+// server does not answer (that close is waited for half a second at most).
 void stopMusic();
 
 // Sample frames the audio callback has handed to the device since it

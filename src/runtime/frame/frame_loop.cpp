@@ -122,7 +122,7 @@ void displayFrame() {
     if (frameOverlay) frameOverlay();
     // The first frame replaces the loading bar with the first note: the
     // music starts once it is drawn.
-    waitForMusicToPlay();
+    waitForMusicToPlay([] { return quitSignal() != 0; });
     if (hasWindow()) glutSwapBuffers();
     noteFrameShown();
     // The other scenes' shader variants, a scene every third of a second

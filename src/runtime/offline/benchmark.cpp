@@ -25,6 +25,7 @@
 #include "runtime/offline/offline_run.h"
 #include "runtime/platform/output_file.h"
 #include "runtime/platform/quit_signals.h"
+#include "runtime/platform/standard_streams.h"
 #include "runtime/replay/replay.h"
 #include "runtime/report/benchmark_report.h"
 #include "runtime/report/startup_report.h"
@@ -221,15 +222,16 @@ public:
         if (!quitSignal()) report_.fillRate = calibrateFillRate(counter_);
         summarizeFrames(report_, samples_);
 
-        std::fputs(benchmarkTable(report_).c_str(), stdout);
-        std::fflush(stdout);
+        // The table is what the run is for; its JSON is written even when
+        // the table could not be.
+        writeStandardOutput(benchmarkTable(report_));
         std::string error;
         const std::string& json = options_.benchmarkJsonPath;
         if (!json.empty() && !writeOutputText(json, benchmarkJson(report_), error)) {
             std::fprintf(stderr, "afterglow: cannot write \"%s\": %s\n", json.c_str(), error.c_str());
             return 1;
         }
-        return 0;
+        return standardOutputExitCode(0);
     }
 
 private:

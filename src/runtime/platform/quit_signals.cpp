@@ -30,9 +30,7 @@ void noteSignal(int signal) {
     static const char message[] = "\nafterglow: asked twice to stop; stopping at once\n";
     const ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
     (void)ignored;
-    killWatchedChildren();
-    if (void (*cleanup)() = abruptExitCleanup.load()) cleanup();
-    _exit(signalExitCode(pendingSignal));
+    exitAtOnce(signalExitCode(pendingSignal));
 }
 
 }  // namespace
@@ -98,6 +96,12 @@ void killWatchedChildren() {
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
     }
+}
+
+void exitAtOnce(int code) {
+    killWatchedChildren();
+    if (void (*cleanup)() = abruptExitCleanup.load()) cleanup();
+    _exit(code);
 }
 
 void setAbruptExitCleanup(void (*cleanup)()) { abruptExitCleanup = cleanup; }

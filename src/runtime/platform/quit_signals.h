@@ -43,6 +43,11 @@ void forgetChildProcess(int pid);
 // an exit() in the middle of a run, before its temporary files go.
 void killWatchedChildren();
 
+// Ends the process now with code, as a second signal does: the watched
+// children are killed and the clean-up below runs first.
+// Async-signal-safe.
+[[noreturn]] void exitAtOnce(int code);
+
 // What must still happen when a second signal ends the program at once;
 // async-signal-safe only. One hook: the temporary output files
 // (runtime/platform/output_file.h).

@@ -46,6 +46,13 @@ double smoothPosition(double posMs, double targetMs, double wallStepMs) {
     return std::max(posMs + 0.5 * wallStepMs, std::min(predicted + pull * error, ceiling));
 }
 
+double stoppedStepMs(double wallStepMs, double handedMs, bool continued, bool calledBack) {
+    const double unshared = wallStepMs - handedMs;
+    // A stop too short to matter is left to the smoothing.
+    if (continued) return unshared >= 100.0 ? unshared : 0.0;
+    return calledBack && wallStepMs >= 2000.0 && handedMs < 0.5 * wallStepMs ? unshared : 0.0;
+}
+
 bool audioRaced(double previousTargetMs, double targetMs, double wallStepMs) {
     return (targetMs - previousTargetMs) - wallStepMs > 500.0;
 }

@@ -28,6 +28,17 @@ double audioTargetMs(int64_t framesQueued, double sinceCallbackSec, int sampleRa
 // least: it never stands still and never steps back.
 double smoothPosition(double posMs, double targetMs, double wallStepMs);
 
+// The part of a wall step the device did not share (it took handedMs of
+// samples meanwhile) when the whole process was stopped through it, the
+// device's thread with it; 0 otherwise. continued: the process was
+// continued (SIGCONT) within the step, as after Ctrl+Z and fg. Without
+// that word (a debugger's stop), a step of 2 s or more in which the device
+// took less than half of it, though it is taking samples again (calledBack:
+// a device that stopped on its own is no stop of ours). Smoothed into the
+// position, such a step would put the picture ahead of the music by half
+// of it.
+double stoppedStepMs(double wallStepMs, double handedMs, bool continued, bool calledBack);
+
 // True when the audio position jumped ahead of wall time by more than
 // 500 ms in one step: an unpaced device that would race through the music.
 bool audioRaced(double previousTargetMs, double targetMs, double wallStepMs);

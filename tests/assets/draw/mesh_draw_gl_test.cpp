@@ -271,6 +271,16 @@ TEST_F(AssetDraw, TrailSamplesTheLastEightUnitsWithTheirDepth) {
     glLoadIdentity();
 }
 
+// From the origin down -z through a frustum 0.2 wide at 0.1 (so 1 wide at
+// 0.5), the modelview matrix the identity.
+void lookThroughNarrowFrustum() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
 // A model's triangles that the GL would throw away are not sent: with face
 // culling on, those wound away from the eye; always, those wholly outside
 // the view. What is left current afterwards is the last corner's normal, as
@@ -287,11 +297,7 @@ TEST_F(AssetDraw, ModelsLeaveOutTrianglesTheGlWouldDiscard) {
     model.meshes.push_back(std::move(mesh));
     model.computeNormals();
     model.meshes[0]->vertexNormals[5] = {0, 1, 0};  // told apart from the others
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    lookThroughNarrowFrustum();
     glTranslatef(0, 0, -1);
     setGlState({.cullFace = kOff, .texture2D = kOff, .lighting = kOff});
     EXPECT_EQ(primitivesDrawn([&] { model.draw(); }), 2u) << "only the far-off one left out";
@@ -321,11 +327,7 @@ TEST_F(AssetDraw, ParticlesWhollyOutsideTheViewAreLeftOutWithTheirStateKept) {
     }
     ps.types[4] = 5;  // a spark, the last: it sets depth test off
     ps.life[4] = 1;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glFrustum(-0.1, 0.1, -0.1, 0.1, 0.1, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    lookThroughNarrowFrustum();
     GLuint query = 0;
     glGenQueries(1, &query);
     glBeginQuery(GL_PRIMITIVES_GENERATED, query);
@@ -343,6 +345,30 @@ TEST_F(AssetDraw, ParticlesWhollyOutsideTheViewAreLeftOutWithTheirStateKept) {
     float colour[4];
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_FLOAT_EQ(colour[0], 0.6f);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    forgetGlState();
+}
+
+// The last particle left out leaves what it would have left drawn: whatever
+// follows may draw on the colour, normal or texture coordinate it found.
+TEST_F(AssetDraw, ALastParticleLeftOutLeavesTheStateItsQuadWould) {
+    ParticleSystem ps;
+    ps.types[0] = ParticleSystem::kSpark;
+    ps.alive[0] = 1;
+    ps.life[0] = 1;
+    lookThroughNarrowFrustum();
+    CurrentVertex left[2];
+    for (const bool inView : {true, false}) {
+        ps.positions[0] = {0, 0, inView ? -0.5f : 0.5f};
+        glColor4f(0.5f, 0.5f, 0.5f, 0.5f);
+        glNormal3f(0, 0, 1);
+        glTexCoord2f(0.25f, 0.75f);
+        EXPECT_EQ(primitivesDrawn([&] { ps.draw(); }) > 0, inView);
+        left[inView] = currentVertex();
+    }
+    EXPECT_EQ(vertexDifferences(left[true], left[false]), "");
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);

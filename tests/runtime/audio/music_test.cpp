@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "mp3_writer.h"
@@ -12,6 +18,7 @@
 #include "runtime/audio/music.h"
 #include "runtime/audio/music_preload.h"
 #include "runtime/report/startup_report.h"
+#include "runtime/timeline/timeline.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -193,6 +200,72 @@ TEST_F(Mp3File, TheWorkerPublishesItsDecodeInTheBufferItHandsOver) {
     EXPECT_TRUE(std::equal(seen.begin(), seen.end(), direct.samples.begin()));
     releaseMusicSoFar();
     EXPECT_FALSE(musicDecoding(path()));
+}
+
+// The MPEG-1 layer III frames of an MP3 file written by writeMp3, without
+// its first, which carries the Info tag (its length would cut a longer
+// stream short).
+std::vector<std::string> audioFrames(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    static const int kKbps[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static const int kRates[4] = {44100, 48000, 32000, 0};
+    std::vector<std::string> frames;
+    for (size_t at = 0; at + 4 <= bytes.size();) {
+        const auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[at + k]); };
+        const int kbps = kKbps[byte(2) >> 4], rate = kRates[(byte(2) >> 2) & 3];
+        if (byte(0) != 0xFF || (byte(1) & 0xFE) != 0xFA || kbps == 0 || rate == 0) break;
+        const size_t length = static_cast<size_t>(144000 * kbps / rate + ((byte(2) >> 1) & 1));
+        frames.push_back(bytes.substr(at, length));
+        at += length;
+    }
+    if (!frames.empty()) frames.erase(frames.begin());
+    return frames;
+}
+
+// A valid track far longer than the show (2000 s): decoded as far as the
+// show plays, without a word, and no further.
+TEST_F(Mp3File, ATrackLongerThanTheShowIsDecodedAsFarAsItPlays) {
+    std::string error;
+    const std::string tone = (*dir / "tone-32k.mp3").string();
+    ASSERT_TRUE(writeMp3(tone, testTone(), kRate, 32, error)) << error;
+    const std::vector<std::string> frames = audioFrames(tone);
+    ASSERT_GT(frames.size(), 70u);
+    const std::string path = (*dir / "long.mp3").string();
+    {
+        std::ofstream out(path, std::ios::binary);
+        for (int copy = 0; copy < 1000; ++copy)
+            for (const std::string& frame : frames) out << frame;
+    }
+    const DecodedMusic music = decodeMp3(path);
+    EXPECT_EQ(music.error, "");
+    EXPECT_EQ(music.warning, "");
+    EXPECT_GT(music.lengthMs(), kPresentationEndMs);
+    EXPECT_LT(music.lengthMs(), kPresentationEndMs + 5000.0);
+}
+
+// Memory that runs out during the decode (the music's buffer, some 80 MiB,
+// in a child whose address space is held to what it has now and a little):
+// a reason like any other, never an abort.
+TEST(Music, ADecodeWithoutMemoryForTheMusicGivesUpWithAReason) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::ifstream status("/proc/self/status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.rfind("VmSize:", 0) != 0) continue;
+            const rlim_t bytes = std::stoull(line.substr(7)) * 1024 + (32 << 20);
+            const rlimit limit = {bytes, bytes};
+            setrlimit(RLIMIT_AS, &limit);
+        }
+        const DecodedMusic music = decodeMp3(std::string(AFTERGLOW_DATA_DIR) + "/demo.mp3");
+        std::fprintf(stderr, "%s\n", music.error.c_str());
+        _exit(music.error.rfind("not enough memory for its ", 0) == 0 && music.samples.empty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(Mp3File, AStoppedDecodeGivesUpWithAReason) {

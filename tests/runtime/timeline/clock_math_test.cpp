@@ -77,6 +77,19 @@ std::vector<float> stereoSine(double hz, int frames, float amplitude) {
     return s;
 }
 
+// A wall step the device did not share is a stop of the program when the
+// program was continued within it, or, untold (a debugger), when it is long
+// and the device is back; not when the device stopped on its own (a frozen
+// server, which the stall watch handles) or a frame was merely slow.
+TEST(ClockMath, AStepTheDeviceDidNotShareIsAStopOnlyWhenTheProgramStopped) {
+    EXPECT_DOUBLE_EQ(clockmath::stoppedStepMs(3040.0, 40.0, true, false), 3000.0);
+    EXPECT_EQ(clockmath::stoppedStepMs(80.0, 0.0, true, true), 0.0);  // too short to matter
+    EXPECT_DOUBLE_EQ(clockmath::stoppedStepMs(5000.0, 100.0, false, true), 4900.0);
+    EXPECT_EQ(clockmath::stoppedStepMs(5000.0, 100.0, false, false), 0.0);
+    EXPECT_EQ(clockmath::stoppedStepMs(1500.0, 0.0, false, true), 0.0);
+    EXPECT_EQ(clockmath::stoppedStepMs(3000.0, 2900.0, false, true), 0.0);
+}
+
 TEST(ClockMath, SpectrumOfABinCentredSineReadsFiveEighthsInItsBin) {
     const double binHz = 44100.0 / kFftSize;
     const auto sine = stereoSine(4 * binHz, 44100, 1.0f);

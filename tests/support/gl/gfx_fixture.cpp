@@ -1,5 +1,8 @@
 #include "support/gl/gfx_fixture.h"
 
+#include <algorithm>
+#include <sstream>
+
 #include "gfx/engine.h"
 #include "gfx/message_box.h"
 #include "support/gl_context.h"
@@ -91,4 +94,28 @@ GLuint primitivesDrawn(const std::function<void()>& draw) {
     glGetQueryObjectuiv(query, GL_QUERY_RESULT, &count);
     glDeleteQueries(1, &query);
     return count;
+}
+
+CurrentVertex currentVertex() {
+    CurrentVertex v;
+    glGetFloatv(GL_CURRENT_COLOR, v.colour);
+    glGetFloatv(GL_CURRENT_NORMAL, v.normal);
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, v.texCoord);
+    return v;
+}
+
+std::string vertexDifferences(const CurrentVertex& a, const CurrentVertex& b) {
+    std::ostringstream out;
+    auto compare = [&](const char* name, const float* x, const float* y, int n) {
+        if (std::equal(x, x + n, y)) return;
+        out << name << " (";
+        for (int i = 0; i < n; ++i) out << (i ? ", " : "") << x[i];
+        out << ") against (";
+        for (int i = 0; i < n; ++i) out << (i ? ", " : "") << y[i];
+        out << ") ";
+    };
+    compare("colour", a.colour, b.colour, 4);
+    compare("normal", a.normal, b.normal, 3);
+    compare("texture coordinate", a.texCoord, b.texCoord, 4);
+    return out.str();
 }

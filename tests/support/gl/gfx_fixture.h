@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 struct Rgb {
@@ -27,6 +28,17 @@ void fillBuffer(int index, int size, const std::function<Rgb(int x, int row)>& c
 // The primitives the GL was sent while draw ran (a GL_PRIMITIVES_GENERATED
 // query): what a draw call left out does not count.
 GLuint primitivesDrawn(const std::function<void()>& draw);
+
+// What a draw leaves current for the next one, which may use it without
+// setting it: colour, normal and texture coordinate.
+struct CurrentVertex {
+    float colour[4] = {};
+    float normal[3] = {};
+    float texCoord[4] = {};
+};
+CurrentVertex currentVertex();
+// "" when a and b are the same; otherwise which differ, with their values.
+std::string vertexDifferences(const CurrentVertex& a, const CurrentVertex& b);
 
 // The window's back buffer (1024x768), rows top first.
 struct WindowImage {
