@@ -163,10 +163,8 @@ public:
         if (phase_ == Phase::Ended) {
             // Again from the state of the first frame, as --loop starts over.
             clearQuit();
-            restoreStartOfShow();
-            fpsAccumMs = 0.0f;
-            framesCounted = 0;
-            fpsShown = 0;
+            startOver();
+            fpsShown = 0;  // the title counts afresh after "the end"
         }
         if (options_.loop) enableLoop();
         MusicConfig music;

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -217,13 +218,42 @@ private:
 // What the thread that opens the device shares with the one waiting for it.
 struct DeviceOpening {
     QuietStderr quiet;
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    bool abandoned = false;  // the wait is over: a device opened now is closed again
     SDL_AudioDeviceID device = 0;
     std::string problem;  // without a device: what to say
 };
+
+enum class Waited { Finished, GaveUp, NoThread };
+
+// Runs work on a thread of its own and waits for it at most seconds: a
+// sound server that does not answer holds SDL's open and close for as long
+// as it does. When the work finishes after the wait gave up, late() runs
+// after it, on its thread; which of the two happened is decided under one
+// lock, so the result is had by exactly one side.
+Waited runWithin(double seconds, std::function<void()> work, std::function<void()> late = nullptr) {
+    struct Shared {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        bool gaveUp = false;
+    };
+    auto shared = std::make_shared<Shared>();
+    try {
+        std::thread([shared, work = std::move(work), late = std::move(late)] {
+            work();
+            std::lock_guard<std::mutex> lock(shared->mutex);
+            shared->done = true;
+            if (shared->gaveUp && late) late();
+            shared->finished.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return Waited::NoThread;
+    }
+    std::unique_lock<std::mutex> lock(shared->mutex);
+    if (shared->finished.wait_for(lock, std::chrono::duration<double>(seconds), [&] { return shared->done; }))
+        return Waited::Finished;
+    shared->gaveUp = true;
+    return Waited::GaveUp;
+}
 
 // SDL's audio start and the device's open, as they go when they answer.
 void openDevice(DeviceOpening& opening, int sampleRate) {
@@ -251,29 +281,19 @@ void openDevice(DeviceOpening& opening, int sampleRate) {
         opening.problem = std::string("no audio device (") + SDL_GetError() + "); the music clock runs silently";
 }
 
-void openDeviceAndTell(const std::shared_ptr<DeviceOpening>& opening, int sampleRate) {
-    openDevice(*opening, sampleRate);
-    opening->quiet.end();
-    std::lock_guard<std::mutex> lock(opening->mutex);
-    opening->done = true;
-    if (opening->abandoned && opening->device) SDL_CloseAudioDevice(opening->device);
-    opening->finished.notify_all();
-}
-
 bool openAudioDevice() {
     auto opening = std::make_shared<DeviceOpening>();
-    bool answered = true;
-    try {
-        std::thread([opening, rate = state.music.sampleRate] { openDeviceAndTell(opening, rate); }).detach();
-        std::unique_lock<std::mutex> lock(opening->mutex);
-        answered = opening->finished.wait_for(lock, std::chrono::duration<double>(kOpenTimeoutSec),
-                                              [&] { return opening->done; });
-        opening->abandoned = !answered;
-    } catch (const std::system_error&) {
-        openDeviceAndTell(opening, state.music.sampleRate);  // no thread to be had: wait as long as it takes
-    }
+    const auto open = [opening, rate = state.music.sampleRate] {
+        openDevice(*opening, rate);
+        opening->quiet.end();
+    };
+    // A device that opens once the wait is over is closed again.
+    const Waited waited = runWithin(kOpenTimeoutSec, open, [opening] {
+        if (opening->device) SDL_CloseAudioDevice(opening->device);
+    });
+    if (waited == Waited::NoThread) open();  // no thread to be had: wait as long as it takes
     opening->quiet.end();
-    if (!answered) {
+    if (waited == Waited::GaveUp) {
         std::fprintf(stderr,
                      "afterglow: the sound server did not answer within %.0f s; the music clock runs silently\n",
                      kOpenTimeoutSec);
@@ -285,26 +305,10 @@ bool openAudioDevice() {
 }
 
 // Closes the device, unless its server does not answer: SDL's close then
-// waits for its audio thread, which waits for the server.
+// waits for its audio thread, which waits for the server. Without a thread
+// to close it on, it is left open: the process's exit ends it.
 void closeAudioDevice(SDL_AudioDeviceID device) {
-    struct Closing {
-        std::mutex mutex;
-        std::condition_variable finished;
-        bool done = false;
-    };
-    auto closing = std::make_shared<Closing>();
-    try {
-        std::thread([closing, device] {
-            SDL_CloseAudioDevice(device);
-            std::lock_guard<std::mutex> lock(closing->mutex);
-            closing->done = true;
-            closing->finished.notify_all();
-        }).detach();
-    } catch (const std::system_error&) {
-        return;  // left open: the process exit ends it
-    }
-    std::unique_lock<std::mutex> lock(closing->mutex);
-    closing->finished.wait_for(lock, std::chrono::duration<double>(kCloseTimeoutSec), [&] { return closing->done; });
+    runWithin(kCloseTimeoutSec, [device] { SDL_CloseAudioDevice(device); });
 }
 
 double steadyPositionMs() { return state.steadyBaseMs + (wallSeconds() - state.steadyBaseSec) * 1000.0; }

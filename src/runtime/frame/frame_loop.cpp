@@ -83,13 +83,10 @@ void drawLetterbox() {
     glEnd();
 }
 
-// Back to the state of the first frame: every scene as its init left it,
-// both random sequences where start-up left them, the music at 0.
+// startOver(), and the music at 0.
 void restartPresentation() {
-    restoreStartOfShow();
+    startOver();
     seekMusic(-musicTimeMs);
-    fpsAccumMs = 0.0f;
-    framesCounted = 0;
 }
 
 }  // namespace
@@ -283,5 +280,11 @@ void warmUpLaterScenes(int framesApart) {
 }
 
 void enableLoop() { looping = true; }
+
+void startOver() {
+    restoreStartOfShow();
+    fpsAccumMs = 0.0f;
+    framesCounted = 0;
+}
 
 void setFrameOverlay(void (*overlay)()) { frameOverlay = overlay; }

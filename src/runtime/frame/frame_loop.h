@@ -58,6 +58,10 @@ void warmUpLaterScenes(int framesApart);
 // From now on the end of the music starts the presentation again from 0
 // instead of ending the program, with the state start-up left.
 void enableLoop();
+// Back to the state of the first frame, as the loop starts over: every
+// scene as its init left it, both random sequences where start-up left
+// them, the frame count begun afresh. The clock is the caller's to move.
+void startOver();
 
 // Drawn by displayFrame() over the finished picture, just before the swap:
 // dev mode's line. Null for none.
